@@ -1,0 +1,77 @@
+// The loader reads one document into one model. It also holds the reading
+// state (stream, line, path, sink); the tokenizer and the chunk readers are
+// its operations, so every message carries the tokenizer's line number.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "model/mqo_message_sink.h"
+#include "model/mqo_model.h"
+#include "reader/mqo_stream.h"
+
+constexpr size_t kTokenSize = 256;
+constexpr size_t kPathSize = 1024;
+
+class MQOLoader {
+public:
+    static constexpr uint32_t kFreezeMirror = 1;
+    static constexpr uint32_t kFreezeCatmull = 2;
+
+    MQOLoader();
+    MQOLoader(const MQOLoader&) = delete;
+    MQOLoader& operator=(const MQOLoader&) = delete;
+    ~MQOLoader();
+
+    // The argument is not consulted: calling sets the flag.
+    void SetFreezeMirror(int32_t) { flags |= kFreezeMirror; }
+    void SetFreezeCatmull(int32_t) { flags |= kFreezeCatmull; }
+
+    // Reads the document at path; 1 when it was read and processed, else 0.
+    int32_t Load(const char* path);
+    MQOModel* GetModel() const { return model.get(); }
+
+    // --- tokenizer -------------------------------------------------------
+    bool AtEnd();
+    int GetChar();  // 0..255; 0 at the end of the data
+    void UngetChar();
+    int32_t ReadBytes(void* buffer, size_t count);
+    bool SkipSpace(int& out);
+    bool SkipBlank();
+    int NextChar();
+    int NextCharInLine();
+    bool ReadToken(char* buffer, size_t capacity = kTokenSize);
+    bool ReadTokenInLine(char* buffer, size_t capacity = kTokenSize);
+    void ReadLine(char* buffer, size_t limit);  // buffer holds limit + 1 bytes
+    bool SkipLine();
+    bool ReadQuoted(char* buffer, size_t capacity);
+    int32_t ReadInt();
+    uint8_t* ReadIntBytes(uint8_t out[4]);
+    float* ReadColor32(float out[4]);
+    float ReadFloat();
+    float* ReadFloat2(float out[2]);
+    float* ReadFloat3(float out[3]);
+    float* ReadFloat4(float out[4]);
+    bool ExpectOpenBrace();
+    bool ExpectOpenParen();
+    bool ExpectCloseParen();
+    bool ExpectOpenBracket();
+    bool ExpectCloseBracket();
+    void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // --- grammar and chunk readers: 1 to go on, 0 to abort ----------------
+    int32_t ReadDocument();
+    int32_t ReadSceneChunk();
+    int32_t ReadBackImageChunk();
+    int32_t ReadMaterialChunk();
+    int32_t ReadObjectChunk();
+
+    // Reading state; public so that tests and chunk readers can see it.
+    std::unique_ptr<MQOModel> model;
+    MQOStreamHandle stream;
+    uint32_t flags = 0;
+    MQOMessageSink sink;
+    char path[kPathSize] = {};
+    int32_t line = 1;
+};

@@ -1,0 +1,43 @@
+// The byte source under the reader: a file opened "rb", reached only through
+// a constant table of operations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+struct MQOStream;
+
+struct MQOStreamOps {
+    int32_t (*read)(MQOStream* s, void* buffer, size_t count);        // 0
+    int32_t (*write)(MQOStream* s, const void* data, size_t count);   // 1
+    void (*seek)(MQOStream* s, int64_t position);                     // 2
+    int64_t (*tell)(MQOStream* s);                                    // 3
+    void (*set_name)(MQOStream* s, const char* text);                 // 4
+    const char* (*name)(MQOStream* s);                                // 5
+    int64_t (*size)(MQOStream* s);                                    // 6
+    void (*nop)(MQOStream* s);                                        // 7
+    void (*skip)(MQOStream* s, int64_t count);                        // 8
+    int32_t (*at_end)(MQOStream* s);                                  // 9
+    int32_t (*is_open)(MQOStream* s);                                 // 10
+    int32_t (*close)(MQOStream* s);                                   // 11
+};
+
+struct MQOStreamHandle {
+    MQOStream* stream = nullptr;  // borrowed
+    const MQOStreamOps* ops = nullptr;
+};
+
+struct MQOStream {
+    char name[1024] = {};
+    FILE* file = nullptr;
+    int32_t mode = 0;  // 1 once opened for reading
+
+    MQOStream() = default;
+    MQOStream(const MQOStream&) = delete;
+    MQOStream& operator=(const MQOStream&) = delete;
+    ~MQOStream();  // closes a file still open
+
+    // Opens path "rb" and fills handle; 0 for a null path or a failed open.
+    int32_t Open(MQOStreamHandle* handle, const char* path);
+};

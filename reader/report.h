@@ -1,0 +1,28 @@
+// Diagnostics: message formatting and delivery, and the printable form of
+// tokens. Messages are code page 932 text ending with a newline.
+#pragma once
+
+#include <cstddef>
+
+#include "model/mqo_message_sink.h"
+
+struct MQOModel;
+
+constexpr size_t kMessageSize = 1024;
+constexpr size_t kEscapeSize = 4096;
+
+// Printable form of a token: bytes 32..127 stand as themselves, every other
+// byte as "0x%02x". The result lives in one process-wide buffer until the
+// next call.
+const char* EscapeText(const char* text);
+
+// Formats into kMessageSize bytes, appends a newline and delivers to sink.
+void ReportTo(const MQOMessageSink& sink, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// The model whose message_sink receives ReportModel messages.
+void SetReportModel(MQOModel* model);
+// Clears the current model if it is this one; a model calls it as it dies.
+void ForgetReportModel(const MQOModel* model);
+// Formats like ReportTo and delivers to the current model's sink, if any.
+void ReportModel(const char* format, ...) __attribute__((format(printf, 1, 2)));
