@@ -16,6 +16,7 @@
 using UINT = unsigned int;
 using WORD = uint16_t;
 using LONG = int32_t;
+using ULONG = unsigned long;
 using INT_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
 using WPARAM = uintptr_t;
