@@ -66,6 +66,18 @@ void ExpectSoundLinks(const SubdivMesh& mesh) {
     }
 }
 
+// One step, checked against V + F + E vertices, H faces and 4H half-edges.
+Counts StepAndCount(SubdivMesh& mesh) {
+    Counts c = CountMesh(mesh);
+    SubdivideStep(mesh);
+    ExpectSoundLinks(mesh);
+    Counts after = CountMesh(mesh);
+    EXPECT_EQ(after.vertices, c.vertices + c.faces + c.edges);
+    EXPECT_EQ(after.faces, c.half_edges);
+    EXPECT_EQ(after.half_edges, 4 * c.half_edges);
+    return after;
+}
+
 // A w x h grid of cells, each a quad or two triangles, with vertex numbers
 // shuffled and some unused vertices among them. Closed grids wrap into a
 // torus; open grids lose some cells.
@@ -117,12 +129,7 @@ TEST(SubdivMeshProperties, OneStepMatchesTheCountFormulas) {
         std::vector<Point3f> before;
         for (const SubdivVertex& v : mesh->vertices) before.push_back(v.pos);
 
-        SubdivideStep(*mesh);
-        ExpectSoundLinks(*mesh);
-        Counts after = CountMesh(*mesh);
-        EXPECT_EQ(after.vertices, c.vertices + c.faces + c.edges);
-        EXPECT_EQ(after.faces, c.half_edges);
-        EXPECT_EQ(after.half_edges, 4 * c.half_edges);
+        Counts after = StepAndCount(*mesh);
         EXPECT_EQ(after.edges, 2 * c.edges + c.half_edges);
         if (closed) {
             EXPECT_EQ(after.vertices - after.edges + after.faces, 0);
@@ -179,13 +186,7 @@ TEST(SubdivMeshProperties, MalformedCagesStaySound) {
         std::unique_ptr<SubdivMesh> mesh = BuildSubdivMesh(&o);
         ExpectSoundLinks(*mesh);
         for (int step = 0; step < 2; ++step) {
-            Counts c = CountMesh(*mesh);
-            SubdivideStep(*mesh);
-            ExpectSoundLinks(*mesh);
-            Counts after = CountMesh(*mesh);
-            EXPECT_EQ(after.vertices, c.vertices + c.faces + c.edges);
-            EXPECT_EQ(after.faces, c.half_edges);
-            EXPECT_EQ(after.half_edges, 4 * c.half_edges);
+            StepAndCount(*mesh);
         }
         EXPECT_TRUE(WriteBackSubdivMesh(&o, mesh.get()));
     }
