@@ -66,7 +66,9 @@ void ReportTo(const MQOMessageSink& sink, const char* format, ...) {
     DeliverMessage(sink, buffer);
 }
 
-void SetReportModel(MQOModel* model) { report_model = model; }
+void SetReportModel(MQOModel* model) {
+    report_model = model;
+}
 
 void ForgetReportModel(const MQOModel* model) {
     if (report_model == model) report_model = nullptr;
