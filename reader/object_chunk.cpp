@@ -243,7 +243,7 @@ struct CornerValues {
         return static_cast<size_t>(corner) < given.size() ? given[corner] : rest;
     }
     void Set(int32_t corner, const T& value) {
-        if (static_cast<size_t>(corner) >= given.size()) given.resize(corner, rest);
+        if (static_cast<size_t>(corner) >= given.size()) given.resize(static_cast<size_t>(corner) + 1, rest);
         given[corner] = value;
     }
     // Every corner from this one on reads value.
