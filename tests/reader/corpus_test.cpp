@@ -41,4 +41,23 @@ TEST(Corpus, EveryDocumentLoads) {
     }
 }
 
+
+// The documents bundled with the project, read as they are (no freezing).
+TEST(Samples, EachSampleLoadsWithItsCounts) {
+    const std::pair<const char*, const char*> samples[] = {
+        {"cube.mqo", "obj(1),mtl(1),surf(6),vert(8),poly(12)"},
+        {"mirror.mqo", "obj(1),mtl(1),surf(5),vert(8),poly(10)"},
+        {"patch.mqo", "obj(1),mtl(0),surf(6),vert(8),poly(12)"},
+        {"two_materials.mqo", "obj(1),mtl(2),surf(5),vert(7),poly(5)"},
+    };
+    for (const auto& [name, counts] : samples) {
+        std::string path = SamplesDir() + "/" + name;
+        MessageLog log;
+        MQOLoader loader;
+        loader.sink = log.Sink();
+        ASSERT_EQ(loader.Load(path.c_str()), 1) << name;
+        EXPECT_EQ(log.texts, std::vector<std::string>{std::string(counts) + ":" + path + "\n"});
+    }
+}
+
 }  // namespace
