@@ -243,7 +243,8 @@ struct CornerValues {
         return static_cast<size_t>(corner) < given.size() ? given[corner] : rest;
     }
     void Set(int32_t corner, const T& value) {
-        if (static_cast<size_t>(corner) >= given.size()) given.resize(static_cast<size_t>(corner) + 1, rest);
+        if (static_cast<size_t>(corner) >= given.size())
+            given.resize(static_cast<size_t>(corner) + 1, rest);
         given[corner] = value;
     }
     // Every corner from this one on reads value.
@@ -253,13 +254,16 @@ struct CornerValues {
     }
 };
 
-// The corners of the face line being read.
+// The corners of the face line being read. The face record takes its count
+// only when they are stored, so it never claims more than its four slots.
 struct Polygon {
+    int32_t count = 0;
     CornerValues<int32_t> v;
     CornerValues<Point2f> uv;
     CornerValues<Color4f> col;
 
-    void Reset() {
+    void Reset(int32_t corners) {
+        count = corners;
         v.Reset(0);
         uv.Reset({0.0f, 0.0f});
         col.Reset({1.0f, 1.0f, 1.0f, 1.0f});
@@ -298,7 +302,7 @@ FaceItem FindFaceItem(const char* word) {
 void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon& polygon) {
     switch (item) {
         case FaceItem::kV:
-            ReadCorners(loader, face.count, polygon.v, [&] { return loader.ReadInt(); });
+            ReadCorners(loader, polygon.count, polygon.v, [&] { return loader.ReadInt(); });
             break;
         case FaceItem::kM:
             face.material = loader.ReadInt();
@@ -309,7 +313,7 @@ void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon
             face.has_uid = 1;
             break;
         case FaceItem::kUv:
-            ReadCorners(loader, face.count, polygon.uv, [&] {
+            ReadCorners(loader, polygon.count, polygon.uv, [&] {
                 float uv[2];
                 loader.ReadFloat2(uv);
                 return Point2f{uv[0], uv[1]};
@@ -317,7 +321,7 @@ void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon
             face.has_uv = 1;
             break;
         case FaceItem::kCol:
-            ReadCorners(loader, face.count, polygon.col, [&] {
+            ReadCorners(loader, polygon.count, polygon.col, [&] {
                 float rgba[4];
                 loader.ReadColor32(rgba);
                 return Color4f{rgba[0], rgba[1], rgba[2], rgba[3]};
@@ -366,12 +370,13 @@ void CopyCorner(MQOFace& face, int slot, const Polygon& polygon, int32_t corner)
 // becomes, in place, the fan of triangles (0, i, i + 1), each carrying the
 // line's material, uid and flags.
 void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
-    if (face.count <= MQOFace::kMaxCorners) {
-        for (int32_t k = 0; k < face.count; ++k) CopyCorner(face, k, polygon, k);
+    if (polygon.count <= MQOFace::kMaxCorners) {
+        face.count = polygon.count;
+        for (int32_t k = 0; k < polygon.count; ++k) CopyCorner(face, k, polygon, k);
         return;
     }
     const MQOFace line = face;
-    for (int32_t i = 1; i <= line.count - 2; ++i) {
+    for (int32_t i = 1; i <= polygon.count - 2; ++i) {
         MQOFace& triangle = i == 1 ? face : *object.AddFace();
         triangle = line;
         triangle.count = 3;
@@ -381,29 +386,28 @@ void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
     }
 }
 
+// One face line. Whatever way it ends, the corners read so far are stored,
+// except those of a polygon whose line is too short to hold them: a few
+// bytes must not claim any number of triangles. Such a face keeps count 0.
 Step ReadFaceLine(MQOLoader& loader, MQOObject& object, Polygon& polygon) {
     int32_t line = loader.line;
     MQOFace& face = *object.AddFace();
-    face.count = loader.ReadInt();
+    polygon.Reset(loader.ReadInt());
     face.material = -1;
     face.has_uv = 0;
     for (int k = 0; k < MQOFace::kMaxCorners; ++k) {
         face.uv[k] = {0.0f, 0.0f};
         face.col[k] = {1.0f, 1.0f, 1.0f, 1.0f};
     }
-    bool polygon_line = face.count > MQOFace::kMaxCorners;
-    if (polygon_line && face.count > BytesLeft(loader)) {
-        ReportCornerCount(loader, line, face.count);
+    bool is_polygon = polygon.count > MQOFace::kMaxCorners;
+    if (is_polygon && polygon.count > BytesLeft(loader)) {
+        ReportCornerCount(loader, line, polygon.count);
         return Step::kFailed;
     }
-    int64_t start = polygon_line ? Position(loader) : 0;
-    polygon.Reset();
+    int64_t start = is_polygon ? Position(loader) : 0;
     Step step = ReadFaceItems(loader, face, polygon);
-    if (step == Step::kFailed) return step;
-    // A line shorter than its corner count cannot hold its corners; storing
-    // its fan anyway would let a few bytes claim any number of triangles.
-    if (polygon_line && Position(loader) - start < face.count) {
-        ReportCornerCount(loader, line, face.count);
+    if (is_polygon && Position(loader) - start < polygon.count) {
+        if (step != Step::kFailed) ReportCornerCount(loader, line, polygon.count);
         return Step::kFailed;
     }
     StoreCorners(object, face, polygon);

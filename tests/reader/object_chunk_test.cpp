@@ -189,8 +189,10 @@ TEST(ObjectFaces, EndOfData) {
     EXPECT_EQ(between.result, 1);
     EXPECT_EQ(between.object().FaceCount(), 1);
 
-    LoadedDocument inside(CutObject("\tface 2 {\n\t\t3 V(0 1"));
+    LoadedDocument inside(CutObject("\tface 2 {\n\t\t3 V(4 5"));
     EXPECT_EQ(inside.result, 0);
+    EXPECT_EQ(inside.face(0).count, 3);  // kept as far as it was read
+    EXPECT_EQ(inside.face(0).v[0], 4);
     EXPECT_FALSE(inside.log.texts.empty());  // the missing ")" is reported
 }
 
@@ -223,13 +225,15 @@ TEST(ObjectFaces, PolygonBecomesAFanInPlace) {
 TEST(ObjectFaces, PolygonCountBeyondTheFileFails) {
     LoadedDocument huge(Object("\tface 1 {\n\t\t1000000 V(0 1 2)\n\t}\n"));
     EXPECT_EQ(huge.result, 0);
+    EXPECT_EQ(huge.face(0).count, 0);  // never more corners than the record holds
     EXPECT_EQ(huge.log.texts.back(),
               huge.file.path() + "(6) : [1000000]" + Utf8ToCp932("面の頂点数が多すぎます\n"));
 
     // Fewer bytes on the line than corners claimed: no fan of phantom corners.
     LoadedDocument short_line(Object("\tface 1 {\n\t\t40 V(0 1 2)\n\t}\n"));
     EXPECT_EQ(short_line.result, 0);
-    EXPECT_EQ(short_line.object().FaceCount(), 1);
+    ASSERT_EQ(short_line.object().FaceCount(), 1);
+    EXPECT_EQ(short_line.face(0).count, 0);
 }
 
 // --- vertexattr and BVertex ----------------------------------------------
