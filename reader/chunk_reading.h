@@ -1,0 +1,23 @@
+// Small pieces shared by the chunk readers.
+#pragma once
+
+#include "model/point.h"
+#include "reader/mqo_loader.h"
+
+// Keywords and chunk names are whole words compared without regard to the
+// case of ASCII letters; every other byte, Shift-JIS included, must match.
+inline bool SameKeyword(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
+        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+        if (x != y) return false;
+        if (x == '\0') return true;
+    }
+}
+
+// Three reals in a row, x y z.
+inline Point3f ReadPoint3(MQOLoader& loader) {
+    float xyz[3];
+    loader.ReadFloat3(xyz);
+    return {xyz[0], xyz[1], xyz[2]};
+}

@@ -1,0 +1,105 @@
+// The Material chunk: one material per line, a quoted name followed by
+// attributes written as keyword(values).
+#include "reader/chunk_reading.h"
+#include "reader/mqo_loader.h"
+#include "reader/report.h"
+
+namespace {
+
+// Each reader takes the values between the parentheses. A quoted value that
+// fails keeps what was read of it, and reading goes on at the ")".
+struct Attribute {
+    const char* keyword;
+    void (*read)(MQOLoader& loader, MQOMaterial& m);
+};
+
+constexpr Attribute kAttributes[] = {
+    {"col",
+     [](MQOLoader& l, MQOMaterial& m) {
+         float rgba[4];
+         l.ReadFloat4(rgba);
+         m.col = {rgba[0], rgba[1], rgba[2], rgba[3]};
+     }},
+    {"shader", [](MQOLoader& l, MQOMaterial& m) { m.shader = l.ReadInt(); }},
+    {"uid", [](MQOLoader& l, MQOMaterial& m) { m.SetUid(l.ReadInt()); }},
+    {"vcol",
+     [](MQOLoader& l, MQOMaterial& m) {
+         m.flags &= ~MQOMaterial::kFlagVcol;
+         if (l.ReadInt() & 1) m.flags |= MQOMaterial::kFlagVcol;
+     }},
+    {"dif", [](MQOLoader& l, MQOMaterial& m) { m.dif = l.ReadFloat(); }},
+    {"amb", [](MQOLoader& l, MQOMaterial& m) { m.amb = l.ReadFloat(); }},
+    {"emi", [](MQOLoader& l, MQOMaterial& m) { m.emi = l.ReadFloat(); }},
+    {"spc", [](MQOLoader& l, MQOMaterial& m) { m.spc = l.ReadFloat(); }},
+    {"power", [](MQOLoader& l, MQOMaterial& m) { m.power = l.ReadFloat(); }},
+    {"proj_type", [](MQOLoader& l, MQOMaterial& m) { m.proj_type = l.ReadInt(); }},
+    {"proj_pos", [](MQOLoader& l, MQOMaterial& m) { m.proj_pos = ReadPoint3(l); }},
+    {"proj_scale", [](MQOLoader& l, MQOMaterial& m) { m.proj_scale = ReadPoint3(l); }},
+    {"proj_angle", [](MQOLoader& l, MQOMaterial& m) { m.proj_angle = ReadPoint3(l); }},
+    {"tex", [](MQOLoader& l, MQOMaterial& m) { l.ReadQuoted(m.tex, sizeof(m.tex)); }},
+    // "alpha" and "aplane" both name the transparency image.
+    {"alpha", [](MQOLoader& l, MQOMaterial& m) { l.ReadQuoted(m.alpha, sizeof(m.alpha)); }},
+    {"aplane", [](MQOLoader& l, MQOMaterial& m) { l.ReadQuoted(m.alpha, sizeof(m.alpha)); }},
+    {"bump", [](MQOLoader& l, MQOMaterial& m) { l.ReadQuoted(m.bump, sizeof(m.bump)); }},
+};
+
+const Attribute* FindAttribute(const char* keyword) {
+    for (const Attribute& a : kAttributes) {
+        if (SameKeyword(keyword, a.keyword)) return &a;
+    }
+    return nullptr;
+}
+
+// Reads the attributes of one material line up to its end, or up to an
+// unknown keyword, which leaves the rest of the line unread; 0 aborts.
+int32_t ReadAttributes(MQOLoader& loader, MQOMaterial& material) {
+    char keyword[kTokenSize];
+    for (;;) {
+        if (loader.AtEnd()) return 0;
+        if (!loader.ReadTokenInLine(keyword, sizeof(keyword))) return 0;
+        if (keyword[0] == '\0') return 1;
+        const Attribute* attribute = FindAttribute(keyword);
+        if (attribute == nullptr) {
+            // "%s(%d) : [%s]対応外のMaterialチャンクです"
+            loader.Report(
+                "%s(%d) : "
+                "[%s]\x91\xce\x89\x9e\x8aO\x82\xccMaterial\x83`\x83\x83\x83\x93\x83N\x82\xc5"
+                "\x82\xb7",
+                loader.path, loader.line, EscapeText(keyword));
+            return 1;
+        }
+        if (!loader.ExpectOpenParen()) return 0;
+        attribute->read(loader, material);
+        if (!loader.ExpectCloseParen()) return 0;
+    }
+}
+
+}  // namespace
+
+int32_t MQOLoader::ReadMaterialChunk() {
+    ReadInt();  // the material count; the lines decide how many there are
+    if (!ExpectOpenBrace()) return 0;
+    if (AtEnd()) return 1;
+    char name[kPathSize];
+    for (;;) {
+        int first = 0;
+        if (!SkipSpace(first)) return 0;
+        if (first == '}') return 1;
+        UngetChar();
+        name[0] = '\0';
+        if (!ReadQuoted(name, sizeof(name))) {
+            // "[%s]マテリアル名ではありません"
+            Report(
+                "[%s]\x83}\x83"
+                "e\x83\x8a\x83"
+                "A\x83\x8b\x96\xbc\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
+                name);
+            return 0;
+        }
+        MQOMaterial* material = model->AddMaterial();
+        material->AssignName(name);
+        if (ReadAttributes(*this, *material) == 0) return 0;
+        SkipLine();
+        if (AtEnd()) return 1;
+    }
+}

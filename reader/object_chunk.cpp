@@ -1,0 +1,475 @@
+// The Object chunk: a quoted name, then scalar settings and the sub-chunks
+// vertex, vertexattr, BVertex and face, up to the closing brace.
+#include <bit>
+#include <vector>
+
+#include "reader/chunk_reading.h"
+#include "reader/mqo_loader.h"
+#include "reader/report.h"
+
+namespace {
+
+// How a sub-chunk ended: the entry loop goes on, or the whole object chunk
+// returns 1 (the input ended) or 0 (it failed, having reported why).
+enum class Step { kGoOn, kInputEnded, kFailed };
+
+constexpr float kDegreesToRadians = 0.017453292f;
+
+int64_t Position(MQOLoader& loader) {
+    return loader.stream.ops->tell(loader.stream.stream);
+}
+
+int64_t BytesLeft(MQOLoader& loader) {
+    return loader.stream.ops->size(loader.stream.stream) - Position(loader);
+}
+
+// A list entry whose number readers took no byte would be met again and again.
+void ReportNotNumber(MQOLoader& loader, int c) {
+    char text[2] = {static_cast<char>(c), '\0'};
+    // "%s(%d) : [%s]数値ではありません"
+    loader.Report(
+        "%s(%d) : [%s]\x90\x94\x92l\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
+        loader.path, loader.line, c == 0 ? "0x00" : EscapeText(text));
+}
+
+void ReportCornerCount(MQOLoader& loader, int32_t line, int32_t count) {
+    // "%s(%d) : [%d]面の頂点数が多すぎます"
+    loader.Report(
+        "%s(%d) : [%d]\x96\xca\x82\xcc\x92\xb8\x93_\x90\x94\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc"
+        "\x82\xb7",
+        loader.path, line, count);
+}
+
+// --- scalar keywords -----------------------------------------------------
+
+struct Scalar {
+    const char* keyword;
+    void (*read)(MQOLoader& loader, MQOObject& o);
+};
+
+constexpr Scalar kScalars[] = {
+    {"visible", [](MQOLoader& l, MQOObject& o) { o.visible = l.ReadInt(); }},
+    {"locking", [](MQOLoader& l, MQOObject& o) { o.locking = l.ReadInt(); }},
+    {"patch", [](MQOLoader& l, MQOObject& o) { o.patch = l.ReadInt(); }},
+    {"segment", [](MQOLoader& l, MQOObject& o) { o.segment = l.ReadInt(); }},
+    {"shading", [](MQOLoader& l, MQOObject& o) { o.shading = l.ReadInt(); }},
+    {"facet", [](MQOLoader& l, MQOObject& o) { o.facet = l.ReadFloat() * kDegreesToRadians; }},
+    {"color",
+     [](MQOLoader& l, MQOObject& o) {
+         float rgba[4];
+         l.ReadFloat4(rgba);
+         o.color = {rgba[0], rgba[1], rgba[2], rgba[3]};
+     }},
+    {"color_type", [](MQOLoader& l, MQOObject& o) { o.color_type = l.ReadInt(); }},
+    {"mirror", [](MQOLoader& l, MQOObject& o) { o.mirror = l.ReadInt(); }},
+    {"mirror_axis", [](MQOLoader& l, MQOObject& o) { o.mirror_axis = l.ReadInt(); }},
+    {"mirror_dis", [](MQOLoader& l, MQOObject& o) { o.mirror_dis = l.ReadFloat(); }},
+    {"lathe", [](MQOLoader& l, MQOObject& o) { o.lathe = l.ReadInt(); }},
+    {"lathe_axis", [](MQOLoader& l, MQOObject& o) { o.lathe_axis = l.ReadInt(); }},
+    {"lathe_seg", [](MQOLoader& l, MQOObject& o) { o.lathe_seg = l.ReadInt(); }},
+    {"depth", [](MQOLoader& l, MQOObject& o) { o.depth = l.ReadInt(); }},
+    {"folding", [](MQOLoader& l, MQOObject& o) { o.folding = l.ReadInt(); }},
+    {"uid", [](MQOLoader& l, MQOObject& o) { o.SetUid(l.ReadInt()); }},
+    {"scale", [](MQOLoader& l, MQOObject& o) { o.scale = ReadPoint3(l); }},
+    {"rotation", [](MQOLoader& l, MQOObject& o) { o.rotation = ReadPoint3(l); }},
+    {"translation", [](MQOLoader& l, MQOObject& o) { o.translation = ReadPoint3(l); }},
+};
+
+const Scalar* FindScalar(const char* keyword) {
+    for (const Scalar& s : kScalars) {
+        if (SameKeyword(keyword, s.keyword)) return &s;
+    }
+    return nullptr;
+}
+
+// --- vertex --------------------------------------------------------------
+
+Step ReadVertexList(MQOLoader& loader, MQOObject& object) {
+    loader.ReadInt();  // the vertex count; the lines decide
+    if (!loader.ExpectOpenBrace()) return Step::kFailed;
+    loader.SkipLine();  // nothing on the brace's line is a vertex
+    for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        loader.UngetChar();
+        int64_t start = Position(loader);
+        Point3f position = ReadPoint3(loader);
+        if (Position(loader) == start) {
+            ReportNotNumber(loader, c);
+            return Step::kFailed;
+        }
+        object.AddVertex(position);
+    }
+    return Step::kGoOn;
+}
+
+// --- vertexattr and BVertex ----------------------------------------------
+
+enum class Block { kColor, kWeight, kUid, kNone };
+
+Block FindBlock(const char* word, bool uid_allowed) {
+    if (SameKeyword(word, "color")) return Block::kColor;
+    if (SameKeyword(word, "weit")) return Block::kWeight;
+    if (uid_allowed && SameKeyword(word, "uid")) return Block::kUid;
+    return Block::kNone;
+}
+
+// Reads one item of an attribute block; false when it took no byte.
+bool ReadAttributeItem(MQOLoader& loader, MQOObject& object, Block block) {
+    int64_t start = Position(loader);
+    int32_t first = loader.ReadInt();
+    if (block == Block::kColor) {
+        uint8_t rgba[4];
+        loader.ReadIntBytes(rgba);
+        if (Position(loader) == start) return false;
+        MQOVertexColor* color = object.AddVertexColor();
+        color->vertex = first;
+        for (int i = 0; i < 4; ++i) color->rgba[i] = rgba[i];
+    } else if (block == Block::kWeight) {
+        float weight = loader.ReadFloat();
+        if (Position(loader) == start) return false;
+        MQOVertexWeight* record = object.AddVertexWeight();
+        record->vertex = first;
+        record->weight = weight;
+    } else {
+        if (Position(loader) == start) return false;
+        object.AddVertexUid(first);
+    }
+    return true;
+}
+
+// The items of one block, after its "{", up to its "}".
+Step ReadAttributeBlock(MQOLoader& loader, MQOObject& object, Block block) {
+    if (!loader.ExpectOpenBrace()) return Step::kFailed;
+    for (;;) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        int c = loader.NextChar();
+        if (c == '}') return Step::kGoOn;
+        if (loader.AtEnd()) return Step::kInputEnded;
+        loader.UngetChar();
+        if (!ReadAttributeItem(loader, object, block)) {
+            ReportNotNumber(loader, c);
+            return Step::kFailed;
+        }
+    }
+}
+
+Step ReadVertexAttr(MQOLoader& loader, MQOObject& object) {
+    if (!loader.ExpectOpenBrace()) return Step::kFailed;
+    char word[kTokenSize];
+    for (;;) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        if (!loader.ReadToken(word, sizeof(word))) return Step::kFailed;
+        loader.Report("vertexattr Chunk[%s]", EscapeText(word));
+        if (SameKeyword(word, "}")) {
+            loader.Report("BVertex End...\n");
+            return Step::kGoOn;
+        }
+        Block block = FindBlock(word, true);
+        if (block == Block::kNone) return Step::kFailed;
+        Step step = ReadAttributeBlock(loader, object, block);
+        if (step != Step::kGoOn) return step;
+    }
+}
+
+// Little-endian IEEE 754 single, whatever the byte order of this machine.
+float LittleEndianFloat(const unsigned char* bytes) {
+    uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+                    uint32_t{bytes[3]} << 24;
+    return std::bit_cast<float>(bits);
+}
+
+// vector N [SIZE], then on the next line SIZE raw bytes holding N positions of
+// 12 bytes. A SIZE that the rest of the file cannot supply, or that cannot
+// hold N positions, fails the chunk before anything is allocated.
+Step ReadVectorEntry(MQOLoader& loader, MQOObject& object) {
+    int32_t count = loader.ReadInt();
+    if (!loader.ExpectOpenBracket()) return Step::kFailed;
+    int32_t size = loader.ReadInt();
+    if (!loader.ExpectCloseBracket()) return Step::kFailed;
+    loader.SkipLine();
+    int64_t needed = count > 0 ? int64_t{count} * 12 : 0;
+    if (size < 0 || size > BytesLeft(loader) || needed > size) {
+        // "%s(%d) : [%d][%d]vectorのサイズが不正です"
+        loader.Report(
+            "%s(%d) : [%d][%d]vector\x82\xcc\x83T\x83"
+            "C\x83Y\x82\xaa\x95s\x90\xb3\x82\xc5\x82\xb7",
+            loader.path, loader.line, count, size);
+        return Step::kFailed;
+    }
+    if (size == 0) return Step::kGoOn;
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    loader.ReadBytes(bytes.data(), bytes.size());
+    for (int32_t k = 0; k < count; ++k) {
+        const unsigned char* p = &bytes[static_cast<size_t>(k) * 12];
+        object.AddVertex(
+            {LittleEndianFloat(p), LittleEndianFloat(p + 4), LittleEndianFloat(p + 8)});
+    }
+    return Step::kGoOn;
+}
+
+Step ReadBVertex(MQOLoader& loader, MQOObject& object) {
+    loader.ReadInt();  // the vertex count; the entries decide
+    if (!loader.ExpectOpenBrace()) return Step::kFailed;
+    char word[kTokenSize];
+    for (;;) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        if (!loader.ReadToken(word, sizeof(word))) return Step::kFailed;
+        if (SameKeyword(word, "}")) return Step::kGoOn;
+        Step step = Step::kFailed;
+        if (SameKeyword(word, "vector")) {
+            step = ReadVectorEntry(loader, object);
+        } else if (Block block = FindBlock(word, false); block != Block::kNone) {
+            step = ReadAttributeBlock(loader, object, block);
+        }
+        if (step != Step::kGoOn) return step;
+    }
+}
+
+// --- face ----------------------------------------------------------------
+
+// One kind of corner value of a face line. Only the values the line spelt out
+// are held; every corner past them has the value `rest`. This keeps a line
+// that claims many corners from costing more than the bytes it holds.
+template <typename T>
+struct CornerValues {
+    std::vector<T> given;
+    T rest{};
+
+    void Reset(const T& value) {
+        given.clear();
+        rest = value;
+    }
+    T At(int32_t corner) const {
+        return static_cast<size_t>(corner) < given.size() ? given[corner] : rest;
+    }
+    void Set(int32_t corner, const T& value) {
+        if (static_cast<size_t>(corner) >= given.size())
+            given.resize(static_cast<size_t>(corner) + 1, rest);
+        given[corner] = value;
+    }
+    // Every corner from this one on reads value.
+    void SetFrom(int32_t corner, const T& value) {
+        if (static_cast<size_t>(corner) < given.size()) given.resize(corner);
+        rest = value;
+    }
+};
+
+// The corners of the face line being read. The face record takes its count
+// only when they are stored, so it never claims more than its four slots.
+struct Polygon {
+    int32_t count = 0;
+    CornerValues<int32_t> v;
+    CornerValues<Point2f> uv;
+    CornerValues<Color4f> col;
+
+    void Reset(int32_t corners) {
+        count = corners;
+        v.Reset(0);
+        uv.Reset({0.0f, 0.0f});
+        col.Reset({1.0f, 1.0f, 1.0f, 1.0f});
+    }
+};
+
+// Reads count values with read(). For a face of more than four corners a
+// value that takes no byte ends the item: every later read would take none
+// either and give the same value.
+template <typename T, typename Read>
+void ReadCorners(MQOLoader& loader, int32_t count, CornerValues<T>& values, Read read) {
+    bool watch = count > MQOFace::kMaxCorners;
+    for (int32_t k = 0; k < count; ++k) {
+        int64_t start = watch ? Position(loader) : 0;
+        T value = read();
+        if (watch && Position(loader) == start) {
+            values.SetFrom(k, value);
+            return;
+        }
+        values.Set(k, value);
+    }
+}
+
+enum class FaceItem { kV, kM, kUid, kUv, kCol, kNone };
+
+FaceItem FindFaceItem(const char* word) {
+    if (SameKeyword(word, "V")) return FaceItem::kV;
+    if (SameKeyword(word, "M")) return FaceItem::kM;
+    if (SameKeyword(word, "UID")) return FaceItem::kUid;
+    if (SameKeyword(word, "UV")) return FaceItem::kUv;
+    if (SameKeyword(word, "COL")) return FaceItem::kCol;
+    return FaceItem::kNone;
+}
+
+// The values between an item's parentheses.
+void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon& polygon) {
+    switch (item) {
+        case FaceItem::kV:
+            ReadCorners(loader, polygon.count, polygon.v, [&] { return loader.ReadInt(); });
+            break;
+        case FaceItem::kM:
+            face.material = loader.ReadInt();
+            face.has_material = 1;
+            break;
+        case FaceItem::kUid:
+            face.uid = loader.ReadInt();
+            face.has_uid = 1;
+            break;
+        case FaceItem::kUv:
+            ReadCorners(loader, polygon.count, polygon.uv, [&] {
+                float uv[2];
+                loader.ReadFloat2(uv);
+                return Point2f{uv[0], uv[1]};
+            });
+            face.has_uv = 1;
+            break;
+        case FaceItem::kCol:
+            ReadCorners(loader, polygon.count, polygon.col, [&] {
+                float rgba[4];
+                loader.ReadColor32(rgba);
+                return Color4f{rgba[0], rgba[1], rgba[2], rgba[3]};
+            });
+            face.has_col = 1;
+            break;
+        case FaceItem::kNone:
+            break;
+    }
+}
+
+// The items of a face line up to its end; an unknown item drops the rest of
+// the line and keeps what was read before it.
+Step ReadFaceItems(MQOLoader& loader, MQOFace& face, Polygon& polygon) {
+    char word[kTokenSize];
+    for (;;) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        if (!loader.ReadTokenInLine(word, sizeof(word))) return Step::kFailed;
+        if (word[0] == '\0') {
+            loader.SkipLine();
+            return Step::kGoOn;
+        }
+        FaceItem item = FindFaceItem(word);
+        if (item == FaceItem::kNone) {
+            // "%s(%d) : [%s]対応外のfaceチャンクです"
+            loader.Report(
+                "%s(%d) : [%s]\x91\xce\x89\x9e\x8aO\x82\xcc"
+                "face\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
+                loader.path, loader.line, EscapeText(word));
+            loader.SkipLine();
+            return Step::kGoOn;
+        }
+        if (!loader.ExpectOpenParen()) return Step::kFailed;
+        ReadFaceItemValues(loader, item, face, polygon);
+        if (!loader.ExpectCloseParen()) return Step::kFailed;
+    }
+}
+
+void CopyCorner(MQOFace& face, int slot, const Polygon& polygon, int32_t corner) {
+    face.v[slot] = polygon.v.At(corner);
+    face.uv[slot] = polygon.uv.At(corner);
+    face.col[slot] = polygon.col.At(corner);
+}
+
+// Stores the corners read into the face. A polygon of more than four corners
+// becomes, in place, the fan of triangles (0, i, i + 1), each carrying the
+// line's material, uid and flags.
+void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
+    if (polygon.count <= MQOFace::kMaxCorners) {
+        face.count = polygon.count;
+        for (int32_t k = 0; k < polygon.count; ++k) CopyCorner(face, k, polygon, k);
+        return;
+    }
+    const MQOFace line = face;
+    for (int32_t i = 1; i <= polygon.count - 2; ++i) {
+        MQOFace& triangle = i == 1 ? face : *object.AddFace();
+        triangle = line;
+        triangle.count = 3;
+        CopyCorner(triangle, 0, polygon, 0);
+        CopyCorner(triangle, 1, polygon, i);
+        CopyCorner(triangle, 2, polygon, i + 1);
+    }
+}
+
+// One face line. Whatever way it ends, the corners read so far are stored,
+// except those of a polygon whose line is too short to hold them: a few
+// bytes must not claim any number of triangles. Such a face keeps count 0.
+Step ReadFaceLine(MQOLoader& loader, MQOObject& object, Polygon& polygon) {
+    int32_t line = loader.line;
+    MQOFace& face = *object.AddFace();
+    polygon.Reset(loader.ReadInt());
+    face.material = -1;
+    face.has_uv = 0;
+    for (int k = 0; k < MQOFace::kMaxCorners; ++k) {
+        face.uv[k] = {0.0f, 0.0f};
+        face.col[k] = {1.0f, 1.0f, 1.0f, 1.0f};
+    }
+    bool is_polygon = polygon.count > MQOFace::kMaxCorners;
+    if (is_polygon && polygon.count > BytesLeft(loader)) {
+        ReportCornerCount(loader, line, polygon.count);
+        return Step::kFailed;
+    }
+    int64_t start = is_polygon ? Position(loader) : 0;
+    Step step = ReadFaceItems(loader, face, polygon);
+    if (is_polygon && Position(loader) - start < polygon.count) {
+        if (step != Step::kFailed) ReportCornerCount(loader, line, polygon.count);
+        return Step::kFailed;
+    }
+    StoreCorners(object, face, polygon);
+    return step;
+}
+
+Step ReadFaceList(MQOLoader& loader, MQOObject& object) {
+    loader.ReadInt();  // the face count; the lines decide
+    if (!loader.ExpectOpenBrace()) return Step::kFailed;
+    loader.SkipLine();
+    Polygon polygon;
+    for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
+        if (loader.AtEnd()) return Step::kInputEnded;
+        loader.UngetChar();
+        Step step = ReadFaceLine(loader, object, polygon);
+        if (step != Step::kGoOn) return step;
+    }
+    return Step::kGoOn;
+}
+
+// --- entries -------------------------------------------------------------
+
+Step ReadEntry(MQOLoader& loader, const char* keyword, MQOObject& object) {
+    if (const Scalar* scalar = FindScalar(keyword)) {
+        scalar->read(loader, object);
+        return Step::kGoOn;
+    }
+    if (SameKeyword(keyword, "vertex")) return ReadVertexList(loader, object);
+    if (SameKeyword(keyword, "vertexattr")) return ReadVertexAttr(loader, object);
+    if (SameKeyword(keyword, "BVertex")) return ReadBVertex(loader, object);
+    if (SameKeyword(keyword, "face")) return ReadFaceList(loader, object);
+    // "%s(%d) : [%s]対応外のObjectチャンクです"
+    loader.Report(
+        "%s(%d) : "
+        "[%s]\x91\xce\x89\x9e\x8aO\x82\xccObject\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
+        loader.path, loader.line, EscapeText(keyword));
+    loader.SkipLine();
+    return Step::kGoOn;
+}
+
+}  // namespace
+
+int32_t MQOLoader::ReadObjectChunk() {
+    char name[kPathSize] = {};
+    if (!ReadQuoted(name, sizeof(name))) {
+        // "[%s]オブジェクト名ではありません"
+        Report(
+            "[%s]\x83I\x83u\x83W\x83"
+            "F\x83N\x83g\x96\xbc\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
+            name);
+        return 0;
+    }
+    MQOObject& object = *model->AddObject();
+    object.AssignName(name);
+    if (!ExpectOpenBrace()) return 0;
+    if (AtEnd()) return 1;
+    char keyword[kTokenSize];
+    for (;;) {
+        if (!ReadToken(keyword, sizeof(keyword))) return 0;
+        if (SameKeyword(keyword, "}")) return 1;
+        Step step = ReadEntry(*this, keyword, object);
+        if (step == Step::kFailed) return 0;
+        if (step == Step::kInputEnded || AtEnd()) return 1;
+    }
+}

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "load_document.h"
+
+namespace {
+
+std::string Summary(const LoadedDocument& d, const std::string& counts) {
+    return counts + ":" + d.file.path() + "\n";
+}
+
+TEST(Grammar, NullOrMissingPathFailsSilently) {
+    MessageLog log;
+    MQOLoader loader;
+    loader.sink = log.Sink();
+    EXPECT_EQ(loader.Load(nullptr), 0);
+    EXPECT_EQ(loader.Load("/nonexistent/dir/file.mqo"), 0);
+    EXPECT_TRUE(log.texts.empty());
+    EXPECT_EQ(loader.GetModel()->ObjectCount(), 0);
+    EXPECT_EQ(loader.stream.stream, nullptr);
+}
+
+TEST(Grammar, HeaderAndEofOnlyGivesAnEmptyModelAndZeroSummary) {
+    LoadedDocument d(Doc(""));
+    EXPECT_EQ(d.result, 1);
+    ASSERT_EQ(d.log.texts.size(), 1u);
+    EXPECT_EQ(d.log.texts[0], Summary(d, "obj(0),mtl(0),surf(0),vert(0),poly(0)"));
+    EXPECT_STREQ(d.loader.path, d.file.path().c_str());
+}
+
+TEST(Grammar, FirstLineNeedsOnlyOneOfItsTwoWords) {
+    for (const char* first : {"metasequoia document", "Metasequoia Foo", "Foo Document",
+                              "\xef\xbb\xbfMetasequoia Document", "Metasequoia"}) {
+        LoadedDocument d(std::string(first) + "\nFormat Text Ver 1.0\nEof\n");
+        EXPECT_EQ(d.result, 1) << first;
+    }
+}
+
+TEST(Grammar, FirstLineWithNeitherWordIsRefusedWithThreeMessages) {
+    LoadedDocument d("Foo Bar\nFormat Text Ver 1.0\nEof\n");
+    EXPECT_EQ(d.result, 0);
+    ASSERT_EQ(d.log.texts.size(), 3u);
+    EXPECT_EQ(d.log.texts[0], d.file.path() + Utf8ToCp932(" はMQOファイルではありません\n"));
+    EXPECT_EQ(d.log.texts[1], "head1[Foo]\n");
+    EXPECT_EQ(d.log.texts[2], "head2[Bar]\n");
+}
+
+TEST(Grammar, MissingHeaderWordsAreEmpty) {
+    LoadedDocument empty("");
+    EXPECT_EQ(empty.result, 0);
+    ASSERT_EQ(empty.log.texts.size(), 3u);
+    EXPECT_EQ(empty.log.texts[1], "head1[]\n");
+    EXPECT_EQ(empty.log.texts[2], "head2[]\n");
+
+    // A second line without a number claims no newer version.
+    LoadedDocument no_number("Metasequoia Document\nA B C\nEof\n");
+    EXPECT_EQ(no_number.result, 1);
+}
+
+TEST(Grammar, OverlongHeaderWordIsCutAndItsRestDropped) {
+    LoadedDocument d(std::string(300, 'X') + " Document\nFormat Text Ver 1.0\nEof\n");
+    EXPECT_EQ(d.result, 0);
+    ASSERT_EQ(d.log.texts.size(), 3u);
+    EXPECT_EQ(d.log.texts[1], "head1[" + std::string(255, 'X') + "]\n");
+    EXPECT_EQ(d.log.texts[2], "head2[]\n");
+}
+
+TEST(Grammar, SecondLineIsRefusedOnlyWhenNoWordMatchesAndTheVersionIsNewer) {
+    EXPECT_EQ(LoadedDocument("Metasequoia Document\nFormat Text Ver 2.0\nEof\n").result, 1);
+    EXPECT_EQ(LoadedDocument("Metasequoia Document\nA B C 1.0\nEof\n").result, 1);
+    EXPECT_EQ(LoadedDocument("Metasequoia Document\nformat X Y 9\nEof\n").result, 1);
+
+    LoadedDocument d("Metasequoia Document\nA B C 2.0\nEof\n");
+    EXPECT_EQ(d.result, 0);
+    ASSERT_EQ(d.log.texts.size(), 1u);
+    EXPECT_EQ(d.log.texts[0], d.file.path() + Utf8ToCp932(" は対応外のバージョンです\n"));
+}
+
+TEST(Grammar, TextAfterEofIsNeverRead) {
+    LoadedDocument d(Doc("") + "Object broken\n");
+    EXPECT_EQ(d.result, 1);
+    EXPECT_TRUE(d.Reports().empty());
+}
+
+TEST(Grammar, UnknownChunkTokensAreReportedOneByOne) {
+    LoadedDocument d(Doc("Thumbnail 2 {\r\nab cd\r\n}\r\nMaterial 1 {\r\n\"m\"\r\n}\r\n"));
+    EXPECT_EQ(d.result, 1);
+    std::vector<std::string> expected;
+    for (const char* token : {"Thumbnail", "2", "{", "ab", "cd", "}"}) {
+        expected.push_back("[" + std::string(token) + "]" + Utf8ToCp932("対応外のチャンクです\n"));
+    }
+    EXPECT_EQ(d.Reports(), expected);
+    EXPECT_EQ(d.model().MaterialCount(), 1);
+}
+
+TEST(Grammar, ChunkNamesInsideAnUnknownChunkStartNoReader) {
+    LoadedDocument d(
+        Doc("MaterialEx2 1 {\n\tmaterial 0 {\n\t\tshadertype \"hlsl\"\n\t}\n}\n"
+            "Object \"o\" {\n}\n"));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.model().MaterialCount(), 0);
+    EXPECT_EQ(d.model().ObjectCount(), 1);
+    EXPECT_EQ(d.Reports().size(), 10u);
+}
+
+TEST(Grammar, StrayClosingBracesAtTopLevelDoNotHideLaterChunks) {
+    LoadedDocument d(Doc("}\n}\nObject \"o\" {\n}\n"));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.Reports().size(), 2u);
+    EXPECT_EQ(d.model().ObjectCount(), 1);
+}
+
+TEST(Grammar, EofEndsReadingEvenInsideAnUnknownChunk) {
+    LoadedDocument d(kHeader + "Thumbnail {\nEof\nObject \"o\" {\n}\n");
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.model().ObjectCount(), 0);
+}
+
+TEST(Grammar, IncludeXmlIsSkippedWithOrWithoutItsName) {
+    LoadedDocument quoted(Doc("IncludeXml \"extra.xml\"\n"));
+    EXPECT_EQ(quoted.result, 1);
+    EXPECT_TRUE(quoted.Reports().empty());
+
+    LoadedDocument bare(Doc("IncludeXml extra.xml\n"));
+    EXPECT_EQ(bare.result, 1);
+    ASSERT_EQ(bare.Reports().size(), 2u);  // the missing quote, then the token after 'e'
+    EXPECT_EQ(bare.Reports()[0], Utf8ToCp932("[e]\"が見つかりません\n"));
+}
+
+TEST(Grammar, EndOfDataWithoutEof) {
+    // Right after a chunk: the document counts as read.
+    LoadedDocument tight(kHeader + "Object \"o\" {\n}");
+    EXPECT_EQ(tight.result, 1);
+    EXPECT_EQ(tight.log.texts.size(), 1u);
+    // White space after the last chunk: the next token is missing.
+    LoadedDocument loose(kHeader + "Object \"o\" {\n}\n");
+    EXPECT_EQ(loose.result, 0);
+    EXPECT_TRUE(loose.log.texts.empty());
+}
+
+TEST(Grammar, FailingChunkFailsTheLoadWithoutSummary) {
+    LoadedDocument d(Doc("Scene\npos 1 2 3\n"));
+    EXPECT_EQ(d.result, 0);
+    ASSERT_EQ(d.log.texts.size(), 1u);
+    EXPECT_EQ(d.log.texts[0], Utf8ToCp932("[p] {がありません\n"));
+}
+
+TEST(Grammar, ResultDoesNotDependOnTheSink) {
+    TempFile file(Doc("Scene\npos 1 2 3\n"));
+    MQOLoader loader;
+    EXPECT_EQ(loader.Load(file.path().c_str()), 0);
+}
+
+TEST(Grammar, SummaryCountsObjectsMaterialsFacesVerticesAndTriangles) {
+    LoadedDocument d(
+        Doc("Material 2 {\n\"a\"\n\"b\"\n}\n"
+            "Object \"o\" {\n vertex 5 {\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n2 2 2\n }\n"
+            " face 3 {\n4 V(0 1 2 3)\n4 V(0 1 2 3)\n3 V(0 1 4)\n }\n}\n"));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.log.texts.back(), Summary(d, "obj(1),mtl(2),surf(3),vert(5),poly(5)"));
+    EXPECT_EQ(d.model().face_total, 3);
+}
+
+TEST(Grammar, LineNumbersAreTheSameWithCrLfAndLf) {
+    std::string body = "Object \"o\" {\r\n\r\n bogus 1\r\n}\r\n";
+    LoadedDocument crlf(Doc(body));
+    std::string lf_body;
+    for (char c : body) {
+        if (c != '\r') lf_body += c;
+    }
+    LoadedDocument lf(Doc(lf_body));
+    ASSERT_EQ(crlf.Reports().size(), 1u);
+    ASSERT_EQ(lf.Reports().size(), 1u);
+    EXPECT_EQ(crlf.Reports()[0], crlf.At(6, "bogus", "対応外のObjectチャンクです"));
+    EXPECT_EQ(lf.Reports()[0], lf.At(6, "bogus", "対応外のObjectチャンクです"));
+}
+
+}  // namespace
