@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2);
+    if (std::strcmp(command, "import") == 0) return RunImport(argc - 2, argv + 2);
     std::fprintf(stderr, "varnel: unknown command %s\n", command);
     return kExitUsage;
 }
