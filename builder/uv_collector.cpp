@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "builder/face_rules.h"
 #include "model/mqo_model.h"
@@ -32,7 +33,7 @@ void UVCollector::CollectUVsSequential(const MQOObject& object) {
 }
 
 void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& object) {
-    groups.assign(static_cast<size_t>(model.MaterialCount()) + 1, {});
+    groups.Clear();
     uvs.clear();
     for (size_t i = 0; i < object.faces.size() && i < face_uv.size(); ++i) {
         const MQOFace& face = *object.faces[i];
@@ -48,10 +49,45 @@ int32_t UVCollector::FindOrAddUV(int group, const Point2f& p) {
         uvs.push_back(p);
         return next;
     }
-    if (group < 0) group = 0;
-    if (static_cast<size_t>(group) >= groups.size()) groups.resize(static_cast<size_t>(group) + 1);
-    const uint64_t key = uint64_t(FloatKey(p.u)) << 32 | FloatKey(p.v);
-    const auto [entry, added] = groups[group].try_emplace(key, next);
-    if (added) uvs.push_back(p);
-    return entry->second;
+    const int32_t index = groups.FindOrInsert(group, FloatKey(p.u), FloatKey(p.v), next);
+    if (index == next) uvs.push_back(p);
+    return index;
+}
+
+void UVTable::Clear() {
+    slots_.clear();
+    used_ = 0;
+}
+
+size_t UVTable::Home(int32_t group, uint32_t u, uint32_t v) const {
+    uint64_t h = (uint64_t(u) << 32 | v) ^ (uint64_t(uint32_t(group)) * 0xC2B2AE3D27D4EB4Full);
+    h *= 0x9E3779B97F4A7C15ull;
+    h ^= h >> 32;
+    return static_cast<size_t>(h) & (slots_.size() - 1);
+}
+
+int32_t UVTable::FindOrInsert(int32_t group, uint32_t u, uint32_t v, int32_t next) {
+    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Home(group, u, v);; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.index < 0) {
+            slot = Slot{u, v, group, next};
+            ++used_;
+            return next;
+        }
+        if (slot.u == u && slot.v == v && slot.group == group) return slot.index;
+    }
+}
+
+void UVTable::Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.index < 0) continue;
+        size_t i = Home(slot.group, slot.u, slot.v);
+        while (slots_[i].index >= 0) i = (i + 1) & mask;
+        slots_[i] = slot;
+    }
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "model/point.h"
@@ -11,10 +11,33 @@
 struct MQOModel;
 struct MQOObject;
 
+// Texture vertices made so far, by material group and the bit patterns of
+// their coordinates: open addressing with linear probing, kept at most half
+// full, so a lookup costs the same however many vertices there are.
+class UVTable {
+   public:
+    // The index stored under the key; when there is none, stores next there
+    // and returns it.
+    int32_t FindOrInsert(int32_t group, uint32_t u, uint32_t v, int32_t next);
+    void Clear();
+
+   private:
+    struct Slot {
+        uint32_t u = 0;
+        uint32_t v = 0;
+        int32_t group = 0;
+        int32_t index = -1;  // -1 marks an empty slot
+    };
+    size_t Home(int32_t group, uint32_t u, uint32_t v) const;
+    void Grow();
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
 struct UVCollector {
-    // Per material group (0 for no material, m + 1 for material m), the
-    // texture vertices made so far by their coordinates' bit patterns.
-    std::vector<std::unordered_map<uint64_t, int32_t>> groups;
+    // Material groups are 0 for no material and m + 1 for material m.
+    UVTable groups;
     // Per face of the object, the texture vertex of each corner.
     std::vector<std::array<int32_t, 4>> face_uv;
     // The texture coordinates, in index order.

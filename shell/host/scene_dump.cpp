@@ -45,6 +45,11 @@ void AppendInts(std::string& out, std::initializer_list<long long> values) {
     out += ']';
 }
 
+void AppendKeyInt(std::string& out, const char* key, long long value) {
+    out += key;
+    out += std::to_string(value);
+}
+
 template <typename T, typename Write>
 void AppendArray(std::string& out, const std::vector<T>& items, Write write) {
     out += '[';
@@ -64,9 +69,11 @@ void AppendMesh(std::string& out, const Mesh& mesh) {
     AppendArray(out, mesh.faces, [&](const Face& f) {
         out += "{\"v\":";
         AppendInts(out, {f.v[0], f.v[1], f.v[2]});
-        out += ",\"mat_id\":" + std::to_string(f.getMatID()) + ",\"edge_vis\":";
+        AppendKeyInt(out, ",\"mat_id\":", f.getMatID());
+        out += ",\"edge_vis\":";
         AppendInts(out, {f.getEdgeVis(0), f.getEdgeVis(1), f.getEdgeVis(2)});
-        out += ",\"sm_group\":" + std::to_string(f.smGroup) + "}";
+        AppendKeyInt(out, ",\"sm_group\":", f.smGroup);
+        out += '}';
     });
     out += ",\"tverts\":";
     AppendArray(out, mesh.tVerts, point);
@@ -93,7 +100,8 @@ void AppendStdMat(std::string& out, StdMat2& m, const MaterialIndex& index) {
     };
     out += "{\"type\":\"StdMat2\",\"name\":";
     AppendJsonText(out, m.GetName());
-    out += ",\"shading\":" + std::to_string(m.GetShading()) + ",\"ambient\":";
+    AppendKeyInt(out, ",\"shading\":", m.GetShading());
+    out += ",\"ambient\":";
     color(m.GetAmbient(0));
     out += ",\"diffuse\":";
     color(m.GetDiffuse(0));
@@ -108,7 +116,9 @@ void AppendStdMat(std::string& out, StdMat2& m, const MaterialIndex& index) {
     for (int slot = 0; slot < m.NumSubTexmaps(); ++slot) {
         if (m.GetSubTexmap(slot) == nullptr) continue;
         out += separator;
-        out += "\"" + std::to_string(slot) + "\":";
+        out += '"';
+        out += std::to_string(slot);
+        out += "\":";
         AppendIndex(out, index, m.GetSubTexmap(slot));
         separator = ",";
     }
@@ -140,7 +150,7 @@ void AppendBitmapTex(std::string& out, BitmapTex& t) {
     number(",\"v_scl\":", uv.GetVScl(0));
     number(",\"ang\":", uv.GetAng(0));
     number(",\"blur\":", uv.GetBlur(0));
-    out += ",\"tiling\":" + std::to_string(uv.GetTextureTiling());
+    AppendKeyInt(out, ",\"tiling\":", uv.GetTextureTiling());
     out += ",\"active\":";
     out += t.TestMtlFlag(MTL_TEX_DISPLAY_ENABLED) ? "true" : "false";
     out += '}';
