@@ -55,7 +55,8 @@ static double TimeImport(int side, int repetitions) {
         HostScene host;
         const ImportOptions options{1, 1, 1, 1, 0};
         const auto start = std::chrono::steady_clock::now();
-        SetMQOModel(BuildSettings{options, ""}, *model, host.GetImpInterface(), host.GetInterface());
+        SetMQOModel(BuildSettings{options, ""}, *model, host.GetImpInterface(),
+                    host.GetInterface());
         const auto end = std::chrono::steady_clock::now();
         best = std::min(best, std::chrono::duration<double>(end - start).count());
     }
