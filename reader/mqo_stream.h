@@ -9,18 +9,18 @@
 struct MQOStream;
 
 struct MQOStreamOps {
-    int32_t (*read)(MQOStream* s, void* buffer, size_t count);        // 0
-    int32_t (*write)(MQOStream* s, const void* data, size_t count);   // 1
-    void (*seek)(MQOStream* s, int64_t position);                     // 2
-    int64_t (*tell)(MQOStream* s);                                    // 3
-    void (*set_name)(MQOStream* s, const char* text);                 // 4
-    const char* (*name)(MQOStream* s);                                // 5
-    int64_t (*size)(MQOStream* s);                                    // 6
-    void (*nop)(MQOStream* s);                                        // 7
-    void (*skip)(MQOStream* s, int64_t count);                        // 8
-    int32_t (*at_end)(MQOStream* s);                                  // 9
-    int32_t (*is_open)(MQOStream* s);                                 // 10
-    int32_t (*close)(MQOStream* s);                                   // 11
+    int32_t (*read)(MQOStream* s, void* buffer, size_t count);       // 0
+    int32_t (*write)(MQOStream* s, const void* data, size_t count);  // 1
+    void (*seek)(MQOStream* s, int64_t position);                    // 2
+    int64_t (*tell)(MQOStream* s);                                   // 3
+    void (*set_name)(MQOStream* s, const char* text);                // 4
+    const char* (*name)(MQOStream* s);                               // 5
+    int64_t (*size)(MQOStream* s);                                   // 6
+    void (*nop)(MQOStream* s);                                       // 7
+    void (*skip)(MQOStream* s, int64_t count);                       // 8
+    int32_t (*at_end)(MQOStream* s);                                 // 9
+    int32_t (*is_open)(MQOStream* s);                                // 10
+    int32_t (*close)(MQOStream* s);                                  // 11
 };
 
 struct MQOStreamHandle {
@@ -32,6 +32,14 @@ struct MQOStream {
     char name[1024] = {};
     FILE* file = nullptr;
     int32_t mode = 0;  // 1 once opened for reading
+
+    // Kept by the operations so that the end test and a one-byte step back
+    // cost no call into the C library: the position, the size found at open
+    // (-1 when the file cannot tell it), and the byte just read by a one-byte
+    // read (-1 when the last operation was anything else).
+    int64_t position = 0;
+    int64_t size = 0;
+    int last = -1;
 
     MQOStream() = default;
     MQOStream(const MQOStream&) = delete;

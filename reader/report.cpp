@@ -39,6 +39,7 @@ void FormatMessage(char (&buffer)[kMessageSize], const char* format, va_list arg
 
 const char* EscapeText(const char* text) {
     static const char kHex[] = "0123456789abcdef";
+    if (text == nullptr) text = "";
     size_t n = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
         bool plain = *p >= 32 && *p <= 127;
@@ -58,15 +59,21 @@ const char* EscapeText(const char* text) {
 }
 
 void ReportTo(const MQOMessageSink& sink, const char* format, ...) {
-    char buffer[kMessageSize];
     va_list args;
     va_start(args, format);
-    FormatMessage(buffer, format, args);
+    VReportTo(sink, format, args);
     va_end(args);
+}
+
+void VReportTo(const MQOMessageSink& sink, const char* format, va_list args) {
+    char buffer[kMessageSize];
+    FormatMessage(buffer, format, args);
     DeliverMessage(sink, buffer);
 }
 
-void SetReportModel(MQOModel* model) { report_model = model; }
+void SetReportModel(MQOModel* model) {
+    report_model = model;
+}
 
 void ForgetReportModel(const MQOModel* model) {
     if (report_model == model) report_model = nullptr;

@@ -2,6 +2,7 @@
 // tokens. Messages are code page 932 text ending with a newline.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 
 #include "model/mqo_message_sink.h"
@@ -19,6 +20,9 @@ const char* EscapeText(const char* text);
 // Formats into kMessageSize bytes, appends a newline and delivers to sink.
 void ReportTo(const MQOMessageSink& sink, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+// The same for callers that have their own variable arguments.
+void VReportTo(const MQOMessageSink& sink, const char* format, va_list args)
+    __attribute__((format(printf, 2, 0)));
 
 // The model whose message_sink receives ReportModel messages.
 void SetReportModel(MQOModel* model);

@@ -1,0 +1,51 @@
+#include "process/cleanup_faces.h"
+
+#include <vector>
+
+#include "model/mqo_model.h"
+
+namespace {
+
+// A quad whose opposite corners meet is folded onto itself and spans no area,
+// even if dropping repeated corners would leave three.
+bool IsFoldedQuad(const MQOFace& face) {
+    return face.count == 4 && (face.v[0] == face.v[2] || face.v[1] == face.v[3]);
+}
+
+// Copies the face without runs of equal corners and without a last corner
+// that closes back onto the first. Answers the corners kept.
+int CompactCorners(const MQOFace& face, MQOFace& out) {
+    out = face;
+    int n = face.count;
+    int c = 1;
+    for (int i = 1; i < n; ++i) {
+        bool closes = i == n - 1 && face.v[i] == face.v[0];
+        if (closes || face.v[i] == face.v[i - 1]) continue;
+        out.v[c] = face.v[i];
+        out.col[c] = face.col[i];
+        out.uv[c] = face.uv[i];
+        ++c;
+    }
+    out.count = c;
+    return c;
+}
+
+}  // namespace
+
+void CleanupFaces(MQOModel& model) {
+    for (int i = 0; i < model.ObjectCount(); ++i) CleanupFaces(*model.ObjectAt(i));
+}
+
+void CleanupFaces(MQOObject& object) {
+    std::vector<MQOFace> kept(static_cast<size_t>(object.FaceCount()));
+    size_t k = 0;
+    for (int i = 0; i < object.FaceCount(); ++i) {
+        const MQOFace& face = *object.FaceAt(i);
+        // A count beyond the four slots is no face the model can hold.
+        if (face.count > MQOFace::kMaxCorners || IsFoldedQuad(face)) continue;
+        if (CompactCorners(face, kept[k]) >= 3) ++k;
+    }
+    object.ClearFaces();
+    object.faces.reserve(k);
+    for (size_t i = 0; i < k; ++i) *object.AddFace() = kept[i];
+}

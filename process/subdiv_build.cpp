@@ -1,0 +1,148 @@
+// Conversion between an object's faces and the subdivision mesh.
+#include <vector>
+
+#include "model/mqo_object.h"
+#include "process/subdiv_mesh.h"
+
+namespace {
+
+// Only triangles and quads whose corners all name existing vertices enter the
+// mesh; anything else cannot be linked safely.
+bool EntersMesh(const MQOFace& face, int vertex_count) {
+    if (face.count < 3 || face.count > MQOFace::kMaxCorners) return false;
+    for (int i = 0; i < face.count; ++i) {
+        if (face.v[i] < 0 || face.v[i] >= vertex_count) return false;
+    }
+    return true;
+}
+
+uint32_t FaceFlags(const MQOFace& face) {
+    return (face.has_uv != 0 ? kFaceHasUv : 0) | (face.has_col != 0 ? kFaceHasCol : 0) |
+           (face.has_material != 0 ? kFaceHasMaterial : 0);
+}
+
+// Appends one face and one half-edge per corner, linked in a cycle. origins[h]
+// is the object vertex that half-edge h leaves from.
+void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& origins) {
+    size_t faces = 0, corners = 0;
+    for (int k = 0; k < object.FaceCount(); ++k) {
+        const MQOFace& face = *object.FaceAt(k);
+        if (!EntersMesh(face, object.VertexCount())) continue;
+        ++faces;
+        corners += static_cast<size_t>(face.count);
+    }
+    mesh.faces.reserve(faces);
+    mesh.half_edges.reserve(corners);
+    origins.reserve(corners);
+
+    for (int k = 0; k < object.FaceCount(); ++k) {
+        const MQOFace& face = *object.FaceAt(k);
+        if (!EntersMesh(face, object.VertexCount())) continue;
+        int32_t f = static_cast<int32_t>(mesh.faces.size());
+        int32_t first = static_cast<int32_t>(mesh.half_edges.size());
+        SubdivFace& sf = mesh.faces.emplace_back();
+        sf.edge = first;
+        sf.material = face.material;
+        sf.flags = FaceFlags(face);
+        for (int i = 0; i < face.count; ++i) {
+            int32_t h = first + i;
+            HalfEdge& he = mesh.half_edges.emplace_back();
+            he.face = f;
+            he.uv = face.uv[i];
+            he.col = face.col[i];
+            he.prev = i == 0 ? first + face.count - 1 : h - 1;
+            he.next = i == face.count - 1 ? first : h + 1;
+            origins.push_back(face.v[i]);
+        }
+    }
+}
+
+// Pairs each half-edge with the first unpaired half-edge that runs the other
+// way between the same object vertices. The candidates are the predecessors
+// of the half-edges leaving the same origin, in creation order; so an edge of
+// three or more faces pairs the first two found and leaves the rest open.
+void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex_count) {
+    // Half-edges grouped by origin, each group in creation order.
+    std::vector<int32_t> start(static_cast<size_t>(vertex_count) + 1, 0);
+    for (int32_t v : origins) ++start[v + 1];
+    for (int v = 0; v < vertex_count; ++v) start[v + 1] += start[v];
+    std::vector<int32_t> leaving(origins.size());
+    std::vector<int32_t> fill(start.begin(), start.end() - 1);
+    for (size_t h = 0; h < origins.size(); ++h)
+        leaving[fill[origins[h]]++] = static_cast<int32_t>(h);
+
+    std::vector<HalfEdge>& he = mesh.half_edges;
+    for (int32_t p = 0; p < static_cast<int32_t>(he.size()); ++p) {
+        if (he[p].twin != kNoRecord) continue;
+        int32_t a = origins[p];
+        int32_t b = origins[he[p].next];
+        for (int32_t i = start[a]; i < start[a + 1]; ++i) {
+            int32_t c = he[leaving[i]].prev;
+            if (he[c].twin != kNoRecord || origins[c] != b) continue;
+            he[p].twin = c;
+            he[c].twin = p;
+            break;
+        }
+    }
+}
+
+// Makes one vertex per fan, in order of first use by the faces, and points
+// it at the first half-edge of its fan.
+void MakeVertices(const MQOObject& object, SubdivMesh& mesh, const std::vector<int32_t>& origins) {
+    std::vector<HalfEdge>& he = mesh.half_edges;
+    for (const SubdivFace& face : mesh.faces) {
+        int32_t h = face.edge;
+        do {
+            if (he[h].vertex == kNoRecord) {
+                int32_t v = static_cast<int32_t>(mesh.vertices.size());
+                int32_t start = FanStart(mesh, h);
+                he[start].vertex = v;
+                for (int32_t fwd = TurnForward(mesh, start); fwd != kNoRecord && fwd != start;
+                     fwd = TurnForward(mesh, fwd)) {
+                    he[fwd].vertex = v;
+                }
+                mesh.vertices.push_back({object.VertexAt(origins[h]), start});
+            }
+            h = he[h].next;
+        } while (h != face.edge);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<SubdivMesh> BuildSubdivMesh(const MQOObject* object) {
+    if (object == nullptr) return nullptr;
+    auto mesh = std::make_unique<SubdivMesh>();
+    std::vector<int32_t> origins;
+    AddFaces(*object, *mesh, origins);
+    PairTwins(*mesh, origins, object->VertexCount());
+    MakeVertices(*object, *mesh, origins);
+    return mesh;
+}
+
+bool WriteBackSubdivMesh(MQOObject* object, const SubdivMesh* mesh) {
+    if (object == nullptr || mesh == nullptr) return false;
+    object->ClearVertices();
+    object->ClearFaces();
+    object->vertices.reserve(mesh->vertices.size());
+    for (const SubdivVertex& v : mesh->vertices) object->AddVertex(v.pos);
+    object->faces.reserve(mesh->faces.size());
+    for (const SubdivFace& face : mesh->faces) {
+        MQOFace& out = *object->AddFace();
+        out.material = face.material;
+        out.has_material = (face.flags & kFaceHasMaterial) != 0 ? 1 : 0;
+        out.has_uv = (face.flags & kFaceHasUv) != 0 ? 1 : 0;
+        out.has_col = (face.flags & kFaceHasCol) != 0 ? 1 : 0;
+        int32_t h = face.edge;
+        while (h != kNoRecord && out.count < MQOFace::kMaxCorners) {
+            const HalfEdge& corner = mesh->half_edges[h];
+            out.v[out.count] = corner.vertex;
+            out.uv[out.count] = corner.uv;
+            out.col[out.count] = corner.col;
+            ++out.count;
+            h = corner.next;
+            if (h == face.edge) break;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,245 @@
+// One Catmull-Clark step on the half-edge mesh. The order of every loop fixes
+// the numbering of the new vertices, faces and half-edges: old vertices, then
+// face points in face order, then edge points in order of each edge's
+// lowest-indexed half-edge.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "process/subdiv_mesh.h"
+#include "reader/report.h"
+
+namespace {
+
+constexpr int kMaxSteps = 4;
+constexpr int64_t kMaxRecords = std::numeric_limits<int32_t>::max();
+
+// Distinct edges: a twin pair counts once, a border half-edge once.
+int64_t CountEdges(const SubdivMesh& mesh) {
+    int64_t edges = 0;
+    for (int32_t h = 0; h < static_cast<int32_t>(mesh.half_edges.size()); ++h) {
+        int32_t twin = mesh.half_edges[h].twin;
+        if (twin == kNoRecord || twin >= h) ++edges;
+    }
+    return edges;
+}
+
+// Room for all the records the steps will make, so no list is copied while
+// it grows. Every step turns V, F, E, H into V + F + E, H, 2E + H, 4H.
+void ReserveForSteps(SubdivMesh& mesh, int steps) {
+    int64_t v = static_cast<int64_t>(mesh.vertices.size());
+    int64_t f = static_cast<int64_t>(mesh.faces.size());
+    int64_t h = static_cast<int64_t>(mesh.half_edges.size());
+    int64_t e = CountEdges(mesh);
+    for (int i = 0; i < steps; ++i) {
+        v += f + e;
+        e = 2 * e + h;
+        f = h;
+        h *= 4;
+    }
+    if (h > kMaxRecords) return;  // such steps are refused below
+    mesh.vertices.reserve(static_cast<size_t>(v));
+    mesh.faces.reserve(static_cast<size_t>(f));
+    mesh.half_edges.reserve(static_cast<size_t>(h));
+}
+
+int32_t AppendVertex(SubdivMesh& mesh, const Point3f& pos) {
+    mesh.vertices.push_back({pos, kNoRecord});
+    return static_cast<int32_t>(mesh.vertices.size() - 1);
+}
+
+const Point3f& PositionOf(const SubdivMesh& mesh, int32_t v) {
+    return mesh.vertices[v].pos;
+}
+
+void ResetStepLinks(SubdivMesh& mesh) {
+    for (SubdivFace& face : mesh.faces) face.center = kNoRecord;
+    for (HalfEdge& h : mesh.half_edges) {
+        h.edge_point = kNoRecord;
+        h.split = kNoRecord;
+    }
+}
+
+// The mean of the corners of each face, for position, uv and colour.
+void MakeFacePoints(SubdivMesh& mesh) {
+    for (SubdivFace& face : mesh.faces) {
+        Point3f pos;
+        Point2f uv;
+        Color4f col;
+        int m = 0;
+        int32_t h = face.edge;
+        do {
+            const HalfEdge& corner = mesh.half_edges[h];
+            pos = pos + PositionOf(mesh, corner.vertex);
+            uv = uv + corner.uv;
+            col = col + corner.col;
+            ++m;
+            h = corner.next;
+        } while (h != face.edge);
+        float scale = 1.0f / static_cast<float>(m);
+        face.center = AppendVertex(mesh, pos * scale);
+        face.center_uv = uv * scale;
+        face.center_col = col * scale;
+    }
+}
+
+Point3f EdgePointPosition(const SubdivMesh& mesh, const HalfEdge& h) {
+    const Point3f& a = PositionOf(mesh, h.vertex);
+    const Point3f& b = PositionOf(mesh, mesh.half_edges[h.next].vertex);
+    if (h.twin == kNoRecord) return (a + b) * 0.5f;
+    const Point3f& c = PositionOf(mesh, mesh.faces[h.face].center);
+    const Point3f& d = PositionOf(mesh, mesh.faces[mesh.half_edges[h.twin].face].center);
+    return (a + b + c + d) * 0.25f;
+}
+
+// One edge point per edge, shared by both of its half-edges.
+void MakeEdgePoints(SubdivMesh& mesh) {
+    std::vector<HalfEdge>& he = mesh.half_edges;
+    for (int32_t h = 0; h < static_cast<int32_t>(he.size()); ++h) {
+        if (he[h].edge_point != kNoRecord) continue;
+        int32_t point = AppendVertex(mesh, EdgePointPosition(mesh, he[h]));
+        he[h].edge_point = point;
+        if (he[h].twin != kNoRecord) he[he[h].twin].edge_point = point;
+    }
+}
+
+// Moves an old vertex inside the surface to
+// (F + 2E + (n-2)S) / (n+1), each term divided by n+1 on its own, where F and
+// E are the means of the face points and the new edge points around it.
+// Vertices on an open border stay where they are.
+void MoveOldVertex(SubdivMesh& mesh, int32_t v) {
+    const std::vector<HalfEdge>& he = mesh.half_edges;
+    int32_t s = mesh.vertices[v].edge;
+    if (s == kNoRecord) {
+        ReportModel("v[%d]:edge_null", v);
+        return;
+    }
+    Point3f e = PositionOf(mesh, he[s].edge_point);
+    Point3f f = PositionOf(mesh, mesh.faces[he[s].face].center);
+    int n = 1;
+    // Twins are mutual, so turning forward is one-to-one and either comes
+    // back to s or reaches the border.
+    for (int32_t h = TurnForward(mesh, s); h != s; h = TurnForward(mesh, h)) {
+        if (h == kNoRecord) return;
+        e = e + PositionOf(mesh, he[h].edge_point);
+        f = f + PositionOf(mesh, mesh.faces[he[h].face].center);
+        ++n;
+    }
+    float count = static_cast<float>(n);
+    float divisor = count + 1.0f;
+    e = e / count;
+    f = f / count;
+    const Point3f& old = mesh.vertices[v].pos;
+    mesh.vertices[v].pos =
+        (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
+}
+
+int32_t AppendHalfEdge(SubdivMesh& mesh, int32_t vertex, const Point2f& uv, const Color4f& col) {
+    HalfEdge& h = mesh.half_edges.emplace_back();
+    h.vertex = vertex;
+    h.uv = uv;
+    h.col = col;
+    return static_cast<int32_t>(mesh.half_edges.size() - 1);
+}
+
+// Splits face f into one quad per corner: corner i gets Ai (kept), Di, the
+// previous corner's Si and Pi. Quad 0 keeps f's record; the others are
+// appended. New half-edges go in the order Pi, Di, Si per corner.
+void SplitFace(SubdivMesh& mesh, int32_t f) {
+    std::vector<HalfEdge>& he = mesh.half_edges;
+    const SubdivFace source = mesh.faces[f];
+    const int32_t c = source.center;
+    const int32_t a0 = source.edge;
+    int32_t d0 = kNoRecord, prev_s = kNoRecord, prev_p = kNoRecord;
+    int32_t a = a0;
+    do {
+        const int32_t following = he[a].next;
+        const int32_t e = he[a].edge_point;
+        // The corner at the edge point takes the mean of this face's two
+        // corners along the edge.
+        Point2f edge_uv = (he[a].uv + he[following].uv) * 0.5f;
+        Color4f edge_col = (he[a].col + he[following].col) * 0.5f;
+        const int32_t p = AppendHalfEdge(mesh, e, edge_uv, edge_col);
+        const int32_t d = AppendHalfEdge(mesh, e, edge_uv, edge_col);
+        const int32_t s = AppendHalfEdge(mesh, c, source.center_uv, source.center_col);
+        he[a].split = p;
+        if (mesh.vertices[c].edge == kNoRecord) mesh.vertices[c].edge = s;
+        if (mesh.vertices[e].edge == kNoRecord) mesh.vertices[e].edge = d;
+
+        // Once both sides of an edge are split, pair the halves crosswise.
+        const int32_t g = he[a].twin;
+        if (g != kNoRecord && he[g].split != kNoRecord) {
+            const int32_t g_split = he[g].split;
+            he[a].twin = g_split;
+            he[p].twin = g;
+            he[g].twin = p;
+            he[g_split].twin = a;
+        }
+        he[d].twin = s;
+        he[s].twin = d;
+        he[a].next = d;
+        he[d].prev = a;
+        he[s].next = p;
+        he[p].prev = s;
+        he[p].next = following;
+        he[following].prev = p;
+
+        int32_t quad = f;
+        if (a == a0) {
+            d0 = d;
+        } else {
+            quad = static_cast<int32_t>(mesh.faces.size());
+            SubdivFace& added = mesh.faces.emplace_back();
+            added.edge = a;
+            added.material = source.material;
+            added.flags = source.flags;
+            he[d].next = prev_s;
+            he[prev_s].prev = d;
+            he[prev_s].face = quad;
+            he[prev_p].face = quad;
+        }
+        he[a].face = quad;
+        he[d].face = quad;
+        prev_s = s;
+        prev_p = p;
+        a = following;
+    } while (a != a0);
+    he[d0].next = prev_s;
+    he[prev_s].prev = d0;
+    he[prev_s].face = f;
+    he[prev_p].face = f;
+}
+
+}  // namespace
+
+int32_t FanStart(const SubdivMesh& mesh, int32_t h) {
+    int32_t start = h;
+    int32_t back = TurnBackward(mesh, h);
+    while (back != kNoRecord && back != h) {
+        start = back;
+        back = TurnBackward(mesh, back);
+    }
+    return back == h ? h : start;
+}
+
+void SubdivideStep(SubdivMesh& mesh) {
+    // Every half-edge becomes four; the other lists stay smaller than that.
+    if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
+    const int32_t old_vertices = static_cast<int32_t>(mesh.vertices.size());
+    const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
+    ResetStepLinks(mesh);
+    MakeFacePoints(mesh);
+    MakeEdgePoints(mesh);
+    for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, v);
+    for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, f);
+    for (SubdivVertex& v : mesh.vertices) {
+        if (v.edge != kNoRecord) v.edge = FanStart(mesh, v.edge);
+    }
+}
+
+void Subdivide(SubdivMesh& mesh, int steps) {
+    steps = std::min(steps, kMaxSteps);
+    if (steps < 1) return;
+    ReserveForSteps(mesh, steps);
+    for (int i = 0; i < steps; ++i) SubdivideStep(mesh);
+}

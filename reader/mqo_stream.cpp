@@ -1,0 +1,142 @@
+#include "reader/mqo_stream.h"
+
+#include "model/text.h"
+
+// The reader pulls every byte through read(1) and tests at_end() before each,
+// so both are kept free of seeks: the size is taken once at open and the
+// position is followed here. A step back right after a one-byte read pushes
+// the byte back with ungetc, which only moves the C library's buffer pointer.
+
+namespace {
+
+// Size of the file without moving from the current position; -1 when the
+// file cannot seek (a pipe) or cannot tell.
+int64_t MeasureSize(FILE* file) {
+    long here = std::ftell(file);
+    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    long end = std::ftell(file);
+    std::fseek(file, here, SEEK_SET);
+    return end < 0 ? -1 : end;
+}
+
+// When a read finds fewer bytes than the size promised (the file shrank, or it
+// is something that only looks like a file, such as a directory), the data
+// ends here: remembering that keeps the end test truthful so that no reader
+// waits for bytes that will never come.
+void NoteShortRead(MQOStream* s) {
+    if (s->size < 0 || s->size > s->position) s->size = s->position;
+}
+
+int32_t Read(MQOStream* s, void* buffer, size_t count) {
+    if (s->file == nullptr) return 0;
+    if (count == 1) {
+        int c = std::getc(s->file);
+        s->last = c;  // EOF is -1: nothing to push back
+        if (c == EOF) {
+            NoteShortRead(s);
+        } else {
+            *static_cast<unsigned char*>(buffer) = static_cast<unsigned char>(c);
+            ++s->position;
+        }
+        return 1;
+    }
+    size_t got = std::fread(buffer, 1, count, s->file);
+    s->position += static_cast<int64_t>(got);
+    s->last = -1;
+    if (got < count) NoteShortRead(s);
+    return 1;
+}
+
+int32_t Write(MQOStream* s, const void* data, size_t count) {
+    if (s->file == nullptr) return 0;
+    size_t put = std::fwrite(data, 1, count, s->file);
+    s->position += static_cast<int64_t>(put);
+    if (s->size >= 0 && s->position > s->size) s->size = s->position;
+    s->last = -1;
+    return 1;
+}
+
+void Seek(MQOStream* s, int64_t position) {
+    if (s->file == nullptr || position < 0) return;
+    s->last = -1;
+    if (std::fseek(s->file, static_cast<long>(position), SEEK_SET) == 0) s->position = position;
+}
+
+int64_t Tell(MQOStream* s) {
+    return s->file == nullptr ? 0 : s->position;
+}
+
+void SetName(MQOStream* s, const char* text) {
+    CopyText(s->name, text);
+}
+
+const char* Name(MQOStream* s) {
+    return s->name;
+}
+
+int64_t Size(MQOStream* s) {
+    if (s->file == nullptr) return 0;
+    s->last = -1;
+    int64_t size = MeasureSize(s->file);
+    if (size >= 0) s->size = size;
+    return size < 0 ? 0 : size;
+}
+
+void Nop(MQOStream*) {}
+
+void Skip(MQOStream* s, int64_t count) {
+    if (s->file == nullptr) return;
+    if (count == -1 && s->last >= 0 && std::ungetc(s->last, s->file) != EOF) {
+        --s->position;
+        s->last = -1;
+        return;
+    }
+    Seek(s, s->position + count);
+}
+
+int32_t AtEnd(MQOStream* s) {
+    if (s->file == nullptr) return 1;
+    if (s->size >= 0) return s->position >= s->size;
+    // A file of unknown size: look at the next byte and put it back.
+    int c = std::getc(s->file);
+    if (c == EOF) return 1;
+    std::ungetc(c, s->file);
+    return 0;
+}
+
+int32_t IsOpen(MQOStream* s) {
+    return s->file != nullptr;
+}
+
+int32_t Close(MQOStream* s) {
+    if (s->file == nullptr) return 0;
+    int result = std::fclose(s->file);
+    s->file = nullptr;
+    s->last = -1;
+    return result;
+}
+
+constexpr MQOStreamOps kStreamOps = {Read, Write, Seek, Tell,  SetName, Name,
+                                     Size, Nop,   Skip, AtEnd, IsOpen,  Close};
+
+}  // namespace
+
+MQOStream::~MQOStream() {
+    if (mode != 0 && file != nullptr) Close(this);
+}
+
+int32_t MQOStream::Open(MQOStreamHandle* handle, const char* path) {
+    if (path == nullptr) return 0;
+    if (file != nullptr) Close(this);
+    // A path cut to fit the name would name another file: refuse to open it.
+    if (!CopyText(name, path)) return 0;
+    file = std::fopen(path, "rb");
+    if (file == nullptr) return 0;
+    mode = 1;
+    position = 0;
+    size = MeasureSize(file);
+    last = -1;
+    handle->stream = this;
+    handle->ops = &kStreamOps;
+    return 1;
+}

@@ -1,0 +1,410 @@
+// The tokenizer: the loader's reading operations. Every byte comes through
+// GetChar, which keeps the line counter; one byte too many is put back with
+// UngetChar. There is no lookahead buffer of our own.
+#include <cstdarg>
+#include <cstdlib>
+
+#include "model/text.h"
+#include "reader/mqo_loader.h"
+#include "reader/report.h"
+
+namespace {
+
+// "[%c] {がありません"
+constexpr char kNoOpenBrace[] = "[%c] {\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// "[%c] (がありません"
+constexpr char kNoOpenParen[] = "[%c] (\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// "[%c] )がありません"
+constexpr char kNoCloseParen[] = "[%c] )\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// "[%c]\"が見つかりません"
+constexpr char kNoQuote[] =
+    "[%c]\x22\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+
+constexpr int kEndOfFileMark = 26;
+// Longest number text kept for conversion; a longer number is still read to
+// its end, and what does not fit is dropped.
+constexpr size_t kNumberSize = 256;
+
+bool IsSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsBlank(int c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsDelimiter(int c) {
+    switch (c) {
+        case 0:
+        case '\t':
+        case ' ':
+        case '\r':
+        case '\n':
+        case '{':
+        case '}':
+        case '(':
+        case ')':
+        case ',':
+        case kEndOfFileMark:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Appends bytes to a caller's buffer of `capacity` bytes, terminator included.
+// Bytes that do not fit are dropped, and a double-byte character is stored
+// whole or not at all, so a cut text never ends in half a character.
+class TextWriter {
+   public:
+    TextWriter(char* buffer, size_t capacity)
+        : buffer_(buffer), capacity_(capacity), full_(capacity == 0) {}
+
+    void Put(int c) {
+        bool is_trail = trail_;
+        trail_ = !is_trail && IsLeadByte(static_cast<unsigned char>(c));
+        if (full_) return;
+        // A lead byte reserves room for its trail byte.
+        size_t need = trail_ ? 2 : 1;
+        if (!is_trail && length_ + need > capacity_ - 1) {
+            full_ = true;
+            return;
+        }
+        buffer_[length_++] = static_cast<char>(c);
+    }
+
+    void Finish() {
+        if (capacity_ > 0) buffer_[length_] = '\0';
+    }
+
+   private:
+    char* buffer_;
+    size_t capacity_;
+    size_t length_ = 0;
+    bool full_;
+    bool trail_ = false;
+};
+
+// The text of a number: sign, digits, points and exponent, bounded.
+struct NumberText {
+    char text[kNumberSize] = {};
+    size_t length = 0;
+
+    void Put(int c) {
+        if (length < kNumberSize - 1) text[length++] = static_cast<char>(c);
+    }
+};
+
+// The C library's decimal conversion stops at a second point by itself.
+float ConvertFloat(const NumberText& number) {
+    return static_cast<float>(std::strtod(number.text, nullptr));
+}
+
+// Called with the 'e' of "1e-5" just read. The exponent is taken only when a
+// digit follows, after an optional sign; otherwise every byte read here is put
+// back and the number ends before the 'e'.
+float ReadExponent(MQOLoader& loader, NumberText& number) {
+    int read = 1;
+    int sign = 0;
+    int c = 0;
+    if (!loader.AtEnd()) {
+        c = loader.GetChar();
+        ++read;
+        if ((c == '+' || c == '-') && !loader.AtEnd()) {
+            sign = c;
+            c = loader.GetChar();
+            ++read;
+        }
+    }
+    if (!IsDigit(c)) {
+        while (read-- > 0) loader.UngetChar();
+        return ConvertFloat(number);
+    }
+    number.Put('e');
+    if (sign != 0) number.Put(sign);
+    number.Put(c);
+    while (!loader.AtEnd()) {
+        c = loader.GetChar();
+        if (!IsDigit(c)) {
+            loader.UngetChar();
+            return ConvertFloat(number);
+        }
+        number.Put(c);
+    }
+    return 0.0f;
+}
+
+// Appends the bytes up to the next delimiter, which is put back so that it is
+// the next byte read; the end of the data ends the token as well.
+void ReadTokenRest(MQOLoader& loader, TextWriter& out) {
+    while (!loader.AtEnd()) {
+        int c = loader.GetChar();
+        if (IsDelimiter(c)) {
+            loader.UngetChar();
+            break;
+        }
+        out.Put(c);
+    }
+    out.Finish();
+}
+
+// Succeeds when the byte found is the one expected; otherwise reports it.
+bool Expect(MQOLoader& loader, int found, int expected, const char* message) {
+    if (found == expected) return true;
+    loader.Report(message, found);
+    return false;
+}
+
+}  // namespace
+
+// --- characters ------------------------------------------------------------
+
+bool MQOLoader::AtEnd() {
+    // A loader without a stream reads as empty data.
+    return stream.ops == nullptr || stream.ops->at_end(stream.stream) != 0;
+}
+
+int MQOLoader::GetChar() {
+    if (AtEnd()) return 0;
+    unsigned char c = 0;
+    stream.ops->read(stream.stream, &c, 1);
+    if (c == '\n') ++line;
+    return c;
+}
+
+void MQOLoader::UngetChar() {
+    if (stream.ops == nullptr) return;
+    stream.ops->skip(stream.stream, -1);
+    unsigned char c = 0;
+    stream.ops->read(stream.stream, &c, 1);
+    if (c == '\n') --line;
+    stream.ops->skip(stream.stream, -1);
+}
+
+int32_t MQOLoader::ReadBytes(void* buffer, size_t count) {
+    if (stream.ops == nullptr) return 0;
+    return stream.ops->read(stream.stream, buffer, count);
+}
+
+// --- skipping --------------------------------------------------------------
+
+bool MQOLoader::SkipSpace(int& out) {
+    if (AtEnd()) return false;
+    for (;;) {
+        int c = GetChar();
+        if (!IsSpace(c)) {
+            out = c;
+            return true;
+        }
+        if (AtEnd()) return false;
+    }
+}
+
+bool MQOLoader::SkipBlank() {
+    if (AtEnd()) return false;
+    for (;;) {
+        int c = GetChar();
+        if (!IsBlank(c)) {
+            UngetChar();
+            return true;
+        }
+        if (AtEnd()) return false;
+    }
+}
+
+int MQOLoader::NextChar() {
+    if (AtEnd()) return 0;
+    for (;;) {
+        int c = GetChar();
+        if (!IsSpace(c) || AtEnd()) return c;
+    }
+}
+
+int MQOLoader::NextCharInLine() {
+    if (AtEnd()) return 0;
+    for (;;) {
+        int c = GetChar();
+        if (!IsBlank(c) || AtEnd()) return c;
+    }
+}
+
+bool MQOLoader::SkipLine() {
+    while (!AtEnd()) {
+        int c = GetChar();
+        if (c == '\n' || c == 0 || c == kEndOfFileMark) return true;
+    }
+    return false;
+}
+
+// --- tokens ----------------------------------------------------------------
+
+// A token longer than the buffer is read to its end so that the next read
+// starts after it; only what fits is kept.
+bool MQOLoader::ReadToken(char* buffer, size_t capacity) {
+    TextWriter out(buffer, capacity);
+    int first = 0;
+    if (!SkipSpace(first)) {
+        out.Finish();
+        return false;
+    }
+    out.Put(first);  // taken whatever it is, so "{" and "," are tokens
+    ReadTokenRest(*this, out);
+    return true;
+}
+
+bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity) {
+    TextWriter out(buffer, capacity);
+    if (!SkipBlank()) {
+        out.Finish();
+        return false;
+    }
+    ReadTokenRest(*this, out);
+    return true;
+}
+
+void MQOLoader::ReadLine(char* buffer, size_t limit) {
+    size_t stored = 0;
+    while (!AtEnd()) {
+        int c = GetChar();
+        if (c == 0 || c == kEndOfFileMark) break;
+        if (stored < limit) buffer[stored++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    buffer[stored] = '\0';
+}
+
+// A string longer than the buffer is read to its closing quote; only what
+// fits is kept.
+bool MQOLoader::ReadQuoted(char* buffer, size_t capacity) {
+    TextWriter out(buffer, capacity);
+    out.Finish();
+    int first = 0;
+    if (!SkipSpace(first)) return false;
+    if (first != '"') {
+        Report(kNoQuote, first);
+        return false;
+    }
+    while (!AtEnd()) {
+        int c = GetChar();
+        if (c == '"') {
+            out.Finish();
+            return true;
+        }
+        if (c == 0 || c == '\r' || c == '\n' || c == kEndOfFileMark) break;
+        out.Put(c);
+    }
+    out.Finish();
+    return false;
+}
+
+// --- numbers ---------------------------------------------------------------
+
+// The result keeps the low 32 bits of the decimal value, so "4294967295"
+// gives -1; wrapping arithmetic gives them for a text of any length.
+int32_t MQOLoader::ReadInt() {
+    int c = NextChar();
+    if (AtEnd()) return 0;
+    bool negative = c == '-';
+    if (c != '+' && c != '-') UngetChar();
+    uint32_t value = 0;
+    while (!AtEnd()) {
+        c = GetChar();
+        if (!IsDigit(c)) {
+            UngetChar();
+            return static_cast<int32_t>(negative ? 0u - value : value);
+        }
+        value = value * 10u + static_cast<uint32_t>(c - '0');
+    }
+    return 0;
+}
+
+float MQOLoader::ReadFloat() {
+    int c = NextChar();
+    if (AtEnd()) return 0.0f;
+    NumberText number;
+    if (c == '+' || c == '-') {
+        number.Put(c);
+    } else {
+        UngetChar();
+    }
+    bool has_digit = false;
+    while (!AtEnd()) {
+        c = GetChar();
+        if (IsDigit(c) || c == '.') {
+            has_digit = has_digit || c != '.';
+            number.Put(c);
+            continue;
+        }
+        if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(*this, number);
+        UngetChar();
+        return ConvertFloat(number);
+    }
+    return 0.0f;
+}
+
+uint8_t* MQOLoader::ReadIntBytes(uint8_t out[4]) {
+    uint32_t v = static_cast<uint32_t>(ReadInt());
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
+    return out;
+}
+
+// Red is the low byte, alpha the high byte.
+float* MQOLoader::ReadColor32(float out[4]) {
+    uint32_t v = static_cast<uint32_t>(ReadInt());
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<float>((v >> (8 * i)) & 255u) / 255.0f;
+    return out;
+}
+
+float* MQOLoader::ReadFloat2(float out[2]) {
+    out[0] = ReadFloat();
+    out[1] = ReadFloat();
+    return out;
+}
+
+float* MQOLoader::ReadFloat3(float out[3]) {
+    out[0] = ReadFloat();
+    out[1] = ReadFloat();
+    out[2] = ReadFloat();
+    return out;
+}
+
+float* MQOLoader::ReadFloat4(float out[4]) {
+    out[0] = ReadFloat();
+    out[1] = ReadFloat();
+    out[2] = ReadFloat();
+    out[3] = ReadFloat();
+    return out;
+}
+
+// --- expected characters ---------------------------------------------------
+
+// "{" may stand on a later line; parentheses and brackets must stand on the
+// line of what precedes them. The byte read is consumed either way.
+bool MQOLoader::ExpectOpenBrace() {
+    return Expect(*this, NextChar(), '{', kNoOpenBrace);
+}
+bool MQOLoader::ExpectOpenParen() {
+    return Expect(*this, NextCharInLine(), '(', kNoOpenParen);
+}
+bool MQOLoader::ExpectCloseParen() {
+    return Expect(*this, NextCharInLine(), ')', kNoCloseParen);
+}
+
+// Brackets are reported with the parenthesis texts.
+bool MQOLoader::ExpectOpenBracket() {
+    return Expect(*this, NextCharInLine(), '[', kNoOpenParen);
+}
+bool MQOLoader::ExpectCloseBracket() {
+    return Expect(*this, NextCharInLine(), ']', kNoCloseParen);
+}
+
+// --- diagnostics -----------------------------------------------------------
+
+void MQOLoader::Report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    VReportTo(sink, format, args);
+    va_end(args);
+}
