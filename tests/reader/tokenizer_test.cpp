@@ -267,6 +267,12 @@ TEST(Tokenizer, ReadIntStopsAtTheFirstNonDigit) {
     EXPECT_EQ(sign_alone.loader.ReadInt(), 0);
     EXPECT_EQ(sign_alone.Rest(), " 3");
 
+    Reading two_signs("+-3 -+1.5 ");  // only the first byte may be a sign
+    EXPECT_EQ(two_signs.loader.ReadInt(), 0);
+    EXPECT_EQ(two_signs.loader.ReadInt(), -3);
+    EXPECT_EQ(two_signs.loader.ReadFloat(), 0.0f);
+    EXPECT_EQ(two_signs.Rest(), "+1.5 ");
+
     Reading letters("abc");
     EXPECT_EQ(letters.loader.ReadInt(), 0);
     EXPECT_EQ(letters.Rest(), "abc");
