@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -476,3 +479,28 @@ TEST(Diagnostics, ReportModelDeliversToTheCurrentModelWhileItLives) {
 }
 
 }  // namespace
+
+// --- real documents --------------------------------------------------------
+
+TEST(Tokenizer, RealDocumentsTokenizeToTheirEndWithExactLineCounts) {
+    namespace fs = std::filesystem;
+    fs::path corpus = fs::path(SharedDir()) / "corpus";
+    if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    int documents = 0;
+    for (const auto& entry : fs::directory_iterator(corpus)) {
+        // The few largest documents add time, not cases.
+        if (entry.path().extension() != ".mqo" || entry.file_size() > (1u << 20)) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        MQOStream stream;
+        MQOLoader loader;
+        ASSERT_EQ(stream.Open(&loader.stream, entry.path().c_str()), 1);
+        char token[kTokenSize];
+        while (loader.ReadToken(token)) {
+        }
+        EXPECT_TRUE(loader.AtEnd()) << entry.path();
+        EXPECT_EQ(loader.line, 1 + std::count(bytes.begin(), bytes.end(), '\n')) << entry.path();
+        ++documents;
+    }
+    EXPECT_GT(documents, 0);
+}
