@@ -1,10 +1,9 @@
 #include "cli/json_writer.h"
 
 #include <cinttypes>
-#include <cmath>
 #include <cstring>
 
-#include "cli/cp932.h"
+#include "shell/host/json_text.h"
 
 void JsonWriter::Separate() {
     if (after_key_) {
@@ -52,13 +51,9 @@ void JsonWriter::Int(int64_t value) {
 
 void JsonWriter::Float(float value) {
     Separate();
-    if (std::isnan(value)) {
-        std::fputs("\"nan\"", out_);
-    } else if (std::isinf(value)) {
-        std::fputs(value > 0 ? "\"inf\"" : "\"-inf\"", out_);
-    } else {
-        std::fprintf(out_, "%.9g", static_cast<double>(value));
-    }
+    std::string text;
+    AppendJsonFloat(text, value);
+    std::fputs(text.c_str(), out_);
 }
 
 void JsonWriter::Bool(bool value) {
@@ -71,24 +66,11 @@ void JsonWriter::Null() {
     std::fputs("null", out_);
 }
 
-void JsonWriter::Utf8String(const std::string& utf8) {
-    Separate();
-    std::fputc('"', out_);
-    for (unsigned char c : utf8) {
-        if (c == '"' || c == '\\') {
-            std::fputc('\\', out_);
-            std::fputc(c, out_);
-        } else if (c < 0x20) {
-            std::fprintf(out_, "\\u%04x", c);
-        } else {
-            std::fputc(c, out_);
-        }
-    }
-    std::fputc('"', out_);
-}
-
 void JsonWriter::Cp932String(const char* text) {
-    Utf8String(Cp932ToUtf8(text, std::strlen(text)));
+    Separate();
+    std::string json;
+    AppendJsonText(json, text);
+    std::fputs(json.c_str(), out_);
 }
 
 void JsonWriter::Floats(const float* values, int count) {

@@ -22,7 +22,6 @@ class JsonWriter {
     void Float(float value);
     void Bool(bool value);
     void Null();
-    void Utf8String(const std::string& utf8);
     void Cp932String(const char* text);
 
     // Shorthands for the fixed-size arrays of the dumps.

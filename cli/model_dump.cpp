@@ -1,6 +1,5 @@
 #include "cli/model_dump.h"
 
-#include "cli/cp932.h"
 #include "model/mqo_model.h"
 
 namespace {
@@ -192,7 +191,7 @@ void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>
     for (const std::string& text : messages) {
         std::string line = text;
         if (!line.empty() && line.back() == '\n') line.pop_back();
-        json.Utf8String(Cp932ToUtf8(line));
+        json.Cp932String(line.c_str());
     }
     json.EndArray();
     json.Key("totals");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/cp932.h"
+#include "shell/host/cp932.h"
 #include "cli/json_writer.h"
 #include "cli/model_dump.h"
 #include "reader/mqo_loader.h"
@@ -15,7 +15,9 @@ namespace {
 
 void ShowAndKeep(void* user, const char* text) {
     static_cast<std::vector<std::string>*>(user)->emplace_back(text);
-    std::fputs(Cp932ToUtf8(text, std::strlen(text)).c_str(), stderr);
+    std::string utf8;
+    AppendCp932AsUtf8(utf8, text, std::strlen(text));
+    std::fputs(utf8.c_str(), stderr);
 }
 
 }  // namespace

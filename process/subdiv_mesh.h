@@ -28,6 +28,7 @@ struct SubdivFace {
     int32_t material = -1;
     uint32_t flags = 0;
     int32_t center = kNoRecord;  // face point of the current step
+    Point3f center_pos;          // its position, kept here for the passes that read it
     Point2f center_uv;
     Color4f center_col;
 };

@@ -52,16 +52,12 @@ const Point3f& PositionOf(const SubdivMesh& mesh, int32_t v) {
     return mesh.vertices[v].pos;
 }
 
-void ResetStepLinks(SubdivMesh& mesh) {
-    for (SubdivFace& face : mesh.faces) face.center = kNoRecord;
-    for (HalfEdge& h : mesh.half_edges) {
-        h.edge_point = kNoRecord;
-        h.split = kNoRecord;
-    }
-}
-
-// The mean of the corners of each face, for position, uv and colour.
+// The mean of the corners of each face, for position, uv and colour. Each
+// half-edge belongs to one face, so this is also where the links of the
+// previous step are cleared. The split appends Pi, Di, Si per corner in this
+// same order, so each corner's second half Pi is numbered here in advance.
 void MakeFacePoints(SubdivMesh& mesh) {
+    int32_t next_split = static_cast<int32_t>(mesh.half_edges.size());
     for (SubdivFace& face : mesh.faces) {
         Point3f pos;
         Point2f uv;
@@ -69,7 +65,10 @@ void MakeFacePoints(SubdivMesh& mesh) {
         int m = 0;
         int32_t h = face.edge;
         do {
-            const HalfEdge& corner = mesh.half_edges[h];
+            HalfEdge& corner = mesh.half_edges[h];
+            corner.edge_point = kNoRecord;
+            corner.split = next_split;
+            next_split += 3;
             pos = pos + PositionOf(mesh, corner.vertex);
             uv = uv + corner.uv;
             col = col + corner.col;
@@ -77,7 +76,8 @@ void MakeFacePoints(SubdivMesh& mesh) {
             h = corner.next;
         } while (h != face.edge);
         float scale = 1.0f / static_cast<float>(m);
-        face.center = AppendVertex(mesh, pos * scale);
+        face.center_pos = pos * scale;
+        face.center = AppendVertex(mesh, face.center_pos);
         face.center_uv = uv * scale;
         face.center_col = col * scale;
     }
@@ -87,8 +87,8 @@ Point3f EdgePointPosition(const SubdivMesh& mesh, const HalfEdge& h) {
     const Point3f& a = PositionOf(mesh, h.vertex);
     const Point3f& b = PositionOf(mesh, mesh.half_edges[h.next].vertex);
     if (h.twin == kNoRecord) return (a + b) * 0.5f;
-    const Point3f& c = PositionOf(mesh, mesh.faces[h.face].center);
-    const Point3f& d = PositionOf(mesh, mesh.faces[mesh.half_edges[h.twin].face].center);
+    const Point3f& c = mesh.faces[h.face].center_pos;
+    const Point3f& d = mesh.faces[mesh.half_edges[h.twin].face].center_pos;
     return (a + b + c + d) * 0.25f;
 }
 
@@ -115,14 +115,14 @@ void MoveOldVertex(SubdivMesh& mesh, int32_t v) {
         return;
     }
     Point3f e = PositionOf(mesh, he[s].edge_point);
-    Point3f f = PositionOf(mesh, mesh.faces[he[s].face].center);
+    Point3f f = mesh.faces[he[s].face].center_pos;
     int n = 1;
     // Twins are mutual, so turning forward is one-to-one and either comes
     // back to s or reaches the border.
     for (int32_t h = TurnForward(mesh, s); h != s; h = TurnForward(mesh, h)) {
         if (h == kNoRecord) return;
         e = e + PositionOf(mesh, he[h].edge_point);
-        f = f + PositionOf(mesh, mesh.faces[he[h].face].center);
+        f = f + mesh.faces[he[h].face].center_pos;
         ++n;
     }
     float count = static_cast<float>(n);
@@ -162,18 +162,17 @@ void SplitFace(SubdivMesh& mesh, int32_t f) {
         const int32_t p = AppendHalfEdge(mesh, e, edge_uv, edge_col);
         const int32_t d = AppendHalfEdge(mesh, e, edge_uv, edge_col);
         const int32_t s = AppendHalfEdge(mesh, c, source.center_uv, source.center_col);
-        he[a].split = p;
         if (mesh.vertices[c].edge == kNoRecord) mesh.vertices[c].edge = s;
         if (mesh.vertices[e].edge == kNoRecord) mesh.vertices[e].edge = d;
 
-        // Once both sides of an edge are split, pair the halves crosswise.
+        // Across a shared edge the halves pair crosswise: Ai with G's second
+        // half, Pi with G. G's face does the same from its side, so each face
+        // writes only its own records and the order of the faces does not
+        // matter.
         const int32_t g = he[a].twin;
-        if (g != kNoRecord && he[g].split != kNoRecord) {
-            const int32_t g_split = he[g].split;
-            he[a].twin = g_split;
+        if (g != kNoRecord) {
+            he[a].twin = he[g].split;
             he[p].twin = g;
-            he[g].twin = p;
-            he[g_split].twin = a;
         }
         he[d].twin = s;
         he[s].twin = d;
@@ -227,14 +226,16 @@ void SubdivideStep(SubdivMesh& mesh) {
     if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
     const int32_t old_vertices = static_cast<int32_t>(mesh.vertices.size());
     const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
-    ResetStepLinks(mesh);
     MakeFacePoints(mesh);
     MakeEdgePoints(mesh);
     for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, v);
     for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, f);
-    for (SubdivVertex& v : mesh.vertices) {
-        if (v.edge != kNoRecord) v.edge = FanStart(mesh, v.edge);
-    }
+    // Every vertex's edge is already the first half-edge of its fan, so the
+    // fans need no rewinding: a face point's fan is closed; an edge point
+    // starts at Di, whose predecessor Ai has a twin only when the edge had
+    // one, and then its fan is closed; and turning backward from an old
+    // half-edge meets the same old half-edges as before the split, because
+    // the second half of its predecessor takes over that predecessor's twin.
 }
 
 void Subdivide(SubdivMesh& mesh, int steps) {

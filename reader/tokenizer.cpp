@@ -34,6 +34,10 @@ bool IsBlank(int c) {
 bool IsDigit(int c) {
     return c >= '0' && c <= '9';
 }
+// A sign may only open a number.
+bool IsSignAt(int c, bool first) {
+    return first && (c == '+' || c == '-');
+}
 
 bool IsDelimiter(int c) {
     switch (c) {
@@ -87,9 +91,10 @@ class TextWriter {
     bool trail_ = false;
 };
 
-// The text of a number: sign, digits, points and exponent, bounded.
+// The text of a number: sign, digits, points and exponent, bounded. Left
+// uninitialised: it is made for every number read.
 struct NumberText {
-    char text[kNumberSize] = {};
+    char text[kNumberSize];
     size_t length = 0;
 
     void Put(int c) {
@@ -98,8 +103,18 @@ struct NumberText {
 };
 
 // The C library's decimal conversion stops at a second point by itself.
-float ConvertFloat(const NumberText& number) {
+float ConvertFloat(NumberText& number) {
+    number.text[number.length] = '\0';
     return static_cast<float>(std::strtod(number.text, nullptr));
+}
+
+// GetChar for loops that have just found the data not at its end: the end
+// test is the costliest part of reading a byte, so it is made once.
+int TakeChar(MQOLoader& loader) {
+    unsigned char c = 0;
+    loader.stream.ops->read(loader.stream.stream, &c, 1);
+    if (c == '\n') ++loader.line;
+    return c;
 }
 
 // Called with the 'e' of "1e-5" just read. The exponent is taken only when a
@@ -110,11 +125,11 @@ float ReadExponent(MQOLoader& loader, NumberText& number) {
     int sign = 0;
     int c = 0;
     if (!loader.AtEnd()) {
-        c = loader.GetChar();
+        c = TakeChar(loader);
         ++read;
         if ((c == '+' || c == '-') && !loader.AtEnd()) {
             sign = c;
-            c = loader.GetChar();
+            c = TakeChar(loader);
             ++read;
         }
     }
@@ -126,7 +141,7 @@ float ReadExponent(MQOLoader& loader, NumberText& number) {
     if (sign != 0) number.Put(sign);
     number.Put(c);
     while (!loader.AtEnd()) {
-        c = loader.GetChar();
+        c = TakeChar(loader);
         if (!IsDigit(c)) {
             loader.UngetChar();
             return ConvertFloat(number);
@@ -140,7 +155,7 @@ float ReadExponent(MQOLoader& loader, NumberText& number) {
 // the next byte read; the end of the data ends the token as well.
 void ReadTokenRest(MQOLoader& loader, TextWriter& out) {
     while (!loader.AtEnd()) {
-        int c = loader.GetChar();
+        int c = TakeChar(loader);
         if (IsDelimiter(c)) {
             loader.UngetChar();
             break;
@@ -167,11 +182,7 @@ bool MQOLoader::AtEnd() {
 }
 
 int MQOLoader::GetChar() {
-    if (AtEnd()) return 0;
-    unsigned char c = 0;
-    stream.ops->read(stream.stream, &c, 1);
-    if (c == '\n') ++line;
-    return c;
+    return AtEnd() ? 0 : TakeChar(*this);
 }
 
 void MQOLoader::UngetChar() {
@@ -193,7 +204,7 @@ int32_t MQOLoader::ReadBytes(void* buffer, size_t count) {
 bool MQOLoader::SkipSpace(int& out) {
     if (AtEnd()) return false;
     for (;;) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (!IsSpace(c)) {
             out = c;
             return true;
@@ -205,7 +216,7 @@ bool MQOLoader::SkipSpace(int& out) {
 bool MQOLoader::SkipBlank() {
     if (AtEnd()) return false;
     for (;;) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (!IsBlank(c)) {
             UngetChar();
             return true;
@@ -217,7 +228,7 @@ bool MQOLoader::SkipBlank() {
 int MQOLoader::NextChar() {
     if (AtEnd()) return 0;
     for (;;) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (!IsSpace(c) || AtEnd()) return c;
     }
 }
@@ -225,14 +236,14 @@ int MQOLoader::NextChar() {
 int MQOLoader::NextCharInLine() {
     if (AtEnd()) return 0;
     for (;;) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (!IsBlank(c) || AtEnd()) return c;
     }
 }
 
 bool MQOLoader::SkipLine() {
     while (!AtEnd()) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (c == '\n' || c == 0 || c == kEndOfFileMark) return true;
     }
     return false;
@@ -267,7 +278,7 @@ bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity) {
 void MQOLoader::ReadLine(char* buffer, size_t limit) {
     size_t stored = 0;
     while (!AtEnd()) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (c == 0 || c == kEndOfFileMark) break;
         if (stored < limit) buffer[stored++] = static_cast<char>(c);
         if (c == '\n') break;
@@ -287,7 +298,7 @@ bool MQOLoader::ReadQuoted(char* buffer, size_t capacity) {
         return false;
     }
     while (!AtEnd()) {
-        int c = GetChar();
+        int c = TakeChar(*this);
         if (c == '"') {
             out.Finish();
             return true;
@@ -301,47 +312,49 @@ bool MQOLoader::ReadQuoted(char* buffer, size_t capacity) {
 
 // --- numbers ---------------------------------------------------------------
 
+// Number readers take the byte NextChar found as it is rather than stepping
+// back over it and reading it again: the result is the same at a quarter of
+// the stream calls.
 // The result keeps the low 32 bits of the decimal value, so "4294967295"
-// gives -1; wrapping arithmetic gives them for a text of any length.
+// gives -1; wrapping arithmetic gives them for a text of any length. A number
+// that runs into the end of the data reads as 0.
 int32_t MQOLoader::ReadInt() {
     int c = NextChar();
     if (AtEnd()) return 0;
     bool negative = c == '-';
-    if (c != '+' && c != '-') UngetChar();
     uint32_t value = 0;
-    while (!AtEnd()) {
-        c = GetChar();
-        if (!IsDigit(c)) {
+    for (bool first = true;; first = false) {
+        if (IsDigit(c)) {
+            value = value * 10u + static_cast<uint32_t>(c - '0');
+        } else if (!IsSignAt(c, first)) {
             UngetChar();
             return static_cast<int32_t>(negative ? 0u - value : value);
         }
-        value = value * 10u + static_cast<uint32_t>(c - '0');
+        if (AtEnd()) return 0;
+        c = TakeChar(*this);
     }
-    return 0;
 }
 
+// Digits and points, then an exponent when one follows in full. Several
+// points are taken; the conversion stops at the second.
 float MQOLoader::ReadFloat() {
     int c = NextChar();
     if (AtEnd()) return 0.0f;
     NumberText number;
-    if (c == '+' || c == '-') {
-        number.Put(c);
-    } else {
-        UngetChar();
-    }
     bool has_digit = false;
-    while (!AtEnd()) {
-        c = GetChar();
-        if (IsDigit(c) || c == '.') {
-            has_digit = has_digit || c != '.';
+    for (bool first = true;; first = false) {
+        if (IsDigit(c) || c == '.' || IsSignAt(c, first)) {
+            has_digit = has_digit || IsDigit(c);
             number.Put(c);
-            continue;
+        } else if ((c == 'e' || c == 'E') && has_digit) {
+            return ReadExponent(*this, number);
+        } else {
+            UngetChar();
+            return ConvertFloat(number);
         }
-        if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(*this, number);
-        UngetChar();
-        return ConvertFloat(number);
+        if (AtEnd()) return 0.0f;
+        c = TakeChar(*this);
     }
-    return 0.0f;
 }
 
 uint8_t* MQOLoader::ReadIntBytes(uint8_t out[4]) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -267,6 +270,12 @@ TEST(Tokenizer, ReadIntStopsAtTheFirstNonDigit) {
     EXPECT_EQ(sign_alone.loader.ReadInt(), 0);
     EXPECT_EQ(sign_alone.Rest(), " 3");
 
+    Reading two_signs("+-3 -+1.5 ");  // only the first byte may be a sign
+    EXPECT_EQ(two_signs.loader.ReadInt(), 0);
+    EXPECT_EQ(two_signs.loader.ReadInt(), -3);
+    EXPECT_EQ(two_signs.loader.ReadFloat(), 0.0f);
+    EXPECT_EQ(two_signs.Rest(), "+1.5 ");
+
     Reading letters("abc");
     EXPECT_EQ(letters.loader.ReadInt(), 0);
     EXPECT_EQ(letters.Rest(), "abc");
@@ -470,3 +479,28 @@ TEST(Diagnostics, ReportModelDeliversToTheCurrentModelWhileItLives) {
 }
 
 }  // namespace
+
+// --- real documents --------------------------------------------------------
+
+TEST(Tokenizer, RealDocumentsTokenizeToTheirEndWithExactLineCounts) {
+    namespace fs = std::filesystem;
+    fs::path corpus = fs::path(SharedDir()) / "corpus";
+    if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    int documents = 0;
+    for (const auto& entry : fs::directory_iterator(corpus)) {
+        // The few largest documents add time, not cases.
+        if (entry.path().extension() != ".mqo" || entry.file_size() > (1u << 20)) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        MQOStream stream;
+        MQOLoader loader;
+        ASSERT_EQ(stream.Open(&loader.stream, entry.path().c_str()), 1);
+        char token[kTokenSize];
+        while (loader.ReadToken(token)) {
+        }
+        EXPECT_TRUE(loader.AtEnd()) << entry.path();
+        EXPECT_EQ(loader.line, 1 + std::count(bytes.begin(), bytes.end(), '\n')) << entry.path();
+        ++documents;
+    }
+    EXPECT_GT(documents, 0);
+}

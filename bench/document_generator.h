@@ -1,0 +1,33 @@
+// Generated documents for the benchmarks: vertex lines as the modelling
+// program writes them, in files that remove themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Vertex lines ("\t\tx y z\r\n") of pseudo-random values, at least min_bytes
+// long; *count receives the number of lines. About one value in sixteen is
+// written with an exponent ("-7.61032152e-06"), as small values are in real
+// documents. The same seed gives the same text.
+std::string VertexLines(size_t min_bytes, size_t* count, uint32_t seed = 1);
+
+// A whole document: the header, one object whose vertex chunk holds the
+// given lines, and "Eof".
+std::string VertexDocument(const std::string& lines, size_t count);
+
+// A temporary file holding the given bytes, removed when the object goes away.
+class GeneratedFile {
+   public:
+    explicit GeneratedFile(const std::string& content);
+    ~GeneratedFile();
+    GeneratedFile(const GeneratedFile&) = delete;
+    GeneratedFile& operator=(const GeneratedFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    size_t size() const { return size_; }
+
+   private:
+    std::string path_;
+    size_t size_ = 0;
+};
