@@ -11,9 +11,9 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/cp932.h"
 #include "cli/terminal_dialog.h"
 #include "reader/mqo_loader.h"
+#include "shell/host/cp932.h"
 #include "shell/host/max.h"
 #include "shell/host/scene_dump.h"
 #include "shell/module_resources.h"
@@ -152,7 +152,9 @@ class DialogAnswerer {
 };
 
 std::string Utf8(const char* cp932) {
-    return Cp932ToUtf8(cp932, std::strlen(cp932));
+    std::string utf8;
+    AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
+    return utf8;
 }
 
 void PrintSceneJson(int result, const DialogAnswerer& dialog, const ImportOptions& options,

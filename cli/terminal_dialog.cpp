@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cp932.h"
+#include "shell/host/cp932.h"
 
 namespace {
 
@@ -18,7 +18,9 @@ constexpr int kSequenceWaitMs = 40;
 std::string WindowText(HWND window) {
     char text[256];
     const int length = GetWindowTextA(window, text, sizeof text);
-    return Cp932ToUtf8(text, static_cast<size_t>(length));
+    std::string utf8;
+    AppendCp932AsUtf8(utf8, text, static_cast<size_t>(length));
+    return utf8;
 }
 
 DWORD ButtonType(HWND control) {

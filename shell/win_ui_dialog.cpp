@@ -3,6 +3,7 @@
 // send for each input of the dialog user.
 #ifndef _WIN32
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -267,9 +268,12 @@ int GetDlgCtrlID(HWND handle) {
     return control != nullptr ? control->id : 0;
 }
 
+// Null takes the focus away; a window that does not exist fails with null.
 HWND SetFocus(HWND handle) {
+    Window* window = AsWindow(handle);
+    if (handle != nullptr && window == nullptr) return nullptr;
     Window* previous = desktop.focus;
-    if (handle == nullptr || AsWindow(handle) != nullptr) desktop.focus = AsWindow(handle);
+    desktop.focus = window;
     return previous;
 }
 
@@ -313,7 +317,7 @@ int GetWindowTextA(HWND handle, LPSTR text, int capacity) {
     text[0] = '\0';
     if (window == nullptr) return 0;
     CopyText(text, static_cast<size_t>(capacity), window->text.c_str());
-    return static_cast<int>(std::char_traits<char>::length(text));
+    return static_cast<int>(std::strlen(text));
 }
 
 HWND CreateFrameWindow(const char* title) {
