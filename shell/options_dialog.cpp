@@ -30,13 +30,13 @@ INT_PTR CALLBACK OptionsDialogProc(HWND window, UINT message, WPARAM wparam, LPA
             edited_options = reinterpret_cast<ImportOptions*>(lparam);
             CenterWindow(window, GetParent(window));
             SetFocus(window);
-            ShowOptions(window, *edited_options);
+            if (edited_options != nullptr) ShowOptions(window, *edited_options);
             // The focus stays where SetFocus put it.
             return 0;
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
                 case IDOK:
-                    TakeOptions(window, *edited_options);
+                    if (edited_options != nullptr) TakeOptions(window, *edited_options);
                     EndDialog(window, 0);
                     return 1;
                 case IDCANCEL:

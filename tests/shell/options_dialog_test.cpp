@@ -130,6 +130,14 @@ TEST(OptionsDialog, MissingTemplateOrProcedureFailsWithMinusOne) {
     EXPECT_EQ(user.asked, 0);
 }
 
+TEST(OptionsDialog, WithoutARecordTheBoxesStartClearAndOkStillEnds) {
+    ScriptedUser user({Click(IDC_FREEZE_MIRROR), Click(IDOK)});
+    EXPECT_EQ(DialogBoxParamA(VarnelModuleHandle(), MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                              OptionsDialogProc, 0),
+              0);
+    EXPECT_EQ(user.first_checks, (std::vector<UINT>{0, 0, 0, 0}));
+}
+
 // A procedure that ignores the close box and Cancel: the dialog must still
 // end once the user has nothing more to say.
 INT_PTR CALLBACK Stubborn(HWND, UINT, WPARAM, LPARAM) {
