@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on a Debian machine, when missing.
 set -euo pipefail
 need=()
-for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin; do
+for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin nlohmann-json3-dev; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -1,0 +1,39 @@
+// varnel: plays the host on a machine without it. Reads documents, runs whole
+// imports against the project's host layer and prints what they made.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/commands.h"
+
+void PrintUsage() {
+    std::puts(
+        "usage:\n"
+        "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
+        "  varnel import [OPTION...] [--yes | --cancel] [--json] FILE\n"
+        "  varnel --help | --version\n"
+        "\n"
+        "import options (each ticks or unticks one box of the options dialog):\n"
+        "  --use-material-only / --no-use-material-only   Load Use Material Only\n"
+        "  --same-uv-collect   / --no-same-uv-collect     Same UV Collect\n"
+        "  --freeze-mirror     / --no-freeze-mirror       Freeze Mirror\n"
+        "  --freeze-catmull    / --no-freeze-catmull      Freeze Catmull");
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0) {
+        PrintUsage();
+        return kExitOk;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        std::puts("3.0.0.0");
+        return kExitOk;
+    }
+    if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2);
+    std::fprintf(stderr, "varnel: unknown command %s\n", command);
+    return kExitUsage;
+}

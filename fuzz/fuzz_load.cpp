@@ -1,0 +1,45 @@
+// Reads the input as a document with each combination of the two freeze
+// flags. The reader must answer 0 or 1 and keep within its buffers.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "reader/mqo_loader.h"
+
+namespace {
+
+std::string InputPath() {
+    return "/tmp/varnel-fuzz-load-" + std::to_string(getpid()) + ".mqo";
+}
+
+bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    bool ok = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = InputPath();
+    if (!WriteInput(path, data, size)) return 0;
+    for (int flags = 0; flags < 4; ++flags) {
+        MQOLoader loader;
+        if (flags & 2) loader.SetFreezeCatmull(1);
+        if (flags & 1) loader.SetFreezeMirror(1);
+        int32_t result = loader.Load(path.c_str());
+        if (result != 0 && result != 1) std::abort();
+        if (result == 1) {
+            // The totals must describe the model that was read.
+            const MQOModel* model = loader.GetModel();
+            int faces = 0;
+            for (const auto& object : model->objects) faces += object->FaceCount();
+            if (faces != model->face_total) std::abort();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+// Decoding code page 932 bytes into UTF-8, for the host's readable output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+constexpr int kCp932LeadCount = 60;    // 0x81-0x9F and 0xE0-0xFC
+constexpr int kCp932TrailCount = 189;  // 0x40-0xFC
+extern const uint16_t kCp932DoubleByte[kCp932LeadCount][kCp932TrailCount];
+
+// Appends the UTF-8 form of the bytes to out. ASCII and the half-width katakana
+// 0xA1-0xDF are single characters, a lead byte with a mapped trail a double
+// one; every other byte (0x80, 0xA0, 0xFD-0xFF, a lead byte without a mapped
+// trail) stands as U+FFFD and decoding goes on at the next byte.
+void AppendCp932AsUtf8(std::string& out, const char* bytes, size_t length);

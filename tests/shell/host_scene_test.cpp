@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+#include "shell/host/json_text.h"
+#include "shell/host/max.h"
+#include "shell/host/scene_dump.h"
+
+TEST(HostScene, FactoriesRegisterWithTheNewestLiveScene) {
+    HostScene outer;
+    {
+        HostScene inner;
+        EXPECT_EQ(&HostScene::Current(), &inner);
+        StdMat2* mtl = NewDefaultStdMat();
+        BitmapTex* map = NewDefaultBitmapTex();
+        ASSERT_EQ(inner.Materials().size(), 2u);
+        EXPECT_EQ(inner.MaterialIndex(mtl), 0);
+        EXPECT_EQ(inner.MaterialIndex(map), 1);
+        ASSERT_NE(CreateNewTriObject(), nullptr);
+        EXPECT_EQ(inner.CreatedObjectCount(), 1u);
+    }
+    EXPECT_EQ(&HostScene::Current(), &outer);
+    NewDefaultMultiMtl();
+    EXPECT_EQ(outer.Materials().size(), 1u);
+    EXPECT_EQ(outer.CreatedObjectCount(), 0u);
+}
+
+TEST(HostScene, OnlyNodesAddedToTheSceneAreInIt) {
+    HostScene host;
+    ImpInterface* ii = host.GetImpInterface();
+    ImpNode* kept = ii->CreateNode();
+    ii->CreateNode();
+    ii->AddNodeToScene(kept);
+    ASSERT_EQ(host.SceneNodes().size(), 1u);
+    EXPECT_EQ(host.SceneNodes()[0], kept->GetINode());
+    EXPECT_EQ(host.CreatedNodeCount(), 2u);
+
+    host.RefuseNodes(1);
+    host.RefuseTriObjects(1);
+    EXPECT_EQ(ii->CreateNode(), nullptr);
+    EXPECT_EQ(CreateNewTriObject(), nullptr);
+    EXPECT_NE(ii->CreateNode(), nullptr);
+    EXPECT_NE(CreateNewTriObject(), nullptr);
+}
+
+TEST(HostScene, MultiMaterialSlotsAreBounded) {
+    HostScene host;
+    MultiMtl* multi = NewDefaultMultiMtl();
+    StdMat2* mtl = NewDefaultStdMat();
+    multi->SetNumSubMtls(2);
+    multi->SetSubMtl(1, mtl);
+    multi->SetSubMtl(2, mtl);
+    multi->SetSubMtl(-1, mtl);
+    EXPECT_EQ(multi->NumSubMtls(), 2);
+    EXPECT_EQ(multi->GetSubMtl(0), nullptr);
+    EXPECT_EQ(multi->GetSubMtl(1), mtl);
+    EXPECT_EQ(multi->GetSubMtl(2), nullptr);
+    mtl->SetSubTexmap(STD2_NMAX_TEXMAPS, NewDefaultBitmapTex());
+    EXPECT_EQ(mtl->GetSubTexmap(STD2_NMAX_TEXMAPS), nullptr);
+}
+
+TEST(HostPlatform, StepsOverDoubleByteCharacters) {
+    // "表" is 0x95 0x5C: its trail byte is a backslash.
+    const char text[] = "a\x95\x5c\\";
+    EXPECT_EQ(CharNext(text), text + 1);
+    EXPECT_EQ(CharNext(text + 1), text + 3);
+    EXPECT_EQ(CharNext(text + 4), text + 4);
+    EXPECT_EQ(CharPrev(text, text + 4), text + 3);
+    EXPECT_EQ(CharPrev(text, text + 3), text + 1);
+    EXPECT_EQ(CharPrev(text, text), text);
+    const char cut[] = "\x95";  // lead byte at the end
+    EXPECT_EQ(CharNext(cut), cut + 1);
+}
+
+TEST(HostJson, FloatsReadBackExactlyAndNonFiniteAreStrings) {
+    std::string out;
+    AppendJsonFloat(out, 0.1f);
+    out += ' ';
+    AppendJsonFloat(out, -3.0f);
+    out += ' ';
+    AppendJsonFloat(out, std::numeric_limits<float>::infinity());
+    out += ' ';
+    AppendJsonFloat(out, -std::numeric_limits<float>::infinity());
+    out += ' ';
+    AppendJsonFloat(out, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(out, "0.100000001 -3 \"inf\" \"-inf\" \"nan\"");
+}
+
+TEST(HostJson, TextsAreDecodedFromCodePage932) {
+    std::string out;
+    // "テ", half-width "ｱ", a quote, a control byte, then bytes that decode to
+    // nothing: 0x80, a lead byte before an unmapped trail, and a final lead.
+    AppendJsonText(out, "\x83\x65\xb1\"\x01\x80\x85\x40\x81");
+    EXPECT_EQ(out, "\"\xe3\x83\x86\xef\xbd\xb1\\\"\\u0001\xef\xbf\xbd\xef\xbf\xbd@\xef\xbf\xbd\"");
+}
+
+TEST(HostJson, SceneDumpListsNodesAndMaterialsByIndex) {
+    HostScene host;
+    StdMat2* mtl = NewDefaultStdMat();
+    mtl->SetName(CStr("m"));
+    BitmapTex* map = NewDefaultBitmapTex();
+    map->SetMapName("a.bmp");
+    mtl->SetSubTexmap(ID_DI, map);
+    host.GetInterface()->ActivateTexture(map, mtl);
+    MultiMtl* multi = NewDefaultMultiMtl();
+    multi->SetNumSubMtls(2);
+    multi->SetSubMtl(1, mtl);
+
+    ImpNode* node = host.GetImpInterface()->CreateNode();
+    TriObject* tri = CreateNewTriObject();
+    tri->mesh.setNumVerts(3);
+    tri->mesh.verts[1] = Point3(1, 0.5f, -2);
+    tri->mesh.setNumFaces(1);
+    tri->mesh.faces[0].setVerts(2, 1, 0);
+    tri->mesh.faces[0].setMatID(1);
+    tri->mesh.faces[0].setEdgeVisFlags(1, 1, 0);
+    node->Reference(tri);
+    node->SetName("n");
+    node->GetINode()->SetMtl(multi);
+    host.GetImpInterface()->AddNodeToScene(node);
+
+    std::string nodes;
+    AppendNodesJson(nodes, host);
+    EXPECT_EQ(nodes,
+              "[{\"name\":\"n\",\"mtl\":2,\"mesh\":{\"verts\":[[0,0,0],[1,0.5,-2],[0,0,0]],"
+              "\"faces\":[{\"v\":[2,1,0],\"mat_id\":1,\"edge_vis\":[1,1,0],\"sm_group\":0}],"
+              "\"tverts\":[],\"tvfaces\":[],\"vertcol\":[],\"vcfaces\":[],\"autosmooth\":null}}]");
+    std::string materials;
+    AppendMaterialsJson(materials, host);
+    EXPECT_NE(materials.find("{\"type\":\"StdMat2\",\"name\":\"m\",\"shading\":3,"),
+              std::string::npos);
+    EXPECT_NE(materials.find("\"maps\":{\"1\":1}}"), std::string::npos);
+    EXPECT_NE(materials.find("{\"type\":\"BitmapTex\",\"map_name\":\"a.bmp\",\"u_offs\":0,"
+                             "\"v_offs\":0,\"u_scl\":1,\"v_scl\":1,\"ang\":0,\"blur\":1,"
+                             "\"tiling\":0,\"active\":true}"),
+              std::string::npos);
+    EXPECT_NE(materials.find("{\"type\":\"MultiMtl\",\"name\":\"\",\"sub\":[null,0]}]"),
+              std::string::npos);
+}

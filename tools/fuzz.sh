@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs each for the given number of seconds
+# (default 60). Fails on any finding; crash inputs are left in build/fuzz/findings.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+shift || true
+bash tools/setup.sh
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
+seeds=build/fuzz/seeds
+mkdir -p "$seeds" build/fuzz/findings
+cp samples/*.mqo "$seeds"/ 2>/dev/null || true
+cp tests/data/*.mqo "$seeds"/ 2>/dev/null || true
+status=0
+for target in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    echo "== $name for ${seconds}s"
+    if ! "$target" "$corpus" "$seeds" -dict=fuzz/mqo.dict -max_total_time="$seconds" \
+        -max_len=65536 -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 \
+        -artifact_prefix=build/fuzz/findings/"$name"- "$@" 2>&1 | tail -n 25; then
+        status=1
+    fi
+done
+exit $status
