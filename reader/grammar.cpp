@@ -103,13 +103,11 @@ static bool ReadHeader(MQOLoader& loader) {
     return true;
 }
 
-// Runs the freeze passes that the loader's flags ask for (mirror first, so a
-// mirrored surface is subdivided as one piece), counts the result and reports
-// the summary.
+// Freezes what the flags ask for, counts the result and reports the summary.
 static int32_t FinishDocument(MQOLoader& loader) {
     MQOModel& model = *loader.model;
-    if ((loader.flags & MQOLoader::kFreezeMirror) != 0) FreezeMirror(model);
-    if ((loader.flags & MQOLoader::kFreezeCatmull) != 0) FreezeCatmull(model);
+    if (loader.flags & MQOLoader::kFreezeMirror) FreezeMirror(model);
+    if (loader.flags & MQOLoader::kFreezeCatmull) FreezeCatmull(model);
     model.UpdateTotals();
     loader.Report("obj(%d),mtl(%d),surf(%d),vert(%d),poly(%d):%s", model.ObjectCount(),
                   model.MaterialCount(), model.face_total, model.vertex_total, model.triangle_total,
