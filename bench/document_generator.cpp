@@ -2,8 +2,10 @@
 
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -64,19 +66,135 @@ std::string VertexDocument(const std::string& lines, size_t count) {
     return out;
 }
 
-GeneratedFile::GeneratedFile(const std::string& content) {
-    char name[] = "/tmp/varnel-bench-XXXXXX";
-    int fd = mkstemp(name);
+GeneratedFile::GeneratedFile(const std::string& content, const std::string& suffix) {
+    std::string pattern = "/tmp/varnel-bench-XXXXXX" + suffix;
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
     FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (file == nullptr) throw std::runtime_error("cannot make a temporary file");
-    path_ = name;
+    path_ = name.data();
     size_ = std::fwrite(content.data(), 1, content.size(), file);
     if (std::fclose(file) != 0 || size_ != content.size()) {
-        std::remove(name);
+        std::remove(name.data());
         throw std::runtime_error("writing the document failed");
     }
 }
 
 GeneratedFile::~GeneratedFile() {
     std::remove(path_.c_str());
+}
+
+namespace {
+
+struct TorusGrid {
+    int rings;
+    int sides;
+
+    size_t Vertex(int i, int j) const {
+        return static_cast<size_t>(i % rings) * sides + static_cast<size_t>(j % sides);
+    }
+    // Texture vertices do not wrap: the seam has a column and a row of its own.
+    size_t TextureVertex(int i, int j) const {
+        return static_cast<size_t>(i) * (sides + 1) + static_cast<size_t>(j);
+    }
+    int Material(int i) const { return i < rings / 2 ? 0 : 1; }
+};
+
+// Corners of quad (i, j) in the order both files list them.
+constexpr int kCornerDi[4] = {0, 0, 1, 1};
+constexpr int kCornerDj[4] = {0, 1, 1, 0};
+
+void AppendPositions(const TorusGrid& grid, const char* format, std::string& out) {
+    const double kPi = 3.14159265358979323846;
+    char text[96];
+    for (int i = 0; i < grid.rings; ++i) {
+        double a = 2.0 * kPi * i / grid.rings;
+        for (int j = 0; j < grid.sides; ++j) {
+            double b = 2.0 * kPi * j / grid.sides;
+            double r = 100.0 + 40.0 * std::cos(b);
+            std::snprintf(text, sizeof text, format, r * std::cos(a), 40.0 * std::sin(b),
+                          r * std::sin(a));
+            out += text;
+        }
+    }
+}
+
+void AppendMqoFaces(const TorusGrid& grid, std::string& out) {
+    char text[256];
+    for (int i = 0; i < grid.rings; ++i) {
+        for (int j = 0; j < grid.sides; ++j) {
+            int n = std::snprintf(text, sizeof text, "\t\t4 V(");
+            for (int k = 0; k < 4; ++k) {
+                n += std::snprintf(text + n, sizeof text - n, k == 0 ? "%zu" : " %zu",
+                                   grid.Vertex(i + kCornerDi[k], j + kCornerDj[k]));
+            }
+            n += std::snprintf(text + n, sizeof text - n, ") M(%d) UV(", grid.Material(i));
+            for (int k = 0; k < 4; ++k) {
+                n += std::snprintf(text + n, sizeof text - n, k == 0 ? "%.5f %.5f" : " %.5f %.5f",
+                                   double(i + kCornerDi[k]) / grid.rings,
+                                   double(j + kCornerDj[k]) / grid.sides);
+            }
+            std::snprintf(text + n, sizeof text - n, ")\r\n");
+            out += text;
+        }
+    }
+}
+
+void AppendObjFaces(const TorusGrid& grid, std::string& out) {
+    char text[256];
+    for (int i = 0; i < grid.rings; ++i) {
+        if (i == 0 || grid.Material(i) != grid.Material(i - 1)) {
+            out += "usemtl m" + std::to_string(grid.Material(i)) + "\n";
+        }
+        for (int j = 0; j < grid.sides; ++j) {
+            int n = std::snprintf(text, sizeof text, "f");
+            for (int k = 0; k < 4; ++k) {
+                int ci = i + kCornerDi[k];
+                int cj = j + kCornerDj[k];
+                n += std::snprintf(text + n, sizeof text - n, " %zu/%zu", grid.Vertex(ci, cj) + 1,
+                                   grid.TextureVertex(ci, cj) + 1);
+            }
+            std::snprintf(text + n, sizeof text - n, "\n");
+            out += text;
+        }
+    }
+}
+
+}  // namespace
+
+TorusDocuments Torus(int rings, int sides) {
+    TorusGrid grid{rings, sides};
+    TorusDocuments d;
+    d.vertices = static_cast<size_t>(rings) * sides;
+    d.faces = d.vertices;
+
+    d.mqo =
+        "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
+        "Material 2 {\r\n"
+        "\t\"m0\" shader(3) col(1.000 1.000 1.000 1.000) dif(0.800) amb(0.600) emi(0.000) "
+        "spc(0.000) power(5.00) tex(\"m0.png\")\r\n"
+        "\t\"m1\" shader(3) col(0.500 0.500 0.500 1.000) dif(0.800) amb(0.600) emi(0.000) "
+        "spc(0.000) power(5.00)\r\n"
+        "}\r\n"
+        "Object \"torus\" {\r\n\tshading 1\r\n\tfacet 59.5\r\n";
+    d.mqo += "\tvertex " + std::to_string(d.vertices) + " {\r\n";
+    AppendPositions(grid, "\t\t%.4f %.4f %.4f\r\n", d.mqo);
+    d.mqo += "\t}\r\n\tface " + std::to_string(d.faces) + " {\r\n";
+    AppendMqoFaces(grid, d.mqo);
+    d.mqo += "\t}\r\n}\r\nEof\r\n";
+
+    d.obj = "o torus\n";
+    AppendPositions(grid, "v %.4f %.4f %.4f\n", d.obj);
+    char text[64];
+    for (int i = 0; i <= rings; ++i) {
+        for (int j = 0; j <= sides; ++j) {
+            // OBJ counts v upwards, the modelling program downwards.
+            std::snprintf(text, sizeof text, "vt %.5f %.5f\n", double(i) / rings,
+                          1.0 - double(j) / sides);
+            d.obj += text;
+        }
+    }
+    AppendObjFaces(grid, d.obj);
+    return d;
 }
