@@ -85,7 +85,7 @@ int32_t MQOLoader::ReadMaterialChunk() {
         int first = 0;
         if (!SkipSpace(first)) return 0;
         if (first == '}') return 1;
-        UngetChar();
+        PutBack(first);
         name[0] = '\0';
         if (!ReadQuoted(name, sizeof(name))) {
             // "[%s]マテリアル名ではありません"

@@ -15,7 +15,7 @@ constexpr size_t kTokenSize = 256;
 constexpr size_t kPathSize = 1024;
 
 class MQOLoader {
-public:
+   public:
     static constexpr uint32_t kFreezeMirror = 1;
     static constexpr uint32_t kFreezeCatmull = 2;
 
@@ -36,6 +36,7 @@ public:
     bool AtEnd();
     int GetChar();  // 0..255; 0 at the end of the data
     void UngetChar();
+    void PutBack(int c);  // UngetChar over c, the byte just read
     int32_t ReadBytes(void* buffer, size_t count);
     bool SkipSpace(int& out);
     bool SkipBlank();

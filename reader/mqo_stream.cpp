@@ -32,12 +32,12 @@ int32_t Read(MQOStream* s, void* buffer, size_t count) {
     if (count == 1) {
         int c = std::getc(s->file);
         s->last = c;  // EOF is -1: nothing to push back
-        if (c == EOF) {
-            NoteShortRead(s);
-        } else {
+        if (c != EOF) [[likely]] {
             *static_cast<unsigned char*>(buffer) = static_cast<unsigned char>(c);
             ++s->position;
+            return 1;
         }
+        NoteShortRead(s);
         return 1;
     }
     size_t got = std::fread(buffer, 1, count, s->file);
@@ -95,8 +95,10 @@ void Skip(MQOStream* s, int64_t count) {
 }
 
 int32_t AtEnd(MQOStream* s) {
-    if (s->file == nullptr) return 1;
-    if (s->size >= 0) return s->position >= s->size;
+    // The one test made for every byte; a closed stream has size 0.
+    if (s->position < s->size) [[likely]]
+        return 0;
+    if (s->file == nullptr || s->size >= 0) return 1;
     // A file of unknown size: look at the next byte and put it back.
     int c = std::getc(s->file);
     if (c == EOF) return 1;
@@ -112,6 +114,7 @@ int32_t Close(MQOStream* s) {
     if (s->file == nullptr) return 0;
     int result = std::fclose(s->file);
     s->file = nullptr;
+    s->size = 0;
     s->last = -1;
     return result;
 }

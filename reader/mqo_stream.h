@@ -35,8 +35,8 @@ struct MQOStream {
 
     // Kept by the operations so that the end test and a one-byte step back
     // cost no call into the C library: the position, the size found at open
-    // (-1 when the file cannot tell it), and the byte just read by a one-byte
-    // read (-1 when the last operation was anything else).
+    // (-1 when the file cannot tell it, 0 once closed), and the byte just read
+    // by a one-byte read (-1 when the last operation was anything else).
     int64_t position = 0;
     int64_t size = 0;
     int last = -1;

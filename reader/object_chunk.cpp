@@ -90,7 +90,7 @@ Step ReadVertexList(MQOLoader& loader, MQOObject& object) {
     loader.SkipLine();  // nothing on the brace's line is a vertex
     for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
         if (loader.AtEnd()) return Step::kInputEnded;
-        loader.UngetChar();
+        loader.PutBack(c);
         int64_t start = Position(loader);
         Point3f position = ReadPoint3(loader);
         if (Position(loader) == start) {
@@ -145,7 +145,7 @@ Step ReadAttributeBlock(MQOLoader& loader, MQOObject& object, Block block) {
         int c = loader.NextChar();
         if (c == '}') return Step::kGoOn;
         if (loader.AtEnd()) return Step::kInputEnded;
-        loader.UngetChar();
+        loader.PutBack(c);
         if (!ReadAttributeItem(loader, object, block)) {
             ReportNotNumber(loader, c);
             return Step::kFailed;
@@ -421,7 +421,7 @@ Step ReadFaceList(MQOLoader& loader, MQOObject& object) {
     Polygon polygon;
     for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
         if (loader.AtEnd()) return Step::kInputEnded;
-        loader.UngetChar();
+        loader.PutBack(c);
         Step step = ReadFaceLine(loader, object, polygon);
         if (step != Step::kGoOn) return step;
     }
