@@ -35,10 +35,6 @@ bool IsBlank(int c) {
 bool IsDigit(int c) {
     return c >= '0' && c <= '9';
 }
-// A sign may only open a number.
-bool IsSignAt(int c, bool first) {
-    return first && (c == '+' || c == '-');
-}
 
 bool IsDelimiter(int c) {
     switch (c) {
@@ -92,29 +88,25 @@ class TextWriter {
     bool trail_ = false;
 };
 
-// The text of a number: sign, digits, points and exponent, bounded. Left
-// uninitialised: it is made for every number read.
-struct NumberText {
-    char text[kNumberSize];
-    size_t length = 0;
-
-    void Put(int c) {
-        if (length < kNumberSize - 1) text[length++] = static_cast<char>(c);
-    }
-};
+// The text of a number: sign, digits, points and exponent, up to
+// kNumberSize - 1 bytes. Its length is a separate value so that it stays in a
+// register while the bytes come in through calls that might see the text.
+void PutNumberByte(char* text, size_t& length, int c) {
+    if (length < kNumberSize - 1) text[length++] = static_cast<char>(c);
+}
 
 // A correctly rounded from_chars to double gives what the C library's strtod
 // gives, at a fraction of the cost; it stops at a second point as strtod does,
 // but takes no plus sign, and leaves a value out of range unset: strtod then
 // gives its infinity, zero or subnormal.
-float ConvertFloat(NumberText& number) {
-    const char* first = number.text;
-    const char* last = number.text + number.length;
+float ConvertFloat(char* text, size_t length) {
+    const char* first = text;
+    const char* last = text + length;
     if (first != last && *first == '+') ++first;
     double value = 0.0;
     if (std::from_chars(first, last, value).ec == std::errc::result_out_of_range) {
-        number.text[number.length] = '\0';
-        value = std::strtod(number.text, nullptr);
+        text[length] = '\0';
+        value = std::strtod(text, nullptr);
     }
     return static_cast<float>(value);
 }
@@ -131,7 +123,7 @@ int TakeChar(MQOLoader& loader) {
 // Called with the 'e' of "1e-5" just read. The exponent is taken only when a
 // digit follows, after an optional sign; otherwise every byte read here is put
 // back and the number ends before the 'e'.
-float ReadExponent(MQOLoader& loader, NumberText& number) {
+float ReadExponent(MQOLoader& loader, char* text, size_t length) {
     int read = 1;
     int sign = 0;
     int c = 0;
@@ -146,18 +138,18 @@ float ReadExponent(MQOLoader& loader, NumberText& number) {
     }
     if (!IsDigit(c)) {
         while (read-- > 0) loader.UngetChar();
-        return ConvertFloat(number);
+        return ConvertFloat(text, length);
     }
-    number.Put('e');
-    if (sign != 0) number.Put(sign);
-    number.Put(c);
+    PutNumberByte(text, length, 'e');
+    if (sign != 0) PutNumberByte(text, length, sign);
+    PutNumberByte(text, length, c);
     while (!loader.AtEnd()) {
         c = TakeChar(loader);
         if (!IsDigit(c)) {
             loader.PutBack(c);
-            return ConvertFloat(number);
+            return ConvertFloat(text, length);
         }
-        number.Put(c);
+        PutNumberByte(text, length, c);
     }
     return 0.0f;
 }
@@ -283,12 +275,22 @@ bool MQOLoader::ReadToken(char* buffer, size_t capacity) {
     return true;
 }
 
+// SkipBlank and then the token, without putting the first byte after the
+// blanks back only to read it again.
 bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity) {
     TextWriter out(buffer, capacity);
-    if (!SkipBlank()) {
-        out.Finish();
-        return false;
+    out.Finish();
+    if (AtEnd()) return false;
+    int c = TakeChar(*this);
+    while (IsBlank(c)) {
+        if (AtEnd()) return false;
+        c = TakeChar(*this);
     }
+    if (IsDelimiter(c)) {
+        PutBack(c);
+        return true;
+    }
+    out.Put(c);
     ReadTokenRest(*this, out);
     return true;
 }
@@ -341,16 +343,18 @@ int32_t MQOLoader::ReadInt() {
     if (AtEnd()) return 0;
     bool negative = c == '-';
     uint32_t value = 0;
-    for (bool first = true;; first = false) {
-        if (IsDigit(c)) {
-            value = value * 10u + static_cast<uint32_t>(c - '0');
-        } else if (!IsSignAt(c, first)) {
-            PutBack(c);
-            return static_cast<int32_t>(negative ? 0u - value : value);
-        }
-        if (AtEnd()) return 0;
+    // The first byte needs no end test before the next: it was made above.
+    if (IsDigit(c) || c == '+' || c == '-') {
+        if (IsDigit(c)) value = static_cast<uint32_t>(c - '0');
         c = TakeChar(*this);
+        while (IsDigit(c)) {
+            value = value * 10u + static_cast<uint32_t>(c - '0');
+            if (AtEnd()) return 0;
+            c = TakeChar(*this);
+        }
     }
+    PutBack(c);
+    return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
 // Digits and points, then an exponent when one follows in full. Several
@@ -358,21 +362,24 @@ int32_t MQOLoader::ReadInt() {
 float MQOLoader::ReadFloat() {
     int c = NextChar();
     if (AtEnd()) return 0.0f;
-    NumberText number;
+    char text[kNumberSize];  // left unset: made for every number read
+    size_t length = 0;
     bool has_digit = false;
-    for (bool first = true;; first = false) {
-        if (IsDigit(c) || c == '.' || IsSignAt(c, first)) {
-            has_digit = has_digit || IsDigit(c);
-            number.Put(c);
-        } else if ((c == 'e' || c == 'E') && has_digit) {
-            return ReadExponent(*this, number);
-        } else {
-            PutBack(c);
-            return ConvertFloat(number);
-        }
-        if (AtEnd()) return 0.0f;
+    // The first byte needs no end test before the next: it was made above.
+    if (IsDigit(c) || c == '.' || c == '+' || c == '-') {
+        has_digit = IsDigit(c);
+        PutNumberByte(text, length, c);
         c = TakeChar(*this);
+        while (IsDigit(c) || c == '.') {
+            has_digit = has_digit || IsDigit(c);
+            PutNumberByte(text, length, c);
+            if (AtEnd()) return 0.0f;
+            c = TakeChar(*this);
+        }
     }
+    if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(*this, text, length);
+    PutBack(c);
+    return ConvertFloat(text, length);
 }
 
 uint8_t* MQOLoader::ReadIntBytes(uint8_t out[4]) {
