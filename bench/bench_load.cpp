@@ -107,9 +107,9 @@ void BM_StrtofScan(benchmark::State& state) {
     state.counters["values"] = static_cast<double>(values);
 }
 
-BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_AssimpReadFileObj)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_StrtofScan)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AssimpReadFileObj)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StrtofScan)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -1,12 +1,55 @@
 #!/usr/bin/env bash
-# Builds the optimised preset and runs the benchmarks; extra arguments go to
-# every benchmark program (e.g. --benchmark_filter=Tokenizer).
+# The benchmark suite: builds the release preset, generates the inputs, runs
+# every benchmark beside its anchor in the same run and prints one table of
+# medians (our figure, the anchor's, the ratio). Not part of the tests.
+#
+#   bash bench/run.sh [REPETITIONS]     (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repetitions=${1:-5}
+
+# The anchors' libraries and the tools the suite needs, from Debian.
+packages=(cmake g++ libbenchmark-dev libassimp-dev libosd-dev python3 time)
+missing=()
+for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update
+    $sudo apt-get install -y "${missing[@]}"
+fi
+
 cmake --preset release >/dev/null
 cmake --build --preset release -j 2
-for program in build/release/bench/bench_*; do
+bin=build/release
+out=$bin/bench/results
+mkdir -p "$out"
+
+# The torus of about 70 MB, as a document and as OBJ.
+$bin/bench/make_documents "$out"
+mqo=$out/torus.mqo
+obj=$out/torus.obj
+
+# Reading: Load against Assimp and the strtof scan, interleaved at random so
+# that the machine's load falls on all three alike.
+flags=(--benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true
+       --benchmark_report_aggregates_only=true --benchmark_format=json)
+$bin/bench/bench_load "${flags[@]}" "$mqo" "$obj" >"$out/load.json"
+$bin/bench/bench_tokenizer "${flags[@]}" >"$out/tokenizer.json"
+
+# Whole import, written to /dev/null; peak resident memory from the kernel.
+: >"$out/import.txt"
+for ((i = 0; i < repetitions; i++)); do
+    /usr/bin/time -f "%e %U %S %M" -a -o "$out/import.txt" \
+        $bin/cli/varnel import --yes --json "$mqo" >/dev/null
+done
+
+python3 bench/table.py "$out" "$mqo" | tee "$out/table.txt"
+
+# The subdivision and scene-building suites print tables of their own.
+for program in $bin/bench/process/bench_catmull $bin/bench/builder/bench_builder; do
     [ -x "$program" ] || continue
+    echo
     echo "== $(basename "$program")"
-    "$program" "$@"
+    "$program"
 done

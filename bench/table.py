@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Prints the benchmark table from the results that bench/run.sh gathered.
+
+   table.py RESULTS_DIR DOCUMENT
+"""
+import json
+import os
+import statistics
+import sys
+
+
+def medians(path):
+    """Median CPU time (ms) of every benchmark in a Google Benchmark JSON file."""
+    with open(path) as f:
+        data = json.load(f)
+    times = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+            times[b["run_name"].split("/")[0]] = b["cpu_time"] * scale
+    return times
+
+
+def throughputs(path):
+    """Median MB/s of every benchmark in a Google Benchmark JSON file."""
+    with open(path) as f:
+        data = json.load(f)
+    return {b["run_name"].split("/")[0]: b["bytes_per_second"] / 1e6
+            for b in data["benchmarks"]
+            if b.get("aggregate_name") == "median" and "bytes_per_second" in b}
+
+
+def megabytes_per_second(nbytes, ms):
+    return nbytes / 1e6 / (ms / 1e3)
+
+
+def main():
+    results, document = sys.argv[1], sys.argv[2]
+    mqo_bytes = os.path.getsize(document)
+    obj_bytes = os.path.getsize(os.path.splitext(document)[0] + ".obj")
+    load = medians(os.path.join(results, "load.json"))
+    tokenizer = throughputs(os.path.join(results, "tokenizer.json"))
+    runs = []
+    with open(os.path.join(results, "import.txt")) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) == 4:
+                runs.append([float(x) for x in fields])
+    wall = statistics.median(r[0] for r in runs)
+    cpu = statistics.median(r[1] + r[2] for r in runs)
+    peak = statistics.median(r[3] for r in runs) * 1024
+
+    rows = [
+        ("Load, CPU ms (target: ratio <= 0.333)", load["BM_Load"],
+         "Assimp ReadFile OBJ", load["BM_AssimpReadFileObj"]),
+        ("Load, MB/s (target: ratio >= 1)", megabytes_per_second(mqo_bytes, load["BM_Load"]),
+         "strtof scan", megabytes_per_second(mqo_bytes, load["BM_StrtofScan"])),
+        ("ReadFloat3 tokenizing, MB/s", tokenizer["BM_TokenizerReadFloat3"],
+         "strtof scan", tokenizer["BM_BaselineStrtofInMemory"]),
+    ]
+    print("Document: %d bytes (%.1f MB); the same torus as OBJ: %d bytes" %
+          (mqo_bytes, mqo_bytes / 1e6, obj_bytes))
+    print("Medians of %d runs; times are processor time of the process" % len(runs))
+    print()
+    print("%-40s %12s  %-22s %12s %8s" % ("benchmark", "ours", "anchor", "anchor's", "ratio"))
+    for name, ours, anchor, theirs in rows:
+        print("%-40s %12.1f  %-22s %12.1f %8.3f" % (name, ours, anchor, theirs, ours / theirs))
+    print("%-40s %12.2f  %-22s %12s %8s" % ("varnel import --yes --json, wall s", wall, "-", "-", "-"))
+    print("%-40s %12.2f  %-22s %12s %8s" % ("varnel import, CPU s", cpu, "-", "-", "-"))
+    print("%-40s %12.1f  %-22s %12s %8s" % ("varnel import, peak resident MB", peak / 1e6, "-", "-",
+                                             "-"))
+    print("%-40s %12.2f  %-22s %12s %8s" % ("memory bytes per input byte", peak / mqo_bytes, "-",
+                                             "-", "-"))
+
+
+main()
