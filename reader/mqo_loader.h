@@ -54,6 +54,8 @@ class MQOLoader {
     float* ReadFloat2(float out[2]);
     float* ReadFloat3(float out[3]);
     float* ReadFloat4(float out[4]);
+    void ReadInts(int32_t* out, int count);  // ReadInt count times
+    void ReadFloats(float* out, int count);  // ReadFloat count times
     bool ExpectOpenBrace();
     bool ExpectOpenParen();
     bool ExpectCloseParen();

@@ -298,10 +298,18 @@ FaceItem FindFaceItem(const char* word) {
     return FaceItem::kNone;
 }
 
-// The values between an item's parentheses.
+// The values between an item's parentheses. Up to four corners, indices and
+// texture coordinates are read as one row of numbers (ReadInts, ReadFloats):
+// the same values, without stepping back after each number.
 void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon& polygon) {
     switch (item) {
         case FaceItem::kV:
+            if (polygon.count > 0 && polygon.count <= MQOFace::kMaxCorners) {
+                int32_t v[MQOFace::kMaxCorners];
+                loader.ReadInts(v, polygon.count);
+                for (int32_t k = 0; k < polygon.count; ++k) polygon.v.Set(k, v[k]);
+                break;
+            }
             ReadCorners(loader, polygon.count, polygon.v, [&] { return loader.ReadInt(); });
             break;
         case FaceItem::kM:
@@ -313,12 +321,19 @@ void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon
             face.has_uid = 1;
             break;
         case FaceItem::kUv:
+            face.has_uv = 1;
+            if (polygon.count > 0 && polygon.count <= MQOFace::kMaxCorners) {
+                float uv[2 * MQOFace::kMaxCorners];
+                loader.ReadFloats(uv, 2 * polygon.count);
+                for (int32_t k = 0; k < polygon.count; ++k)
+                    polygon.uv.Set(k, {uv[2 * k], uv[2 * k + 1]});
+                break;
+            }
             ReadCorners(loader, polygon.count, polygon.uv, [&] {
                 float uv[2];
                 loader.ReadFloat2(uv);
                 return Point2f{uv[0], uv[1]};
             });
-            face.has_uv = 1;
             break;
         case FaceItem::kCol:
             ReadCorners(loader, polygon.count, polygon.col, [&] {

@@ -334,34 +334,55 @@ bool MQOLoader::ReadQuoted(char* buffer, size_t capacity) {
 
 // Number readers take the byte NextChar found as it is rather than stepping
 // back over it and reading it again: the result is the same at a quarter of
-// the stream calls.
+// the stream calls. For the same reason a number read in a row of numbers
+// hands the byte that ended it to the next one instead of putting it back.
+namespace {
+
+constexpr int kNoByte = -1;
+
+// Puts back the byte that ended a number, or hands it on when asked to.
+void EndNumber(MQOLoader& loader, int c, int* handed) {
+    if (handed != nullptr) {
+        *handed = c;
+    } else {
+        loader.PutBack(c);
+    }
+}
+
+// NextChar as it goes after the handed byte was put back: it reads that byte
+// again, then on past white space.
+int NextCharAfter(MQOLoader& loader, int handed) {
+    if (handed == kNoByte) return loader.NextChar();
+    int c = handed;
+    while (IsSpace(c) && !loader.AtEnd()) c = TakeChar(loader);
+    return c;
+}
+
 // The result keeps the low 32 bits of the decimal value, so "4294967295"
 // gives -1; wrapping arithmetic gives them for a text of any length. A number
 // that runs into the end of the data reads as 0.
-int32_t MQOLoader::ReadInt() {
-    int c = NextChar();
-    if (AtEnd()) return 0;
+int32_t ReadIntFrom(MQOLoader& loader, int c, int* handed) {
+    if (loader.AtEnd()) return 0;
     bool negative = c == '-';
     uint32_t value = 0;
     // The first byte needs no end test before the next: it was made above.
     if (IsDigit(c) || c == '+' || c == '-') {
         if (IsDigit(c)) value = static_cast<uint32_t>(c - '0');
-        c = TakeChar(*this);
+        c = TakeChar(loader);
         while (IsDigit(c)) {
             value = value * 10u + static_cast<uint32_t>(c - '0');
-            if (AtEnd()) return 0;
-            c = TakeChar(*this);
+            if (loader.AtEnd()) return 0;
+            c = TakeChar(loader);
         }
     }
-    PutBack(c);
+    EndNumber(loader, c, handed);
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
 // Digits and points, then an exponent when one follows in full. Several
 // points are taken; the conversion stops at the second.
-float MQOLoader::ReadFloat() {
-    int c = NextChar();
-    if (AtEnd()) return 0.0f;
+float ReadFloatFrom(MQOLoader& loader, int c, int* handed) {
+    if (loader.AtEnd()) return 0.0f;
     char text[kNumberSize];  // left unset: made for every number read
     size_t length = 0;
     bool has_digit = false;
@@ -369,17 +390,46 @@ float MQOLoader::ReadFloat() {
     if (IsDigit(c) || c == '.' || c == '+' || c == '-') {
         has_digit = IsDigit(c);
         PutNumberByte(text, length, c);
-        c = TakeChar(*this);
+        c = TakeChar(loader);
         while (IsDigit(c) || c == '.') {
             has_digit = has_digit || IsDigit(c);
             PutNumberByte(text, length, c);
-            if (AtEnd()) return 0.0f;
-            c = TakeChar(*this);
+            if (loader.AtEnd()) return 0.0f;
+            c = TakeChar(loader);
         }
     }
-    if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(*this, text, length);
-    PutBack(c);
+    if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(loader, text, length);
+    EndNumber(loader, c, handed);
     return ConvertFloat(text, length);
+}
+
+// count numbers in a row, each read with read(loader, first byte, handed).
+template <typename T, typename Read>
+void ReadNumbers(MQOLoader& loader, T* out, int count, Read read) {
+    int handed = kNoByte;
+    for (int i = 0; i < count; ++i) {
+        int c = NextCharAfter(loader, handed);
+        handed = kNoByte;
+        out[i] = read(loader, c, i + 1 < count ? &handed : nullptr);
+    }
+}
+
+}  // namespace
+
+int32_t MQOLoader::ReadInt() {
+    return ReadIntFrom(*this, NextChar(), nullptr);
+}
+
+float MQOLoader::ReadFloat() {
+    return ReadFloatFrom(*this, NextChar(), nullptr);
+}
+
+void MQOLoader::ReadInts(int32_t* out, int count) {
+    ReadNumbers(*this, out, count, ReadIntFrom);
+}
+
+void MQOLoader::ReadFloats(float* out, int count) {
+    ReadNumbers(*this, out, count, ReadFloatFrom);
 }
 
 uint8_t* MQOLoader::ReadIntBytes(uint8_t out[4]) {
@@ -396,23 +446,17 @@ float* MQOLoader::ReadColor32(float out[4]) {
 }
 
 float* MQOLoader::ReadFloat2(float out[2]) {
-    out[0] = ReadFloat();
-    out[1] = ReadFloat();
+    ReadFloats(out, 2);
     return out;
 }
 
 float* MQOLoader::ReadFloat3(float out[3]) {
-    out[0] = ReadFloat();
-    out[1] = ReadFloat();
-    out[2] = ReadFloat();
+    ReadFloats(out, 3);
     return out;
 }
 
 float* MQOLoader::ReadFloat4(float out[4]) {
-    out[0] = ReadFloat();
-    out[1] = ReadFloat();
-    out[2] = ReadFloat();
-    out[3] = ReadFloat();
+    ReadFloats(out, 4);
     return out;
 }
 
