@@ -111,13 +111,33 @@ float ConvertFloat(char* text, size_t length) {
     return static_cast<float>(value);
 }
 
+// The loader's AtEnd and GetChar for the loops that read most bytes. The
+// handle is copied so that it stays in registers across the stream calls
+// instead of being loaded from the loader for every byte.
+class ByteReader {
+   public:
+    explicit ByteReader(MQOLoader& loader) : handle_(loader.stream), line_(loader.line) {}
+
+    bool AtEnd() const {
+        return handle_.ops == nullptr || handle_.ops->at_end(handle_.stream) != 0;
+    }
+    // GetChar for a loop that has just found the data not at its end.
+    int Take() {
+        unsigned char c = 0;
+        handle_.ops->read(handle_.stream, &c, 1);
+        if (c == '\n') ++line_;
+        return c;
+    }
+
+   private:
+    MQOStreamHandle handle_;
+    int32_t& line_;
+};
+
 // GetChar for loops that have just found the data not at its end: the end
 // test is the costliest part of reading a byte, so it is made once.
 int TakeChar(MQOLoader& loader) {
-    unsigned char c = 0;
-    loader.stream.ops->read(loader.stream.stream, &c, 1);
-    if (c == '\n') ++loader.line;
-    return c;
+    return ByteReader(loader).Take();
 }
 
 // Called with the 'e' of "1e-5" just read. The exponent is taken only when a
@@ -236,10 +256,11 @@ bool MQOLoader::SkipBlank() {
 }
 
 int MQOLoader::NextChar() {
-    if (AtEnd()) return 0;
+    ByteReader bytes(*this);
+    if (bytes.AtEnd()) return 0;
     for (;;) {
-        int c = TakeChar(*this);
-        if (!IsSpace(c) || AtEnd()) return c;
+        int c = bytes.Take();
+        if (!IsSpace(c) || bytes.AtEnd()) return c;
     }
 }
 
@@ -353,8 +374,9 @@ void EndNumber(MQOLoader& loader, int c, int* handed) {
 // again, then on past white space.
 int NextCharAfter(MQOLoader& loader, int handed) {
     if (handed == kNoByte) return loader.NextChar();
+    ByteReader bytes(loader);
     int c = handed;
-    while (IsSpace(c) && !loader.AtEnd()) c = TakeChar(loader);
+    while (IsSpace(c) && !bytes.AtEnd()) c = bytes.Take();
     return c;
 }
 
@@ -362,17 +384,18 @@ int NextCharAfter(MQOLoader& loader, int handed) {
 // gives -1; wrapping arithmetic gives them for a text of any length. A number
 // that runs into the end of the data reads as 0.
 int32_t ReadIntFrom(MQOLoader& loader, int c, int* handed) {
-    if (loader.AtEnd()) return 0;
+    ByteReader bytes(loader);
+    if (bytes.AtEnd()) return 0;
     bool negative = c == '-';
     uint32_t value = 0;
     // The first byte needs no end test before the next: it was made above.
     if (IsDigit(c) || c == '+' || c == '-') {
         if (IsDigit(c)) value = static_cast<uint32_t>(c - '0');
-        c = TakeChar(loader);
+        c = bytes.Take();
         while (IsDigit(c)) {
             value = value * 10u + static_cast<uint32_t>(c - '0');
-            if (loader.AtEnd()) return 0;
-            c = TakeChar(loader);
+            if (bytes.AtEnd()) return 0;
+            c = bytes.Take();
         }
     }
     EndNumber(loader, c, handed);
@@ -382,7 +405,8 @@ int32_t ReadIntFrom(MQOLoader& loader, int c, int* handed) {
 // Digits and points, then an exponent when one follows in full. Several
 // points are taken; the conversion stops at the second.
 float ReadFloatFrom(MQOLoader& loader, int c, int* handed) {
-    if (loader.AtEnd()) return 0.0f;
+    ByteReader bytes(loader);
+    if (bytes.AtEnd()) return 0.0f;
     char text[kNumberSize];  // left unset: made for every number read
     size_t length = 0;
     bool has_digit = false;
@@ -390,12 +414,12 @@ float ReadFloatFrom(MQOLoader& loader, int c, int* handed) {
     if (IsDigit(c) || c == '.' || c == '+' || c == '-') {
         has_digit = IsDigit(c);
         PutNumberByte(text, length, c);
-        c = TakeChar(loader);
+        c = bytes.Take();
         while (IsDigit(c) || c == '.') {
             has_digit = has_digit || IsDigit(c);
             PutNumberByte(text, length, c);
-            if (loader.AtEnd()) return 0.0f;
-            c = TakeChar(loader);
+            if (bytes.AtEnd()) return 0.0f;
+            c = bytes.Take();
         }
     }
     if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(loader, text, length);
