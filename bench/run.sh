@@ -3,13 +3,13 @@
 # every benchmark beside its anchor in the same run and prints one table of
 # medians (our figure, the anchor's, the ratio). Not part of the tests.
 #
-#   bash bench/run.sh [REPETITIONS]     (default 5)
+#   bash bench/run.sh [REPETITIONS]     (default 9)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repetitions=${1:-5}
+repetitions=${1:-9}
 
 # The anchors' libraries and the tools the suite needs, from Debian.
-packages=(cmake g++ libbenchmark-dev libassimp-dev libosd-dev python3 time)
+packages=(cmake g++ libbenchmark-dev libassimp-dev libosd-dev python3 time valgrind)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -36,6 +36,19 @@ flags=(--benchmark_repetitions="$repetitions" --benchmark_enable_random_interlea
        --benchmark_report_aggregates_only=true --benchmark_format=json)
 $bin/bench/bench_load "${flags[@]}" "$mqo" "$obj" >"$out/load.json"
 $bin/bench/bench_tokenizer "${flags[@]}" >"$out/tokenizer.json"
+
+# Instructions, which repeat exactly where times do not: each reading
+# benchmark alone under callgrind, counted inside the benchmark function only,
+# on a smaller torus of the same shape.
+mkdir -p "$out/small"
+$bin/bench/make_documents "$out/small" 200 160 >/dev/null
+: >"$out/instructions.txt"
+for name in BM_Load BM_AssimpReadFileObj BM_StrtofScan; do
+    count=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect="*$name*" \
+        $bin/bench/bench_load --benchmark_filter="$name" "$out/small/torus.mqo" \
+        "$out/small/torus.obj" 2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+    echo "$name $count" >>"$out/instructions.txt"
+done
 
 # Whole import, written to /dev/null; peak resident memory from the kernel.
 : >"$out/import.txt"

@@ -50,17 +50,29 @@ def main():
     cpu = statistics.median(r[1] + r[2] for r in runs)
     peak = statistics.median(r[3] for r in runs) * 1024
 
+    instructions = {}
+    with open(os.path.join(results, "instructions.txt")) as f:
+        for line in f:
+            name, count = line.split()
+            instructions[name] = int(count) / 1e6
+    small = os.path.join(results, "small", "torus.mqo")
+
     rows = [
         ("Load, CPU ms (target: ratio <= 0.333)", load["BM_Load"],
          "Assimp ReadFile OBJ", load["BM_AssimpReadFileObj"]),
         ("Load, MB/s (target: ratio >= 1)", megabytes_per_second(mqo_bytes, load["BM_Load"]),
          "strtof scan", megabytes_per_second(mqo_bytes, load["BM_StrtofScan"])),
+        ("Load, M instructions (%.1f MB torus)" % (os.path.getsize(small) / 1e6),
+         instructions["BM_Load"], "Assimp ReadFile OBJ", instructions["BM_AssimpReadFileObj"]),
+        ("Load, M instructions", instructions["BM_Load"], "strtof scan",
+         instructions["BM_StrtofScan"]),
         ("ReadFloat3 tokenizing, MB/s", tokenizer["BM_TokenizerReadFloat3"],
          "strtof scan", tokenizer["BM_BaselineStrtofInMemory"]),
     ]
     print("Document: %d bytes (%.1f MB); the same torus as OBJ: %d bytes" %
           (mqo_bytes, mqo_bytes / 1e6, obj_bytes))
-    print("Medians of %d runs; times are processor time of the process" % len(runs))
+    print("Medians of %d runs; times are processor time of the process; instructions"
+          " from callgrind, inside the benchmark function" % len(runs))
     print()
     print("%-40s %12s  %-22s %12s %8s" % ("benchmark", "ours", "anchor", "anchor's", "ratio"))
     for name, ours, anchor, theirs in rows:

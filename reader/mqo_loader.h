@@ -56,6 +56,12 @@ class MQOLoader {
     float* ReadFloat4(float out[4]);
     void ReadInts(int32_t* out, int count);  // ReadInt count times
     void ReadFloats(float* out, int count);  // ReadFloat count times
+    // ReadInt and ReadFloats after NextChar gave first, which is not put back.
+    int32_t ReadIntFrom(int first);
+    void ReadFloatsFrom(int first, float* out, int count);
+    // ReadInts or ReadFloats, then ExpectCloseParen.
+    bool ReadIntsThenCloseParen(int32_t* out, int count);
+    bool ReadFloatsThenCloseParen(float* out, int count);
     bool ExpectOpenBrace();
     bool ExpectOpenParen();
     bool ExpectCloseParen();

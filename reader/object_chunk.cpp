@@ -90,14 +90,15 @@ Step ReadVertexList(MQOLoader& loader, MQOObject& object) {
     loader.SkipLine();  // nothing on the brace's line is a vertex
     for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
         if (loader.AtEnd()) return Step::kInputEnded;
-        loader.PutBack(c);
-        int64_t start = Position(loader);
-        Point3f position = ReadPoint3(loader);
+        // The line starts at c, read and handed on rather than put back.
+        int64_t start = Position(loader) - 1;
+        float xyz[3];
+        loader.ReadFloatsFrom(c, xyz, 3);
         if (Position(loader) == start) {
             ReportNotNumber(loader, c);
             return Step::kFailed;
         }
-        object.AddVertex(position);
+        object.AddVertex({xyz[0], xyz[1], xyz[2]});
     }
     return Step::kGoOn;
 }
@@ -298,43 +299,46 @@ FaceItem FindFaceItem(const char* word) {
     return FaceItem::kNone;
 }
 
-// The values between an item's parentheses. Up to four corners, indices and
-// texture coordinates are read as one row of numbers (ReadInts, ReadFloats):
-// the same values, without stepping back after each number.
-void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon& polygon) {
+// The values between an item's parentheses and the closing one. Up to four
+// corners, indices and texture coordinates are read as one row of numbers
+// (ReadInts, ReadFloats): the same values, without stepping back after each
+// number.
+bool ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon& polygon) {
+    bool in_row = polygon.count > 0 && polygon.count <= MQOFace::kMaxCorners;
     switch (item) {
-        case FaceItem::kV:
-            if (polygon.count > 0 && polygon.count <= MQOFace::kMaxCorners) {
-                int32_t v[MQOFace::kMaxCorners];
-                loader.ReadInts(v, polygon.count);
-                for (int32_t k = 0; k < polygon.count; ++k) polygon.v.Set(k, v[k]);
+        case FaceItem::kV: {
+            if (!in_row) {
+                ReadCorners(loader, polygon.count, polygon.v, [&] { return loader.ReadInt(); });
                 break;
             }
-            ReadCorners(loader, polygon.count, polygon.v, [&] { return loader.ReadInt(); });
-            break;
+            int32_t v[MQOFace::kMaxCorners];
+            bool closed = loader.ReadIntsThenCloseParen(v, polygon.count);
+            for (int32_t k = 0; k < polygon.count; ++k) polygon.v.Set(k, v[k]);
+            return closed;
+        }
         case FaceItem::kM:
-            face.material = loader.ReadInt();
             face.has_material = 1;
-            break;
+            return loader.ReadIntsThenCloseParen(&face.material, 1);
         case FaceItem::kUid:
             face.uid = loader.ReadInt();
             face.has_uid = 1;
             break;
-        case FaceItem::kUv:
+        case FaceItem::kUv: {
             face.has_uv = 1;
-            if (polygon.count > 0 && polygon.count <= MQOFace::kMaxCorners) {
-                float uv[2 * MQOFace::kMaxCorners];
-                loader.ReadFloats(uv, 2 * polygon.count);
-                for (int32_t k = 0; k < polygon.count; ++k)
-                    polygon.uv.Set(k, {uv[2 * k], uv[2 * k + 1]});
+            if (!in_row) {
+                ReadCorners(loader, polygon.count, polygon.uv, [&] {
+                    float uv[2];
+                    loader.ReadFloat2(uv);
+                    return Point2f{uv[0], uv[1]};
+                });
                 break;
             }
-            ReadCorners(loader, polygon.count, polygon.uv, [&] {
-                float uv[2];
-                loader.ReadFloat2(uv);
-                return Point2f{uv[0], uv[1]};
-            });
-            break;
+            float uv[2 * MQOFace::kMaxCorners];
+            bool closed = loader.ReadFloatsThenCloseParen(uv, 2 * polygon.count);
+            for (int32_t k = 0; k < polygon.count; ++k)
+                polygon.uv.Set(k, {uv[2 * k], uv[2 * k + 1]});
+            return closed;
+        }
         case FaceItem::kCol:
             ReadCorners(loader, polygon.count, polygon.col, [&] {
                 float rgba[4];
@@ -346,6 +350,7 @@ void ReadFaceItemValues(MQOLoader& loader, FaceItem item, MQOFace& face, Polygon
         case FaceItem::kNone:
             break;
     }
+    return loader.ExpectCloseParen();
 }
 
 // The items of a face line up to its end; an unknown item drops the rest of
@@ -370,8 +375,7 @@ Step ReadFaceItems(MQOLoader& loader, MQOFace& face, Polygon& polygon) {
             return Step::kGoOn;
         }
         if (!loader.ExpectOpenParen()) return Step::kFailed;
-        ReadFaceItemValues(loader, item, face, polygon);
-        if (!loader.ExpectCloseParen()) return Step::kFailed;
+        if (!ReadFaceItemValues(loader, item, face, polygon)) return Step::kFailed;
     }
 }
 
@@ -404,10 +408,11 @@ void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
 // One face line. Whatever way it ends, the corners read so far are stored,
 // except those of a polygon whose line is too short to hold them: a few
 // bytes must not claim any number of triangles. Such a face keeps count 0.
-Step ReadFaceLine(MQOLoader& loader, MQOObject& object, Polygon& polygon) {
+// first is the line's first byte, already read.
+Step ReadFaceLine(MQOLoader& loader, MQOObject& object, Polygon& polygon, int first) {
     int32_t line = loader.line;
     MQOFace& face = *object.AddFace();
-    polygon.Reset(loader.ReadInt());
+    polygon.Reset(loader.ReadIntFrom(first));
     face.material = -1;
     face.has_uv = 0;
     for (int k = 0; k < MQOFace::kMaxCorners; ++k) {
@@ -436,8 +441,7 @@ Step ReadFaceList(MQOLoader& loader, MQOObject& object) {
     Polygon polygon;
     for (int c = loader.NextChar(); c != '}'; c = loader.NextChar()) {
         if (loader.AtEnd()) return Step::kInputEnded;
-        loader.PutBack(c);
-        Step step = ReadFaceLine(loader, object, polygon);
+        Step step = ReadFaceLine(loader, object, polygon, c);
         if (step != Step::kGoOn) return step;
     }
     return Step::kGoOn;

@@ -383,7 +383,7 @@ int NextCharAfter(MQOLoader& loader, int handed) {
 // The result keeps the low 32 bits of the decimal value, so "4294967295"
 // gives -1; wrapping arithmetic gives them for a text of any length. A number
 // that runs into the end of the data reads as 0.
-int32_t ReadIntFrom(MQOLoader& loader, int c, int* handed) {
+int32_t ReadIntAt(MQOLoader& loader, int c, int* handed) {
     ByteReader bytes(loader);
     if (bytes.AtEnd()) return 0;
     bool negative = c == '-';
@@ -404,7 +404,7 @@ int32_t ReadIntFrom(MQOLoader& loader, int c, int* handed) {
 
 // Digits and points, then an exponent when one follows in full. Several
 // points are taken; the conversion stops at the second.
-float ReadFloatFrom(MQOLoader& loader, int c, int* handed) {
+float ReadFloatAt(MQOLoader& loader, int c, int* handed) {
     ByteReader bytes(loader);
     if (bytes.AtEnd()) return 0.0f;
     char text[kNumberSize];  // left unset: made for every number read
@@ -428,32 +428,61 @@ float ReadFloatFrom(MQOLoader& loader, int c, int* handed) {
 }
 
 // count numbers in a row, each read with read(loader, first byte, handed).
+// With hand_last, the byte after the last number is handed back as well;
+// first is a byte handed to the first number.
 template <typename T, typename Read>
-void ReadNumbers(MQOLoader& loader, T* out, int count, Read read) {
-    int handed = kNoByte;
+int ReadNumbers(MQOLoader& loader, T* out, int count, Read read, bool hand_last,
+                int first = kNoByte) {
+    int handed = first;
     for (int i = 0; i < count; ++i) {
         int c = NextCharAfter(loader, handed);
         handed = kNoByte;
-        out[i] = read(loader, c, i + 1 < count ? &handed : nullptr);
+        out[i] = read(loader, c, i + 1 < count || hand_last ? &handed : nullptr);
     }
+    return handed;
+}
+
+// ExpectCloseParen as it goes after the handed byte was put back.
+bool ExpectCloseParenAfter(MQOLoader& loader, int handed) {
+    if (handed == kNoByte) return loader.ExpectCloseParen();
+    ByteReader bytes(loader);
+    int c = handed;
+    while (IsBlank(c) && !bytes.AtEnd()) c = bytes.Take();
+    return Expect(loader, c, ')', kNoCloseParen);
 }
 
 }  // namespace
 
 int32_t MQOLoader::ReadInt() {
-    return ReadIntFrom(*this, NextChar(), nullptr);
+    return ReadIntAt(*this, NextChar(), nullptr);
 }
 
 float MQOLoader::ReadFloat() {
-    return ReadFloatFrom(*this, NextChar(), nullptr);
+    return ReadFloatAt(*this, NextChar(), nullptr);
 }
 
 void MQOLoader::ReadInts(int32_t* out, int count) {
-    ReadNumbers(*this, out, count, ReadIntFrom);
+    ReadNumbers(*this, out, count, ReadIntAt, false);
 }
 
 void MQOLoader::ReadFloats(float* out, int count) {
-    ReadNumbers(*this, out, count, ReadFloatFrom);
+    ReadNumbers(*this, out, count, ReadFloatAt, false);
+}
+
+int32_t MQOLoader::ReadIntFrom(int first) {
+    return ReadIntAt(*this, NextCharAfter(*this, first), nullptr);
+}
+
+void MQOLoader::ReadFloatsFrom(int first, float* out, int count) {
+    ReadNumbers(*this, out, count, ReadFloatAt, false, first);
+}
+
+bool MQOLoader::ReadIntsThenCloseParen(int32_t* out, int count) {
+    return ExpectCloseParenAfter(*this, ReadNumbers(*this, out, count, ReadIntAt, true));
+}
+
+bool MQOLoader::ReadFloatsThenCloseParen(float* out, int count) {
+    return ExpectCloseParenAfter(*this, ReadNumbers(*this, out, count, ReadFloatAt, true));
 }
 
 uint8_t* MQOLoader::ReadIntBytes(uint8_t out[4]) {
