@@ -44,6 +44,9 @@ class MQOLoader {
     int NextCharInLine();
     bool ReadToken(char* buffer, size_t capacity = kTokenSize);
     bool ReadTokenInLine(char* buffer, size_t capacity = kTokenSize);
+    // The same for an item written NAME(: an opening parenthesis that ends the
+    // token is taken too, and paren tells whether it was.
+    bool ReadTokenInLine(char* buffer, size_t capacity, bool& paren);
     void ReadLine(char* buffer, size_t limit);  // buffer holds limit + 1 bytes
     bool SkipLine();
     bool ReadQuoted(char* buffer, size_t capacity);

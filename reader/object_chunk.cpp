@@ -359,7 +359,8 @@ Step ReadFaceItems(MQOLoader& loader, MQOFace& face, Polygon& polygon) {
     char word[kTokenSize];
     for (;;) {
         if (loader.AtEnd()) return Step::kInputEnded;
-        if (!loader.ReadTokenInLine(word, sizeof(word))) return Step::kFailed;
+        bool paren = false;
+        if (!loader.ReadTokenInLine(word, sizeof(word), paren)) return Step::kFailed;
         if (word[0] == '\0') {
             loader.SkipLine();
             return Step::kGoOn;
@@ -374,7 +375,7 @@ Step ReadFaceItems(MQOLoader& loader, MQOFace& face, Polygon& polygon) {
             loader.SkipLine();
             return Step::kGoOn;
         }
-        if (!loader.ExpectOpenParen()) return Step::kFailed;
+        if (!paren && !loader.ExpectOpenParen()) return Step::kFailed;
         if (!ReadFaceItemValues(loader, item, face, polygon)) return Step::kFailed;
     }
 }

@@ -175,12 +175,18 @@ float ReadExponent(MQOLoader& loader, char* text, size_t length) {
 }
 
 // Appends the bytes up to the next delimiter, which is put back so that it is
-// the next byte read; the end of the data ends the token as well.
-void ReadTokenRest(MQOLoader& loader, TextWriter& out) {
+// the next byte read; the end of the data ends the token as well. With paren,
+// an opening parenthesis that ends the token is taken instead, and *paren
+// says whether it was.
+void ReadTokenRest(MQOLoader& loader, TextWriter& out, bool* paren = nullptr) {
     while (!loader.AtEnd()) {
         int c = TakeChar(loader);
         if (IsDelimiter(c)) {
-            loader.PutBack(c);
+            if (paren != nullptr && c == '(') {
+                *paren = true;
+            } else {
+                loader.PutBack(c);
+            }
             break;
         }
         out.Put(c);
@@ -296,24 +302,39 @@ bool MQOLoader::ReadToken(char* buffer, size_t capacity) {
     return true;
 }
 
+namespace {
+
 // SkipBlank and then the token, without putting the first byte after the
 // blanks back only to read it again.
-bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity) {
-    TextWriter out(buffer, capacity);
+bool ReadTokenInLineTo(MQOLoader& loader, TextWriter& out, bool* paren) {
     out.Finish();
-    if (AtEnd()) return false;
-    int c = TakeChar(*this);
+    if (loader.AtEnd()) return false;
+    int c = TakeChar(loader);
     while (IsBlank(c)) {
-        if (AtEnd()) return false;
-        c = TakeChar(*this);
+        if (loader.AtEnd()) return false;
+        c = TakeChar(loader);
     }
     if (IsDelimiter(c)) {
-        PutBack(c);
+        loader.PutBack(c);
         return true;
     }
     out.Put(c);
-    ReadTokenRest(*this, out);
+    ReadTokenRest(loader, out, paren);
     return true;
+}
+
+}  // namespace
+
+bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity) {
+    TextWriter out(buffer, capacity);
+    return ReadTokenInLineTo(*this, out, nullptr);
+}
+
+// ExpectOpenParen would read the parenthesis next and find what it expects.
+bool MQOLoader::ReadTokenInLine(char* buffer, size_t capacity, bool& paren) {
+    TextWriter out(buffer, capacity);
+    paren = false;
+    return ReadTokenInLineTo(*this, out, &paren);
 }
 
 void MQOLoader::ReadLine(char* buffer, size_t limit) {
