@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/scene_outputs.h"
 #include "cli/terminal_dialog.h"
 #include "reader/mqo_loader.h"
 #include "shell/host/cp932.h"
@@ -44,6 +45,7 @@ struct ImportArgs {
     Answer answer = Answer::kAsk;
     bool json = false;
     const char* file = nullptr;
+    SceneOutputs outputs;
 };
 
 // True when arg is one of the box options; the box is then set as it says.
@@ -62,6 +64,11 @@ int ParseArgs(int argc, char** argv, ImportArgs& args) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args)) continue;
+        bool usage_error = false;
+        if (ParseSceneOutput(argc, argv, i, args.outputs, usage_error)) {
+            if (usage_error) return kExitUsage;
+            continue;
+        }
         if (std::strcmp(arg, "--help") == 0) {
             PrintUsage();
             return kExitOk;
@@ -273,10 +280,12 @@ int RunImport(int argc, char** argv) {
         PrintSummary(args.file, varnel.options, host);
     }
     if (result == 0) ExplainFailure(args.file, dialog, varnel.options);
+    const bool written =
+        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
 
     importer.reset();
     DllMain(VarnelModuleHandle(), DLL_PROCESS_DETACH, nullptr);
     DestroyWindow(main_window);
-    if (result == 0) return kExitFailed;
+    if (result == 0 || !written) return kExitFailed;
     return cancelled ? kExitCancelled : kExitOk;
 }
