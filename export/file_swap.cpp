@@ -1,6 +1,7 @@
 #include "export/file_swap.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,10 @@ std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
     const int fd = mkstemp(temp.data());
     if (fd < 0)
         return "cannot make a temporary file in " + dir.string() + ": " + std::strerror(errno);
+    // mkstemp makes the file private; give it the mode any new file gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
     std::string why;
     size_t done = 0;
     while (done < bytes.size() && why.empty()) {
