@@ -2,6 +2,7 @@
 // options dialog, the output form and the file.
 #pragma once
 
+#include "cli/scene_outputs.h"
 #include "shell/resource.h"
 
 enum class Answer { kAsk, kOk, kCancel };
@@ -25,4 +26,5 @@ struct ImportArgs {
     Answer answer = Answer::kAsk;
     bool json = false;
     const char* file = nullptr;
+    SceneOutputs outputs;
 };

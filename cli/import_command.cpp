@@ -12,6 +12,7 @@
 #include "cli/dialog_answerer.h"
 #include "cli/import_args.h"
 #include "cli/plugin_module.h"
+#include "cli/scene_outputs.h"
 #include "reader/mqo_loader.h"
 #include "shell/host/cp932.h"
 #include "shell/host/max.h"
@@ -38,6 +39,11 @@ int ParseArgs(int argc, char** argv, ImportArgs& args) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args)) continue;
+        bool usage_error = false;
+        if (ParseSceneOutput(argc, argv, i, args.outputs, usage_error)) {
+            if (usage_error) return kExitUsage;
+            continue;
+        }
         if (std::strcmp(arg, "--help") == 0) {
             PrintUsage();
             return kExitOk;
@@ -224,10 +230,12 @@ int RunImport(int argc, char** argv) {
         PrintSummary(args.file, varnel.options, host);
     }
     if (result == 0) ExplainFailure(args.file, dialog, varnel.options);
+    const bool written =
+        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
 
     importer.reset();
     CloseMainWindow(main_window);
     UnloadPluginModule(module);
-    if (result == 0) return kExitFailed;
+    if (result == 0 || !written) return kExitFailed;
     return cancelled ? kExitCancelled : kExitOk;
 }
