@@ -33,6 +33,8 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
     }
     mesh.faces.reserve(faces);
     mesh.half_edges.reserve(corners);
+    mesh.corner_value.reserve(corners);
+    mesh.values.reserve(corners);
     origins.reserve(corners);
 
     for (int k = 0; k < object.FaceCount(); ++k) {
@@ -48,10 +50,9 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
             int32_t h = first + i;
             HalfEdge& he = mesh.half_edges.emplace_back();
             he.face = f;
-            he.uv = face.uv[i];
-            he.col = face.col[i];
-            he.prev = i == 0 ? first + face.count - 1 : h - 1;
             he.next = i == face.count - 1 ? first : h + 1;
+            mesh.corner_value.push_back(h);
+            mesh.values.push_back({face.uv[i], face.col[i]});
             origins.push_back(face.v[i]);
         }
     }
@@ -77,7 +78,7 @@ void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex
         int32_t a = origins[p];
         int32_t b = origins[he[p].next];
         for (int32_t i = start[a]; i < start[a + 1]; ++i) {
-            int32_t c = he[leaving[i]].prev;
+            int32_t c = PrevHalfEdge(mesh, leaving[i]);
             if (he[c].twin != kNoRecord || origins[c] != b) continue;
             he[p].twin = c;
             he[c].twin = p;
@@ -135,12 +136,12 @@ bool WriteBackSubdivMesh(MQOObject* object, const SubdivMesh* mesh) {
         out.has_col = (face.flags & kFaceHasCol) != 0 ? 1 : 0;
         int32_t h = face.edge;
         while (h != kNoRecord && out.count < MQOFace::kMaxCorners) {
-            const HalfEdge& corner = mesh->half_edges[h];
-            out.v[out.count] = corner.vertex;
-            out.uv[out.count] = corner.uv;
-            out.col[out.count] = corner.col;
+            const CornerValue& value = mesh->ValueOf(h);
+            out.v[out.count] = mesh->half_edges[h].vertex;
+            out.uv[out.count] = value.uv;
+            out.col[out.count] = value.col;
             ++out.count;
-            h = corner.next;
+            h = mesh->half_edges[h].next;
             if (h == face.edge) break;
         }
     }
