@@ -48,41 +48,57 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
     mesh.values.reserve(static_cast<size_t>(n));
 }
 
-// What one step knows about the mesh as it was before the step. Face point f
-// is vertex first_face_point + f with corner value first_face_value + f; the
-// two lists are indexed by the half-edges that existed before the step.
-struct StepState {
-    int32_t first_face_point = 0;
-    int32_t first_face_value = 0;
-    std::vector<int32_t> edge_point;  // the edge point made for the half-edge's edge
-    std::vector<int32_t> split;       // the half-edge made for its second half
+// What one step knows about each half-edge that existed before it.
+struct OldCorner {
+    int32_t edge_point = kNoRecord;  // the edge point made for its edge
+    int32_t split = kNoRecord;       // the half-edge made for its second half
+    int32_t twin_split = kNoRecord;  // the twin's second half
 };
 
-// The mean of the corners of each face, for position and corner value. The
-// split appends Pi, Di, Si per corner in this same order, so each corner's
-// second half Pi is numbered here in advance.
+// The mesh as it was before the step, and where the step puts its records.
+// Face point f is vertex first_face_point + f. The corner values made by the
+// step follow the old ones: first the edge value of each old corner, in the
+// order the corners are split, then the value of each face point.
+struct StepState {
+    int32_t first_face_point = 0;
+    int32_t first_edge_value = 0;
+    int32_t first_face_value = 0;
+    int32_t old_half_edges = 0;
+    std::vector<OldCorner> corners;  // indexed by old half-edge
+};
+
+// The mean of the corners of each face, for position and corner value, and
+// the corner values at the edge points: the mean of the two corners along
+// each edge of the face. The split appends Pi, Di, Si per corner in this same
+// order, so each corner's second half Pi is numbered here in advance, and the
+// face point's first half-edge is the first corner's Si.
 void MakeFacePoints(SubdivMesh& mesh, StepState& step) {
-    int32_t next_split = static_cast<int32_t>(mesh.half_edges.size());
-    for (const SubdivFace& face : mesh.faces) {
+    int32_t corner_number = 0;
+    for (int32_t f = 0; f < static_cast<int32_t>(mesh.faces.size()); ++f) {
+        const int32_t first = mesh.faces[f].edge;
+        const int32_t first_split = step.old_half_edges + 3 * corner_number;
         Point3f pos;
         Point2f uv;
         Color4f col;
         int m = 0;
-        int32_t h = face.edge;
+        int32_t h = first;
         do {
             const HalfEdge& corner = mesh.half_edges[h];
             const CornerValue& value = mesh.ValueOf(h);
-            step.split[h] = next_split;
-            next_split += 3;
+            const CornerValue& to = mesh.ValueOf(corner.next);
+            mesh.values[step.first_edge_value + corner_number] = {(value.uv + to.uv) * 0.5f,
+                                                                  (value.col + to.col) * 0.5f};
+            step.corners[h].split = step.old_half_edges + 3 * corner_number;
+            ++corner_number;
             pos = pos + mesh.vertices[corner.vertex].pos;
             uv = uv + value.uv;
             col = col + value.col;
             ++m;
             h = corner.next;
-        } while (h != face.edge);
+        } while (h != first);
         float scale = 1.0f / static_cast<float>(m);
-        mesh.vertices.push_back({pos * scale, kNoRecord});
-        mesh.values.push_back({uv * scale, col * scale});
+        mesh.vertices.push_back({pos * scale, first_split + 2});
+        mesh.values[step.first_face_value + f] = {uv * scale, col * scale};
     }
 }
 
@@ -95,16 +111,27 @@ Point3f EdgePointPosition(const SubdivMesh& mesh, const StepState& step, const H
     return (a + b + c + d) * 0.25f;
 }
 
-// One edge point per edge, shared by both of its half-edges.
+// One edge point per edge, shared by both of its half-edges. Its first
+// half-edge is the Di of whichever half-edge is split first, the one with the
+// lower split number. Each half-edge also learns its twin's second half here,
+// for the split to pair the halves.
 void MakeEdgePoints(SubdivMesh& mesh, StepState& step) {
     const std::vector<HalfEdge>& he = mesh.half_edges;
-    for (int32_t h = 0; h < static_cast<int32_t>(step.edge_point.size()); ++h) {
-        if (step.edge_point[h] != kNoRecord) continue;
-        Point3f pos = EdgePointPosition(mesh, step, he[h]);
-        int32_t point = static_cast<int32_t>(mesh.vertices.size());
-        mesh.vertices.push_back({pos, kNoRecord});
-        step.edge_point[h] = point;
-        if (he[h].twin != kNoRecord) step.edge_point[he[h].twin] = point;
+    for (int32_t h = 0; h < step.old_half_edges; ++h) {
+        OldCorner& here = step.corners[h];
+        if (here.edge_point != kNoRecord) continue;
+        const Point3f pos = EdgePointPosition(mesh, step, he[h]);
+        const int32_t point = static_cast<int32_t>(mesh.vertices.size());
+        int32_t first_split = here.split;
+        here.edge_point = point;
+        if (he[h].twin != kNoRecord) {
+            OldCorner& there = step.corners[he[h].twin];
+            there.edge_point = point;
+            here.twin_split = there.split;
+            there.twin_split = here.split;
+            first_split = std::min(here.split, there.split);
+        }
+        mesh.vertices.push_back({pos, first_split + 1});
     }
 }
 
@@ -119,14 +146,14 @@ void MoveOldVertex(SubdivMesh& mesh, const StepState& step, int32_t v) {
         ReportModel("v[%d]:edge_null", v);
         return;
     }
-    Point3f e = mesh.vertices[step.edge_point[s]].pos;
+    Point3f e = mesh.vertices[step.corners[s].edge_point].pos;
     Point3f f = mesh.vertices[step.first_face_point + he[s].face].pos;
     int n = 1;
     // Twins are mutual, so turning forward is one-to-one and either comes
     // back to s or reaches the border.
     for (int32_t h = TurnForward(mesh, s); h != s; h = TurnForward(mesh, h)) {
         if (h == kNoRecord) return;
-        e = e + mesh.vertices[step.edge_point[h]].pos;
+        e = e + mesh.vertices[step.corners[h].edge_point].pos;
         f = f + mesh.vertices[step.first_face_point + he[h].face].pos;
         ++n;
     }
@@ -148,7 +175,8 @@ int32_t AppendHalfEdge(SubdivMesh& mesh, int32_t vertex, int32_t value) {
 // Splits face f into one quad per corner: corner i gets Ai (kept), Di, the
 // previous corner's Si and Pi. Quad 0 keeps f's record; the others are
 // appended. New half-edges go in the order Pi, Di, Si per corner.
-void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f) {
+// corner_number counts the corners split so far, in face order.
+void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f, int32_t& corner_number) {
     std::vector<HalfEdge>& he = mesh.half_edges;
     const SubdivFace source = mesh.faces[f];
     const int32_t c = step.first_face_point + f;
@@ -157,20 +185,12 @@ void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f) {
     int32_t d0 = kNoRecord, prev_s = kNoRecord, prev_p = kNoRecord;
     int32_t a = a0;
     do {
+        const OldCorner& old = step.corners[a];
         const int32_t following = he[a].next;
-        const int32_t e = step.edge_point[a];
-        // The corners at the edge point take the mean of this face's two
-        // corners along the edge.
-        const CornerValue& from = mesh.ValueOf(a);
-        const CornerValue& to = mesh.ValueOf(following);
-        CornerValue edge_value = {(from.uv + to.uv) * 0.5f, (from.col + to.col) * 0.5f};
-        const int32_t value = static_cast<int32_t>(mesh.values.size());
-        mesh.values.push_back(edge_value);
-        const int32_t p = AppendHalfEdge(mesh, e, value);
-        const int32_t d = AppendHalfEdge(mesh, e, value);
+        const int32_t edge_value = step.first_edge_value + corner_number++;
+        const int32_t p = AppendHalfEdge(mesh, old.edge_point, edge_value);
+        const int32_t d = AppendHalfEdge(mesh, old.edge_point, edge_value);
         const int32_t s = AppendHalfEdge(mesh, c, center_value);
-        if (mesh.vertices[c].edge == kNoRecord) mesh.vertices[c].edge = s;
-        if (mesh.vertices[e].edge == kNoRecord) mesh.vertices[e].edge = d;
 
         // Across a shared edge the halves pair crosswise: Ai with G's second
         // half, Pi with G. G's face does the same from its side, so each face
@@ -178,7 +198,7 @@ void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f) {
         // matter.
         const int32_t g = he[a].twin;
         if (g != kNoRecord) {
-            he[a].twin = step.split[g];
+            he[a].twin = old.twin_split;
             he[p].twin = g;
         }
         he[d].twin = s;
@@ -225,16 +245,18 @@ void SubdivideStep(SubdivMesh& mesh) {
     if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
     const int32_t old_vertices = static_cast<int32_t>(mesh.vertices.size());
     const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
-    const size_t old_half_edges = mesh.half_edges.size();
     StepState step;
     step.first_face_point = old_vertices;
-    step.first_face_value = static_cast<int32_t>(mesh.values.size());
-    step.edge_point.assign(old_half_edges, kNoRecord);
-    step.split.resize(old_half_edges);
+    step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
+    step.first_edge_value = static_cast<int32_t>(mesh.values.size());
+    step.first_face_value = step.first_edge_value + step.old_half_edges;
+    step.corners.resize(static_cast<size_t>(step.old_half_edges));
+    mesh.values.resize(static_cast<size_t>(step.first_face_value + old_faces));
     MakeFacePoints(mesh, step);
     MakeEdgePoints(mesh, step);
     for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, step, v);
-    for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, step, f);
+    int32_t corner_number = 0;
+    for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, step, f, corner_number);
     // Every vertex's edge is already the first half-edge of its fan, so the
     // fans need no rewinding: a face point's fan is closed; an edge point
     // starts at Di, whose predecessor Ai has a twin only when the edge had
