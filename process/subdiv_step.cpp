@@ -82,18 +82,19 @@ void MakeFacePoints(SubdivMesh& mesh, StepState& step) {
         Color4f col;
         int m = 0;
         int32_t h = first;
+        const CornerValue* value = &mesh.ValueOf(h);
         do {
             const HalfEdge& corner = mesh.half_edges[h];
-            const CornerValue& value = mesh.ValueOf(h);
             const CornerValue& to = mesh.ValueOf(corner.next);
-            mesh.values[step.first_edge_value + corner_number] = {(value.uv + to.uv) * 0.5f,
-                                                                  (value.col + to.col) * 0.5f};
+            mesh.values[step.first_edge_value + corner_number] = {(value->uv + to.uv) * 0.5f,
+                                                                  (value->col + to.col) * 0.5f};
             step.corners[h].split = step.old_half_edges + 3 * corner_number;
             ++corner_number;
             pos = pos + mesh.vertices[corner.vertex].pos;
-            uv = uv + value.uv;
-            col = col + value.col;
+            uv = uv + value->uv;
+            col = col + value->col;
             ++m;
+            value = &to;
             h = corner.next;
         } while (h != first);
         float scale = 1.0f / static_cast<float>(m);
@@ -166,66 +167,45 @@ void MoveOldVertex(SubdivMesh& mesh, const StepState& step, int32_t v) {
         (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
 }
 
-int32_t AppendHalfEdge(SubdivMesh& mesh, int32_t vertex, int32_t value) {
-    mesh.half_edges.push_back({vertex, kNoRecord, kNoRecord, kNoRecord});
-    mesh.corner_value.push_back(value);
-    return static_cast<int32_t>(mesh.half_edges.size() - 1);
-}
-
 // Splits face f into one quad per corner: corner i gets Ai (kept), Di, the
 // previous corner's Si and Pi. Quad 0 keeps f's record; the others are
-// appended. New half-edges go in the order Pi, Di, Si per corner.
+// appended. The new half-edges Pi, Di, Si of the k-th corner split in this
+// step are the records 3k, 3k + 1, 3k + 2 after the old ones.
 // corner_number counts the corners split so far, in face order.
 void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f, int32_t& corner_number) {
     std::vector<HalfEdge>& he = mesh.half_edges;
     const SubdivFace source = mesh.faces[f];
     const int32_t c = step.first_face_point + f;
     const int32_t center_value = step.first_face_value + f;
-    const int32_t a0 = source.edge;
-    int32_t d0 = kNoRecord, prev_s = kNoRecord, prev_p = kNoRecord;
-    int32_t a = a0;
+    const int32_t d0 = step.old_half_edges + 3 * corner_number + 1;
+    int32_t quad = f;
+    int32_t a = source.edge;
     do {
         const OldCorner& old = step.corners[a];
+        const int32_t p = step.old_half_edges + 3 * corner_number, d = p + 1, s = p + 2;
         const int32_t following = he[a].next;
-        const int32_t edge_value = step.first_edge_value + corner_number++;
-        const int32_t p = AppendHalfEdge(mesh, old.edge_point, edge_value);
-        const int32_t d = AppendHalfEdge(mesh, old.edge_point, edge_value);
-        const int32_t s = AppendHalfEdge(mesh, c, center_value);
-
-        // Across a shared edge the halves pair crosswise: Ai with G's second
-        // half, Pi with G. G's face does the same from its side, so each face
-        // writes only its own records and the order of the faces does not
-        // matter.
+        // Pi and Si belong to the next corner's quad, appended here with
+        // that corner as its first half-edge.
+        const int32_t next_quad =
+            following == source.edge ? f : static_cast<int32_t>(mesh.faces.size());
+        if (next_quad != f) mesh.faces.push_back({following, source.material, source.flags});
+        // Across a shared edge G the halves pair crosswise: Ai with G's
+        // second half, Pi with G. G's face does the same from its side.
         const int32_t g = he[a].twin;
-        if (g != kNoRecord) {
-            he[a].twin = old.twin_split;
-            he[p].twin = g;
-        }
-        he[d].twin = s;
-        he[s].twin = d;
-        he[a].next = d;
-        he[s].next = p;
-        he[p].next = following;
-
-        int32_t quad = f;
-        if (a == a0) {
-            d0 = d;
-        } else {
-            quad = static_cast<int32_t>(mesh.faces.size());
-            mesh.faces.push_back({a, source.material, source.flags});
-            he[d].next = prev_s;
-            he[prev_s].face = quad;
-            he[prev_p].face = quad;
-        }
+        he[p] = {old.edge_point, g, next_quad, following};
+        he[d] = {old.edge_point, s, quad, p - 1};  // p - 1 is the previous corner's Si
+        he[s] = {c, d, next_quad, p};
+        if (g != kNoRecord) he[a].twin = old.twin_split;
         he[a].face = quad;
-        he[d].face = quad;
-        prev_s = s;
-        prev_p = p;
+        he[a].next = d;
+        mesh.corner_value[p] = step.first_edge_value + corner_number;
+        mesh.corner_value[d] = step.first_edge_value + corner_number;
+        mesh.corner_value[s] = center_value;
+        ++corner_number;
+        quad = next_quad;
         a = following;
-    } while (a != a0);
-    he[d0].next = prev_s;
-    he[prev_s].face = f;
-    he[prev_p].face = f;
+    } while (a != source.edge);
+    he[d0].next = step.old_half_edges + 3 * corner_number - 1;  // the last corner's Si
 }
 
 }  // namespace
@@ -252,6 +232,8 @@ void SubdivideStep(SubdivMesh& mesh) {
     step.first_face_value = step.first_edge_value + step.old_half_edges;
     step.corners.resize(static_cast<size_t>(step.old_half_edges));
     mesh.values.resize(static_cast<size_t>(step.first_face_value + old_faces));
+    mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
+    mesh.corner_value.resize(mesh.half_edges.size());
     MakeFacePoints(mesh, step);
     MakeEdgePoints(mesh, step);
     for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, step, v);
