@@ -59,10 +59,15 @@ struct OldCorner {
 // Face point f is vertex first_face_point + f. The corner values made by the
 // step follow the old ones: first the edge value of each old corner, in the
 // order the corners are split, then the value of each face point.
+//
+// The passes below work on plain pointers to the lists' elements: the
+// records hold the same types as the lists' own counters and pointers, so
+// through a vector the compiler would reload those after every store.
 struct StepState {
     int32_t first_face_point = 0;
     int32_t first_edge_value = 0;
     int32_t first_face_value = 0;
+    int32_t old_faces = 0;
     int32_t old_half_edges = 0;
     std::vector<OldCorner> corners;  // indexed by old half-edge
 };
@@ -71,141 +76,171 @@ struct StepState {
 // the corner values at the edge points: the mean of the two corners along
 // each edge of the face. The split appends Pi, Di, Si per corner in this same
 // order, so each corner's second half Pi is numbered here in advance, and the
-// face point's first half-edge is the first corner's Si.
-void MakeFacePoints(SubdivMesh& mesh, StepState& step) {
-    int32_t corner_number = 0;
-    for (int32_t f = 0; f < static_cast<int32_t>(mesh.faces.size()); ++f) {
-        const int32_t first = mesh.faces[f].edge;
-        const int32_t first_split = step.old_half_edges + 3 * corner_number;
+// face point's first half-edge is the first corner's Si. Returns the number
+// of distinct edges, which is the number of edge points to come.
+int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
+    mesh.vertices.resize(static_cast<size_t>(step.first_face_point + step.old_faces));
+    const HalfEdge* he = mesh.half_edges.data();
+    const SubdivFace* faces = mesh.faces.data();
+    const int32_t* corner_value = mesh.corner_value.data();
+    CornerValue* values = mesh.values.data();
+    CornerValue* edge_value = values + step.first_edge_value;
+    CornerValue* face_value = values + step.first_face_value;
+    SubdivVertex* vertices = mesh.vertices.data();
+    SubdivVertex* face_point = vertices + step.first_face_point;
+    OldCorner* corners = step.corners.data();
+    int32_t split = step.old_half_edges;
+    int32_t edges = 0;
+    for (int32_t f = 0; f < step.old_faces; ++f) {
+        const int32_t first = faces[f].edge;
+        const int32_t first_split = split;
         Point3f pos;
         Point2f uv;
         Color4f col;
         int m = 0;
         int32_t h = first;
-        const CornerValue* value = &mesh.ValueOf(h);
+        const CornerValue* value = &values[corner_value[h]];
         do {
-            const HalfEdge& corner = mesh.half_edges[h];
-            const CornerValue& to = mesh.ValueOf(corner.next);
-            mesh.values[step.first_edge_value + corner_number] = {(value->uv + to.uv) * 0.5f,
-                                                                  (value->col + to.col) * 0.5f};
-            step.corners[h].split = step.old_half_edges + 3 * corner_number;
-            ++corner_number;
-            pos = pos + mesh.vertices[corner.vertex].pos;
+            const HalfEdge corner = he[h];
+            const CornerValue* to = &values[corner_value[corner.next]];
+            *edge_value++ = {(value->uv + to->uv) * 0.5f, (value->col + to->col) * 0.5f};
+            corners[h].split = split;
+            split += 3;
+            if (corner.twin == kNoRecord || corner.twin >= h) ++edges;
+            pos = pos + vertices[corner.vertex].pos;
             uv = uv + value->uv;
             col = col + value->col;
             ++m;
-            value = &to;
+            value = to;
             h = corner.next;
         } while (h != first);
         float scale = 1.0f / static_cast<float>(m);
-        mesh.vertices.push_back({pos * scale, first_split + 2});
-        mesh.values[step.first_face_value + f] = {uv * scale, col * scale};
+        face_point[f] = {pos * scale, first_split + 2};
+        face_value[f] = {uv * scale, col * scale};
     }
+    return edges;
 }
 
-Point3f EdgePointPosition(const SubdivMesh& mesh, const StepState& step, const HalfEdge& h) {
-    const Point3f& a = mesh.vertices[h.vertex].pos;
-    const Point3f& b = mesh.vertices[mesh.half_edges[h.next].vertex].pos;
-    if (h.twin == kNoRecord) return (a + b) * 0.5f;
-    const Point3f& c = mesh.vertices[step.first_face_point + h.face].pos;
-    const Point3f& d = mesh.vertices[step.first_face_point + mesh.half_edges[h.twin].face].pos;
-    return (a + b + c + d) * 0.25f;
-}
-
-// One edge point per edge, shared by both of its half-edges. Its first
-// half-edge is the Di of whichever half-edge is split first, the one with the
-// lower split number. Each half-edge also learns its twin's second half here,
-// for the split to pair the halves.
-void MakeEdgePoints(SubdivMesh& mesh, StepState& step) {
-    const std::vector<HalfEdge>& he = mesh.half_edges;
+// One edge point per edge, shared by both of its half-edges, numbered in
+// order of the edge's lower half-edge. Its first half-edge is the Di of
+// whichever half-edge is split first, the one with the lower split number.
+// Each half-edge also learns its twin's second half here, for the split to
+// pair the halves.
+void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
+    int32_t point = static_cast<int32_t>(mesh.vertices.size());
+    mesh.vertices.resize(static_cast<size_t>(point + edges));
+    const HalfEdge* he = mesh.half_edges.data();
+    SubdivVertex* vertices = mesh.vertices.data();
+    const SubdivVertex* face_point = vertices + step.first_face_point;
+    OldCorner* corners = step.corners.data();
     for (int32_t h = 0; h < step.old_half_edges; ++h) {
-        OldCorner& here = step.corners[h];
-        if (here.edge_point != kNoRecord) continue;
-        const Point3f pos = EdgePointPosition(mesh, step, he[h]);
-        const int32_t point = static_cast<int32_t>(mesh.vertices.size());
-        int32_t first_split = here.split;
-        here.edge_point = point;
-        if (he[h].twin != kNoRecord) {
-            OldCorner& there = step.corners[he[h].twin];
-            there.edge_point = point;
-            here.twin_split = there.split;
-            there.twin_split = here.split;
-            first_split = std::min(here.split, there.split);
+        if (corners[h].edge_point != kNoRecord) continue;
+        const HalfEdge e = he[h];
+        const Point3f a = vertices[e.vertex].pos;
+        const Point3f b = vertices[he[e.next].vertex].pos;
+        const int32_t split = corners[h].split;
+        if (e.twin == kNoRecord) {
+            corners[h].edge_point = point;
+            vertices[point++] = {(a + b) * 0.5f, split + 1};
+            continue;
         }
-        mesh.vertices.push_back({pos, first_split + 1});
+        const Point3f c = face_point[e.face].pos;
+        const Point3f d = face_point[he[e.twin].face].pos;
+        const int32_t twin_split = corners[e.twin].split;
+        corners[h] = {point, split, twin_split};
+        corners[e.twin].edge_point = point;
+        corners[e.twin].twin_split = split;
+        vertices[point++] = {(a + b + c + d) * 0.25f, std::min(split, twin_split) + 1};
     }
 }
 
-// Moves an old vertex inside the surface to
+// Moves each old vertex inside the surface to
 // (F + 2E + (n-2)S) / (n+1), each term divided by n+1 on its own, where F and
-// E are the means of the face points and the new edge points around it.
-// Vertices on an open border stay where they are.
-void MoveOldVertex(SubdivMesh& mesh, const StepState& step, int32_t v) {
-    const std::vector<HalfEdge>& he = mesh.half_edges;
-    int32_t s = mesh.vertices[v].edge;
-    if (s == kNoRecord) {
-        ReportModel("v[%d]:edge_null", v);
-        return;
+// E are the means of the face points and the new edge points around it, in
+// fan order. Vertices on an open border stay where they are.
+void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
+    const HalfEdge* he = mesh.half_edges.data();
+    SubdivVertex* vertices = mesh.vertices.data();
+    const SubdivVertex* face_point = vertices + step.first_face_point;
+    const OldCorner* corners = step.corners.data();
+    for (int32_t v = 0; v < step.first_face_point; ++v) {
+        const int32_t s = vertices[v].edge;
+        if (s == kNoRecord) {
+            ReportModel("v[%d]:edge_null", v);
+            continue;
+        }
+        Point3f e = vertices[corners[s].edge_point].pos;
+        Point3f f = face_point[he[s].face].pos;
+        int n = 1;
+        // Turning forward around the vertex: twins are mutual, so this is
+        // one-to-one and either comes back to s or reaches the border.
+        bool open = false;
+        for (int32_t h = s;;) {
+            const int32_t twin = he[h].twin;
+            open = twin == kNoRecord;
+            if (open) break;
+            h = he[twin].next;
+            if (h == s) break;
+            e = e + vertices[corners[h].edge_point].pos;
+            f = f + face_point[he[h].face].pos;
+            ++n;
+        }
+        if (open) continue;
+        float count = static_cast<float>(n);
+        float divisor = count + 1.0f;
+        e = e / count;
+        f = f / count;
+        const Point3f old = vertices[v].pos;
+        vertices[v].pos =
+            (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
     }
-    Point3f e = mesh.vertices[step.corners[s].edge_point].pos;
-    Point3f f = mesh.vertices[step.first_face_point + he[s].face].pos;
-    int n = 1;
-    // Twins are mutual, so turning forward is one-to-one and either comes
-    // back to s or reaches the border.
-    for (int32_t h = TurnForward(mesh, s); h != s; h = TurnForward(mesh, h)) {
-        if (h == kNoRecord) return;
-        e = e + mesh.vertices[step.corners[h].edge_point].pos;
-        f = f + mesh.vertices[step.first_face_point + he[h].face].pos;
-        ++n;
-    }
-    float count = static_cast<float>(n);
-    float divisor = count + 1.0f;
-    e = e / count;
-    f = f / count;
-    const Point3f& old = mesh.vertices[v].pos;
-    mesh.vertices[v].pos =
-        (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
 }
 
-// Splits face f into one quad per corner: corner i gets Ai (kept), Di, the
-// previous corner's Si and Pi. Quad 0 keeps f's record; the others are
-// appended. The new half-edges Pi, Di, Si of the k-th corner split in this
-// step are the records 3k, 3k + 1, 3k + 2 after the old ones.
-// corner_number counts the corners split so far, in face order.
-void SplitFace(SubdivMesh& mesh, const StepState& step, int32_t f, int32_t& corner_number) {
-    std::vector<HalfEdge>& he = mesh.half_edges;
-    const SubdivFace source = mesh.faces[f];
-    const int32_t c = step.first_face_point + f;
-    const int32_t center_value = step.first_face_value + f;
-    const int32_t d0 = step.old_half_edges + 3 * corner_number + 1;
-    int32_t quad = f;
-    int32_t a = source.edge;
-    do {
-        const OldCorner& old = step.corners[a];
-        const int32_t p = step.old_half_edges + 3 * corner_number, d = p + 1, s = p + 2;
-        const int32_t following = he[a].next;
-        // Pi and Si belong to the next corner's quad, appended here with
-        // that corner as its first half-edge.
-        const int32_t next_quad =
-            following == source.edge ? f : static_cast<int32_t>(mesh.faces.size());
-        if (next_quad != f) mesh.faces.push_back({following, source.material, source.flags});
-        // Across a shared edge G the halves pair crosswise: Ai with G's
-        // second half, Pi with G. G's face does the same from its side.
-        const int32_t g = he[a].twin;
-        he[p] = {old.edge_point, g, next_quad, following};
-        he[d] = {old.edge_point, s, quad, p - 1};  // p - 1 is the previous corner's Si
-        he[s] = {c, d, next_quad, p};
-        if (g != kNoRecord) he[a].twin = old.twin_split;
-        he[a].face = quad;
-        he[a].next = d;
-        mesh.corner_value[p] = step.first_edge_value + corner_number;
-        mesh.corner_value[d] = step.first_edge_value + corner_number;
-        mesh.corner_value[s] = center_value;
-        ++corner_number;
-        quad = next_quad;
-        a = following;
-    } while (a != source.edge);
-    he[d0].next = step.old_half_edges + 3 * corner_number - 1;  // the last corner's Si
+// Splits each face into one quad per corner: corner i gets Ai (kept), Di,
+// the previous corner's Si and Pi. Quad 0 keeps the face's record; the others
+// are appended, each with its corner's Ai as first half-edge. The new
+// half-edges Pi, Di, Si of the k-th corner split are the records 3k, 3k + 1,
+// 3k + 2 after the old ones, and take its edge value k.
+void SplitFaces(SubdivMesh& mesh, const StepState& step) {
+    mesh.faces.resize(static_cast<size_t>(step.old_half_edges));  // one quad per corner
+    HalfEdge* he = mesh.half_edges.data();
+    SubdivFace* faces = mesh.faces.data();
+    int32_t* corner_value = mesh.corner_value.data();
+    const OldCorner* corners = step.corners.data();
+    int32_t p = step.old_half_edges;
+    int32_t edge_value = step.first_edge_value;
+    int32_t added_face = step.old_faces;
+    for (int32_t f = 0; f < step.old_faces; ++f) {
+        const SubdivFace source = faces[f];
+        const int32_t c = step.first_face_point + f;
+        const int32_t center_value = step.first_face_value + f;
+        const int32_t d0 = p + 1;
+        int32_t quad = f;
+        int32_t a = source.edge;
+        do {
+            const HalfEdge corner = he[a];
+            const OldCorner old = corners[a];
+            const int32_t d = p + 1, s = p + 2;
+            // Pi and Si belong to the next corner's quad.
+            const int32_t next_quad = corner.next == source.edge ? f : added_face++;
+            if (next_quad != f) faces[next_quad] = {corner.next, source.material, source.flags};
+            // Across a shared edge G the halves pair crosswise: Ai with G's
+            // second half, Pi with G. G's face does the same from its side.
+            const int32_t a_twin = corner.twin == kNoRecord ? kNoRecord : old.twin_split;
+            he[a] = {corner.vertex, a_twin, quad, d};
+            he[p] = {old.edge_point, corner.twin, next_quad, corner.next};
+            he[d] = {old.edge_point, s, quad, p - 1};  // p - 1: the previous corner's Si
+            he[s] = {c, d, next_quad, p};
+            corner_value[p] = edge_value;
+            corner_value[d] = edge_value;
+            corner_value[s] = center_value;
+            ++edge_value;
+            p += 3;
+            quad = next_quad;
+            a = corner.next;
+        } while (a != source.edge);
+        he[d0].next = p - 1;  // the last corner's Si
+    }
 }
 
 }  // namespace
@@ -227,6 +262,7 @@ void SubdivideStep(SubdivMesh& mesh) {
     const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
     StepState step;
     step.first_face_point = old_vertices;
+    step.old_faces = old_faces;
     step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
     step.first_edge_value = static_cast<int32_t>(mesh.values.size());
     step.first_face_value = step.first_edge_value + step.old_half_edges;
@@ -234,11 +270,10 @@ void SubdivideStep(SubdivMesh& mesh) {
     mesh.values.resize(static_cast<size_t>(step.first_face_value + old_faces));
     mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
     mesh.corner_value.resize(mesh.half_edges.size());
-    MakeFacePoints(mesh, step);
-    MakeEdgePoints(mesh, step);
-    for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, step, v);
-    int32_t corner_number = 0;
-    for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, step, f, corner_number);
+    const int32_t edges = MakeFacePoints(mesh, step);
+    MakeEdgePoints(mesh, step, edges);
+    MoveOldVertices(mesh, step);
+    SplitFaces(mesh, step);
     // Every vertex's edge is already the first half-edge of its fan, so the
     // fans need no rewinding: a face point's fan is closed; an edge point
     // starts at Di, whose predecessor Ai has a twin only when the edge had
