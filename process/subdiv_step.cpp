@@ -48,11 +48,13 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
     mesh.values.reserve(static_cast<size_t>(n));
 }
 
-// What one step knows about each half-edge that existed before it.
+// What one step knows about each half-edge that existed before it. The face
+// pass stores in split the half-edge's own second half; the edge pass, once
+// it has read both halves of an edge, swaps them, so that from then on split
+// holds the twin's second half, the one the split pass pairs it with.
 struct OldCorner {
     int32_t edge_point = kNoRecord;  // the edge point made for its edge
-    int32_t split = kNoRecord;       // the half-edge made for its second half
-    int32_t twin_split = kNoRecord;  // the twin's second half
+    int32_t split = kNoRecord;
 };
 
 // The mesh as it was before the step, and where the step puts its records.
@@ -69,7 +71,7 @@ struct StepState {
     int32_t first_face_value = 0;
     int32_t old_faces = 0;
     int32_t old_half_edges = 0;
-    std::vector<OldCorner> corners;  // indexed by old half-edge
+    OldCorner* corners = nullptr;  // indexed by old half-edge
 };
 
 // The mean of the corners of each face, for position and corner value, and
@@ -88,7 +90,7 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
     CornerValue* face_value = values + step.first_face_value;
     SubdivVertex* vertices = mesh.vertices.data();
     SubdivVertex* face_point = vertices + step.first_face_point;
-    OldCorner* corners = step.corners.data();
+    OldCorner* corners = step.corners;
     int32_t split = step.old_half_edges;
     int32_t edges = 0;
     for (int32_t f = 0; f < step.old_faces; ++f) {
@@ -132,7 +134,7 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
     const HalfEdge* he = mesh.half_edges.data();
     SubdivVertex* vertices = mesh.vertices.data();
     const SubdivVertex* face_point = vertices + step.first_face_point;
-    OldCorner* corners = step.corners.data();
+    OldCorner* corners = step.corners;
     for (int32_t h = 0; h < step.old_half_edges; ++h) {
         if (corners[h].edge_point != kNoRecord) continue;
         const HalfEdge e = he[h];
@@ -147,9 +149,8 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
         const Point3f c = face_point[e.face].pos;
         const Point3f d = face_point[he[e.twin].face].pos;
         const int32_t twin_split = corners[e.twin].split;
-        corners[h] = {point, split, twin_split};
-        corners[e.twin].edge_point = point;
-        corners[e.twin].twin_split = split;
+        corners[h] = {point, twin_split};
+        corners[e.twin] = {point, split};
         vertices[point++] = {(a + b + c + d) * 0.25f, std::min(split, twin_split) + 1};
     }
 }
@@ -162,7 +163,7 @@ void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
     const HalfEdge* he = mesh.half_edges.data();
     SubdivVertex* vertices = mesh.vertices.data();
     const SubdivVertex* face_point = vertices + step.first_face_point;
-    const OldCorner* corners = step.corners.data();
+    const OldCorner* corners = step.corners;
     for (int32_t v = 0; v < step.first_face_point; ++v) {
         const int32_t s = vertices[v].edge;
         if (s == kNoRecord) {
@@ -206,7 +207,7 @@ void SplitFaces(SubdivMesh& mesh, const StepState& step) {
     HalfEdge* he = mesh.half_edges.data();
     SubdivFace* faces = mesh.faces.data();
     int32_t* corner_value = mesh.corner_value.data();
-    const OldCorner* corners = step.corners.data();
+    const OldCorner* corners = step.corners;
     int32_t p = step.old_half_edges;
     int32_t edge_value = step.first_edge_value;
     int32_t added_face = step.old_faces;
@@ -226,7 +227,7 @@ void SplitFaces(SubdivMesh& mesh, const StepState& step) {
             if (next_quad != f) faces[next_quad] = {corner.next, source.material, source.flags};
             // Across a shared edge G the halves pair crosswise: Ai with G's
             // second half, Pi with G. G's face does the same from its side.
-            const int32_t a_twin = corner.twin == kNoRecord ? kNoRecord : old.twin_split;
+            const int32_t a_twin = corner.twin == kNoRecord ? kNoRecord : old.split;
             he[a] = {corner.vertex, a_twin, quad, d};
             he[p] = {old.edge_point, corner.twin, next_quad, corner.next};
             he[d] = {old.edge_point, s, quad, p - 1};  // p - 1: the previous corner's Si
@@ -243,31 +244,19 @@ void SplitFaces(SubdivMesh& mesh, const StepState& step) {
     }
 }
 
-}  // namespace
-
-int32_t FanStart(const SubdivMesh& mesh, int32_t h) {
-    int32_t start = h;
-    int32_t back = TurnBackward(mesh, h);
-    while (back != kNoRecord && back != h) {
-        start = back;
-        back = TurnBackward(mesh, back);
-    }
-    return back == h ? h : start;
-}
-
-void SubdivideStep(SubdivMesh& mesh) {
+// One step, with the scratch list of the old half-edges kept by the caller.
+void Step(SubdivMesh& mesh, std::vector<OldCorner>& corners) {
     // Every half-edge becomes four; the other lists stay smaller than that.
     if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
-    const int32_t old_vertices = static_cast<int32_t>(mesh.vertices.size());
-    const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
     StepState step;
-    step.first_face_point = old_vertices;
-    step.old_faces = old_faces;
+    step.first_face_point = static_cast<int32_t>(mesh.vertices.size());
+    step.old_faces = static_cast<int32_t>(mesh.faces.size());
     step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
     step.first_edge_value = static_cast<int32_t>(mesh.values.size());
     step.first_face_value = step.first_edge_value + step.old_half_edges;
-    step.corners.resize(static_cast<size_t>(step.old_half_edges));
-    mesh.values.resize(static_cast<size_t>(step.first_face_value + old_faces));
+    corners.assign(static_cast<size_t>(step.old_half_edges), OldCorner());
+    step.corners = corners.data();
+    mesh.values.resize(static_cast<size_t>(step.first_face_value + step.old_faces));
     mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
     mesh.corner_value.resize(mesh.half_edges.size());
     const int32_t edges = MakeFacePoints(mesh, step);
@@ -282,9 +271,34 @@ void SubdivideStep(SubdivMesh& mesh) {
     // the second half of its predecessor takes over that predecessor's twin.
 }
 
+}  // namespace
+
+int32_t FanStart(const SubdivMesh& mesh, int32_t h) {
+    int32_t start = h;
+    int32_t back = TurnBackward(mesh, h);
+    while (back != kNoRecord && back != h) {
+        start = back;
+        back = TurnBackward(mesh, back);
+    }
+    return back == h ? h : start;
+}
+
+void SubdivideStep(SubdivMesh& mesh) {
+    std::vector<OldCorner> corners;
+    Step(mesh, corners);
+}
+
 void Subdivide(SubdivMesh& mesh, int steps) {
     steps = std::min(steps, kMaxSteps);
     if (steps < 1) return;
     ReserveForSteps(mesh, steps);
-    for (int i = 0; i < steps; ++i) SubdivideStep(mesh);
+    // One scratch list for all steps, as large as the last step needs, so
+    // that each step reuses the memory the previous one touched.
+    std::vector<OldCorner> corners;
+    size_t last_step_half_edges = mesh.half_edges.size();
+    for (int i = 1; i < steps; ++i) last_step_half_edges *= 4;
+    if (last_step_half_edges <= static_cast<size_t>(kMaxRecords)) {
+        corners.reserve(last_step_half_edges);
+    }
+    for (int i = 0; i < steps; ++i) Step(mesh, corners);
 }
