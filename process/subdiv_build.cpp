@@ -42,15 +42,11 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
         if (!EntersMesh(face, object.VertexCount())) continue;
         int32_t f = static_cast<int32_t>(mesh.faces.size());
         int32_t first = static_cast<int32_t>(mesh.half_edges.size());
-        SubdivFace& sf = mesh.faces.emplace_back();
-        sf.edge = first;
-        sf.material = face.material;
-        sf.flags = FaceFlags(face);
+        mesh.faces.push_back({first, face.material, FaceFlags(face)});
         for (int i = 0; i < face.count; ++i) {
             int32_t h = first + i;
-            HalfEdge& he = mesh.half_edges.emplace_back();
-            he.face = f;
-            he.next = i == face.count - 1 ? first : h + 1;
+            mesh.half_edges.push_back(
+                {kNoRecord, kNoRecord, f, i == face.count - 1 ? first : h + 1});
             mesh.corner_value.push_back(h);
             mesh.values.push_back({face.uv[i], face.col[i]});
             origins.push_back(face.v[i]);
@@ -72,7 +68,7 @@ void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex
     for (size_t h = 0; h < origins.size(); ++h)
         leaving[fill[origins[h]]++] = static_cast<int32_t>(h);
 
-    std::vector<HalfEdge>& he = mesh.half_edges;
+    RecordList<HalfEdge>& he = mesh.half_edges;
     for (int32_t p = 0; p < static_cast<int32_t>(he.size()); ++p) {
         if (he[p].twin != kNoRecord) continue;
         int32_t a = origins[p];
@@ -90,7 +86,7 @@ void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex
 // Makes one vertex per fan, in order of first use by the faces, and points
 // it at the first half-edge of its fan.
 void MakeVertices(const MQOObject& object, SubdivMesh& mesh, const std::vector<int32_t>& origins) {
-    std::vector<HalfEdge>& he = mesh.half_edges;
+    RecordList<HalfEdge>& he = mesh.half_edges;
     for (const SubdivFace& face : mesh.faces) {
         int32_t h = face.edge;
         do {

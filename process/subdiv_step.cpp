@@ -53,8 +53,8 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
 // it has read both halves of an edge, swaps them, so that from then on split
 // holds the twin's second half, the one the split pass pairs it with.
 struct OldCorner {
-    int32_t edge_point = kNoRecord;  // the edge point made for its edge
-    int32_t split = kNoRecord;
+    int32_t edge_point;  // the edge point made for its edge
+    int32_t split;
 };
 
 // The mesh as it was before the step, and where the step puts its records.
@@ -106,7 +106,7 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
             const HalfEdge corner = he[h];
             const CornerValue* to = &values[corner_value[corner.next]];
             *edge_value++ = {(value->uv + to->uv) * 0.5f, (value->col + to->col) * 0.5f};
-            corners[h].split = split;
+            corners[h] = {kNoRecord, split};
             split += 3;
             if (corner.twin == kNoRecord || corner.twin >= h) ++edges;
             pos = pos + vertices[corner.vertex].pos;
@@ -245,7 +245,7 @@ void SplitFaces(SubdivMesh& mesh, const StepState& step) {
 }
 
 // One step, with the scratch list of the old half-edges kept by the caller.
-void Step(SubdivMesh& mesh, std::vector<OldCorner>& corners) {
+void Step(SubdivMesh& mesh, RecordList<OldCorner>& corners) {
     // Every half-edge becomes four; the other lists stay smaller than that.
     if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
     StepState step;
@@ -254,7 +254,7 @@ void Step(SubdivMesh& mesh, std::vector<OldCorner>& corners) {
     step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
     step.first_edge_value = static_cast<int32_t>(mesh.values.size());
     step.first_face_value = step.first_edge_value + step.old_half_edges;
-    corners.assign(static_cast<size_t>(step.old_half_edges), OldCorner());
+    corners.resize(static_cast<size_t>(step.old_half_edges));  // filled by the face pass
     step.corners = corners.data();
     mesh.values.resize(static_cast<size_t>(step.first_face_value + step.old_faces));
     mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
@@ -284,7 +284,7 @@ int32_t FanStart(const SubdivMesh& mesh, int32_t h) {
 }
 
 void SubdivideStep(SubdivMesh& mesh) {
-    std::vector<OldCorner> corners;
+    RecordList<OldCorner> corners;
     Step(mesh, corners);
 }
 
@@ -294,7 +294,7 @@ void Subdivide(SubdivMesh& mesh, int steps) {
     ReserveForSteps(mesh, steps);
     // One scratch list for all steps, as large as the last step needs, so
     // that each step reuses the memory the previous one touched.
-    std::vector<OldCorner> corners;
+    RecordList<OldCorner> corners;
     size_t last_step_half_edges = mesh.half_edges.size();
     for (int i = 1; i < steps; ++i) last_step_half_edges *= 4;
     if (last_step_half_edges <= static_cast<size_t>(kMaxRecords)) {

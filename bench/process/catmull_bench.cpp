@@ -8,7 +8,7 @@
 // operating system counts it. Times are the processor time of the run (user
 // plus system); the table shows medians over the runs.
 //
-//   bench_catmull [runs]                     the table, 5 runs by default
+//   bench_catmull [runs [level]]             the table, 5 runs by default, all levels
 //   bench_catmull once ours|osd torus|grid L one run in this process, for
 //                                            callgrind (see catmull_callgrind.sh)
 
@@ -292,9 +292,11 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "once") == 0) return RunOnce(cages, argc, argv);
 
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    int only_level = argc > 2 ? std::atoi(argv[2]) : 0;
     PrintHeader(runs);
     for (Cage* cage : cages) {
         for (int level = 1; level <= 4; ++level) {
+            if (only_level != 0 && level != only_level) continue;
             std::vector<Run> ours, osd;
             for (int r = 0; r < runs; ++r) {
                 ours.push_back(InChild(*cage, level, true));
