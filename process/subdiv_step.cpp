@@ -139,15 +139,17 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
         if (corners[h].edge_point != kNoRecord) continue;
         const HalfEdge e = he[h];
         const Point3f a = vertices[e.vertex].pos;
-        const Point3f b = vertices[he[e.next].vertex].pos;
         const int32_t split = corners[h].split;
         if (e.twin == kNoRecord) {
+            const Point3f b = vertices[he[e.next].vertex].pos;
             corners[h].edge_point = point;
             vertices[point++] = {(a + b) * 0.5f, split + 1};
             continue;
         }
+        const HalfEdge t = he[e.twin];
+        const Point3f b = vertices[t.vertex].pos;  // the twin starts where h ends
         const Point3f c = face_point[e.face].pos;
-        const Point3f d = face_point[he[e.twin].face].pos;
+        const Point3f d = face_point[t.face].pos;
         const int32_t twin_split = corners[e.twin].split;
         corners[h] = {point, twin_split};
         corners[e.twin] = {point, split};
