@@ -8,3 +8,4 @@ constexpr int kExitCancelled = 3;
 
 void PrintUsage();
 int RunRead(int argc, char** argv);
+int RunImport(int argc, char** argv);

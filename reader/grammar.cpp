@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "model/text.h"
+#include "process/freeze_catmull.h"
+#include "process/freeze_mirror.h"
 #include "reader/chunk_reading.h"
 #include "reader/mqo_loader.h"
 
@@ -101,9 +103,11 @@ static bool ReadHeader(MQOLoader& loader) {
     return true;
 }
 
-// Counts the result and reports the summary.
+// Freezes what the flags ask for, counts the result and reports the summary.
 static int32_t FinishDocument(MQOLoader& loader) {
     MQOModel& model = *loader.model;
+    if (loader.flags & MQOLoader::kFreezeMirror) FreezeMirror(model);
+    if (loader.flags & MQOLoader::kFreezeCatmull) FreezeCatmull(model);
     model.UpdateTotals();
     loader.Report("obj(%d),mtl(%d),surf(%d),vert(%d),poly(%d):%s", model.ObjectCount(),
                   model.MaterialCount(), model.face_total, model.vertex_total, model.triangle_total,

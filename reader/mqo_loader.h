@@ -15,7 +15,7 @@ constexpr size_t kTokenSize = 256;
 constexpr size_t kPathSize = 1024;
 
 class MQOLoader {
-public:
+   public:
     static constexpr uint32_t kFreezeMirror = 1;
     static constexpr uint32_t kFreezeCatmull = 2;
 

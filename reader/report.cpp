@@ -31,6 +31,12 @@ void FormatMessage(char (&buffer)[kMessageSize], const char* format, va_list arg
         len = static_cast<size_t>(n);
         if (len > kMessageSize - 2) len = CharBoundary(buffer, kMessageSize - 2);
     }
+    // A "%c" of the byte 0 (what the reader finds at the end of the data)
+    // would end the text early; it stands as a space so the message arrives
+    // whole.
+    for (size_t i = 0; i < len; ++i) {
+        if (buffer[i] == '\0') buffer[i] = ' ';
+    }
     buffer[len] = '\n';
     buffer[len + 1] = '\0';
 }

@@ -20,7 +20,7 @@ for target in build/fuzz/fuzz/fuzz_*; do
     mkdir -p "$corpus"
     echo "== $name for ${seconds}s"
     if ! "$target" "$corpus" "$seeds" -dict=fuzz/mqo.dict -max_total_time="$seconds" \
-        -max_len=65536 -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 \
+        -max_len=8192 -rss_limit_mb=3072 -timeout=60 -print_final_stats=1 \
         -artifact_prefix=build/fuzz/findings/"$name"- "$@" 2>&1 | tail -n 25; then
         status=1
     fi

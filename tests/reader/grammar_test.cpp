@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "load_document.h"
+#include "process/freeze_catmull.h"
+#include "process/freeze_mirror.h"
 
 namespace {
 
@@ -158,6 +160,29 @@ TEST(Grammar, SummaryCountsObjectsMaterialsFacesVerticesAndTriangles) {
     EXPECT_EQ(d.result, 1);
     EXPECT_EQ(d.log.texts.back(), Summary(d, "obj(1),mtl(2),surf(3),vert(5),poly(5)"));
     EXPECT_EQ(d.model().face_total, 3);
+}
+
+// Half an open box, mirrored across X and smoothed as a Catmull-Clark surface.
+const std::string kMirroredPatch = Doc(
+    "Object \"o\" {\n\tpatch 3\n\tsegment 1\n\tmirror 1\n\tmirror_axis 1\n"
+    "\tvertex 8 {\n0 0 -50\n100 0 -50\n100 100 -50\n0 100 -50\n"
+    "0 0 50\n100 0 50\n100 100 50\n0 100 50\n\t}\n"
+    "\tface 5 {\n4 V(0 3 2 1)\n4 V(4 5 6 7)\n4 V(1 2 6 5)\n4 V(0 1 5 4)\n4 V(3 7 6 2)\n\t}\n}\n");
+
+TEST(Grammar, FreezesMirrorBeforeCatmullAndCountsTheResult) {
+    LoadedDocument plain(kMirroredPatch);
+    FreezeMirror(plain.model());
+    FreezeCatmull(plain.model());
+    LoadedDocument reversed(kMirroredPatch);
+    FreezeCatmull(reversed.model());
+    FreezeMirror(reversed.model());
+    ASSERT_NE(plain.object().vertices, reversed.object().vertices);  // the order shows
+
+    LoadedDocument d(kMirroredPatch, MQOLoader::kFreezeMirror | MQOLoader::kFreezeCatmull);
+    ASSERT_EQ(d.result, 1);
+    EXPECT_EQ(d.object().vertices, plain.object().vertices);
+    EXPECT_EQ(d.object().FaceCount(), 40);
+    EXPECT_EQ(d.log.texts.back(), Summary(d, "obj(1),mtl(0),surf(40),vert(42),poly(80)"));
 }
 
 TEST(Grammar, LineNumbersAreTheSameWithCrLfAndLf) {

@@ -222,6 +222,20 @@ TEST(ObjectFaces, PolygonBecomesAFanInPlace) {
     EXPECT_EQ(d.model().triangle_total, 4);
 }
 
+TEST(ObjectFaces, PolygonMissingValuesReadAsZeroLikeAnyFace) {
+    LoadedDocument d(Object("\tface 1 {\n\t\t6 V(1 2 3 4) COL(255)\n\t}\n"));
+    ASSERT_EQ(d.result, 1);
+    ASSERT_EQ(d.object().FaceCount(), 4);
+    const MQOFace& last = d.face(3);  // corners 0, 4 and 5
+    EXPECT_EQ(last.v[0], 1);
+    EXPECT_EQ(last.v[1], 0);
+    EXPECT_EQ(last.v[2], 0);
+    EXPECT_EQ(last.col[0], Color4f(1, 0, 0, 0));
+    EXPECT_EQ(last.col[2], Color4f(0, 0, 0, 0));
+    EXPECT_EQ(last.uv[1], Point2f(0, 0));
+    EXPECT_EQ(last.has_uv, 0);
+}
+
 TEST(ObjectFaces, PolygonCountBeyondTheFileFails) {
     LoadedDocument huge(Object("\tface 1 {\n\t\t1000000 V(0 1 2)\n\t}\n"));
     EXPECT_EQ(huge.result, 0);

@@ -413,6 +413,14 @@ TEST(Tokenizer, ParenthesesMustStandOnTheSameLine) {
     EXPECT_FALSE(lf.loader.ExpectCloseParen());
     ASSERT_EQ(lf.log.texts.size(), 1u);
     EXPECT_EQ(lf.log.texts[0], Message("[\n] )がありません"));
+
+    // At the end of the data the byte found is 0; the message still arrives whole.
+    Reading end("(1 2");
+    EXPECT_TRUE(end.loader.ExpectOpenParen());
+    end.Rest();
+    EXPECT_FALSE(end.loader.ExpectCloseParen());
+    ASSERT_EQ(end.log.texts.size(), 1u);
+    EXPECT_EQ(end.log.texts[0], Message("[ ] )がありません"));
 }
 
 TEST(Tokenizer, BracketsReportWithTheParenthesisTexts) {

@@ -1,0 +1,241 @@
+// `varnel import`: one whole import through the module's import entry, with
+// this program as the host: it loads the module, checks that it is the
+// importer for this host, shows the options dialog or answers it as the flags
+// say, and prints the scene it got.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/dialog_answerer.h"
+#include "cli/import_args.h"
+#include "cli/plugin_module.h"
+#include "cli/scene_outputs.h"
+#include "reader/mqo_loader.h"
+#include "shell/host/cp932.h"
+#include "shell/host/max.h"
+#include "shell/host/scene_dump.h"
+#include "shell/plugin_main.h"
+#include "shell/varnel.h"
+#include "shell/varnel_class_desc.h"
+
+namespace {
+
+// True when arg is one of the box options; the box is then set as it says.
+bool SetBox(const char* arg, ImportArgs& args) {
+    for (int b = 0; b < kBoxCount; ++b) {
+        if (std::strcmp(arg, kBoxOptions[b].on) == 0 || std::strcmp(arg, kBoxOptions[b].off) == 0) {
+            args.boxes[b] = std::strcmp(arg, kBoxOptions[b].on) == 0 ? 1 : 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+// -1 to go on, else the exit status (help or a usage error).
+int ParseArgs(int argc, char** argv, ImportArgs& args) {
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (SetBox(arg, args)) continue;
+        bool usage_error = false;
+        if (ParseSceneOutput(argc, argv, i, args.outputs, usage_error)) {
+            if (usage_error) return kExitUsage;
+            continue;
+        }
+        if (std::strcmp(arg, "--help") == 0) {
+            PrintUsage();
+            return kExitOk;
+        }
+        const Answer answer = std::strcmp(arg, "--yes") == 0      ? Answer::kOk
+                              : std::strcmp(arg, "--cancel") == 0 ? Answer::kCancel
+                                                                  : Answer::kAsk;
+        if (answer != Answer::kAsk) {
+            if (args.answer != Answer::kAsk && args.answer != answer) {
+                std::fprintf(stderr, "varnel import: --yes and --cancel exclude each other\n");
+                return kExitUsage;
+            }
+            args.answer = answer;
+        } else if (std::strcmp(arg, "--json") == 0) {
+            args.json = true;
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "varnel import: unknown option %s\n", arg);
+            return kExitUsage;
+        } else if (args.file == nullptr) {
+            args.file = arg;
+        } else {
+            std::fprintf(stderr, "varnel import: only one FILE is imported\n");
+            return kExitUsage;
+        }
+    }
+    if (args.file == nullptr) {
+        std::fprintf(stderr, "varnel import: FILE is missing\n");
+        return kExitUsage;
+    }
+    return -1;
+}
+
+std::string Utf8(const char* cp932) {
+    std::string utf8;
+    AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
+    return utf8;
+}
+
+// What the host checks before it uses a module: the version word of its
+// release and, as the module's one class, the scene importer with Varnel's
+// class id. Empty when all is well, else why not.
+std::string CheckModule(const PluginModule& module) {
+    if (module.lib_version() != kVarnelLibVersion) return "the module is for another host release";
+    if (module.lib_number_classes() < 1) return "the module offers no class";
+    ClassDesc2* desc = module.lib_class_desc(0);
+    if (desc == nullptr) return "the module gives no class descriptor";
+    if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) return "the module's class is no importer";
+    if (!(desc->ClassID() == kVarnelClassID)) return "the module's importer is not Varnel";
+    return {};
+}
+
+struct DialogSeen {
+    bool shown = false;
+    INT_PTR result = 0;
+};
+
+void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& options,
+                    const HostScene& host) {
+    std::string out = "{\"result\":" + std::to_string(result) + ",\"dialog\":{\"shown\":";
+    out += dialog.shown ? "true" : "false";
+    out += ",\"result\":";
+    out += dialog.shown ? std::to_string(dialog.result) : "null";
+    out += ",\"options\":[";
+    const int32_t words[] = {options.load_use_material_only, options.same_uv_collect, options.spare,
+                             options.freeze_mirror, options.freeze_catmull};
+    for (int i = 0; i < 5; ++i) {
+        if (i > 0) out += ',';
+        out += std::to_string(words[i]);
+    }
+    out += "]},\"nodes\":";
+    AppendNodesJson(out, host);
+    out += ",\"materials\":";
+    AppendMaterialsJson(out, host);
+    out += "}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+const char* MaterialKind(const MtlBase* material) {
+    if (dynamic_cast<const StdMat2*>(material) != nullptr) return "StdMat2";
+    if (dynamic_cast<const MultiMtl*>(material) != nullptr) return "MultiMtl";
+    if (dynamic_cast<const BitmapTex*>(material) != nullptr) return "BitmapTex";
+    return "material";
+}
+
+void PrintSummary(const char* file, const ImportOptions& options, const HostScene& host) {
+    std::printf("imported %s\n", file);
+    std::printf(
+        "options: use-material-only %d, same-uv-collect %d, freeze-mirror %d, "
+        "freeze-catmull %d\n",
+        options.load_use_material_only, options.same_uv_collect, options.freeze_mirror,
+        options.freeze_catmull);
+    std::printf("nodes: %zu\n", host.SceneNodes().size());
+    for (const INode* node : host.SceneNodes()) {
+        const auto* object = dynamic_cast<const TriObject*>(node->GetObjectRef());
+        const int verts = object != nullptr ? object->mesh.getNumVerts() : 0;
+        const int faces = object != nullptr ? object->mesh.getNumFaces() : 0;
+        const int mtl = host.MaterialIndex(node->GetMtl());
+        std::printf("  \"%s\": %d vertices, %d triangles, material %s\n",
+                    Utf8(node->GetName()).c_str(), verts, faces,
+                    mtl >= 0 ? std::to_string(mtl).c_str() : "none");
+    }
+    std::printf("materials: %zu\n", host.Materials().size());
+    for (size_t i = 0; i < host.Materials().size(); ++i) {
+        const MtlBase* material = host.Materials()[i].get();
+        const auto* map = dynamic_cast<const BitmapTex*>(material);
+        std::printf("  %zu %s \"%s\"\n", i, MaterialKind(material),
+                    Utf8(map != nullptr ? map->GetMapName() : material->GetName()).c_str());
+    }
+}
+
+void ShowMessage(const char* text) {
+    std::fputs(Utf8(text).c_str(), stderr);
+}
+
+// The import entry shows nothing of the reader's diagnostics, so the
+// document is read once more, with the same freeze options, to tell why; the
+// last line names the file and the line where reading stopped.
+void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options) {
+    if (!dialog.shown) {
+        std::fprintf(stderr,
+                     "varnel import: %s: the directory part of the path is longer than 1023 "
+                     "bytes\n",
+                     file);
+        return;
+    }
+    MQOLoader loader;
+    loader.sink = MQOMessageSink::ForText(ShowMessage);
+    if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
+    if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
+    loader.Load(file);
+    std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
+                 loader.line);
+}
+
+}  // namespace
+
+int RunImport(int argc, char** argv) {
+    ImportArgs args;
+    if (const int status = ParseArgs(argc, argv, args); status >= 0) return status;
+    if (FILE* probe = std::fopen(args.file, "rb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(stderr, "varnel import: cannot open %s: %s\n", args.file,
+                     std::strerror(errno));
+        return kExitFailed;
+    }
+
+    // The host: its scene, its main window, the module loaded and checked and
+    // its one class asked for an importer.
+    UseBinaryOutput();
+    PluginModule module;
+    std::string error;
+    if (!LoadPluginModule(module, error)) {
+        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    if (error = CheckModule(module); !error.empty()) {
+        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        UnloadPluginModule(module);
+        return kExitFailed;
+    }
+    HostScene host;
+    HWND main_window = OpenMainWindow();
+    std::unique_ptr<SceneImport> importer(
+        static_cast<SceneImport*>(module.lib_class_desc(0)->Create()));
+    // The options words are read from the importer as the host's debugger
+    // would: the class layout is the one this program was built with.
+    const Varnel& varnel = static_cast<const Varnel&>(*importer);
+
+    DialogSeen dialog;
+    int result = 0;
+    {
+        DialogAnswerer answerer(args, module);
+        result = importer->DoImport(args.file, host.GetImpInterface(), host.GetInterface(), FALSE);
+        dialog = {answerer.shown(), answerer.result()};
+    }
+
+    const bool cancelled = dialog.shown && dialog.result != 0;
+    if (args.json) {
+        PrintSceneJson(result, dialog, varnel.options, host);
+    } else if (cancelled) {
+        std::printf("cancelled: nothing imported from %s\n", args.file);
+    } else if (result == 1) {
+        PrintSummary(args.file, varnel.options, host);
+    }
+    if (result == 0) ExplainFailure(args.file, dialog, varnel.options);
+    const bool written =
+        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
+
+    importer.reset();
+    CloseMainWindow(main_window);
+    UnloadPluginModule(module);
+    if (result == 0 || !written) return kExitFailed;
+    return cancelled ? kExitCancelled : kExitOk;
+}

@@ -1,0 +1,37 @@
+// A modal dialog of the module shown on a text terminal: the check boxes one
+// per line, the push buttons on the last, the focused control marked. Keys
+// are read raw from the terminal: Space, Tab, Shift+Tab (and the arrow keys),
+// Enter, Escape; Ctrl+C is Escape, the end of input is the close box.
+#pragma once
+
+#include <termios.h>
+
+#include <cstdio>
+
+#include "shell/win_ui.h"
+
+class TerminalDialog {
+   public:
+    // Draws on out and reads keys from the terminal in_fd.
+    TerminalDialog(int in_fd, FILE* out);
+    ~TerminalDialog();
+    TerminalDialog(const TerminalDialog&) = delete;
+    TerminalDialog& operator=(const TerminalDialog&) = delete;
+
+    // Draws the dialog as it is now and waits for the next key it knows.
+    DialogInput Next(HWND dialog);
+    // Draws the final state and gives the terminal back its settings.
+    void Finish(HWND dialog);
+
+   private:
+    void Draw(HWND dialog);
+    DialogInput ReadKey();
+    DialogInput ReadEscape();
+    void Restore();
+
+    int in_fd_;
+    FILE* out_;
+    bool raw_ = false;
+    termios saved_{};
+    int lines_drawn_ = 0;
+};

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "run_varnel.h"
+#include "support/test_support.h"
+
+namespace {
+
+// A quad from x 1 to 2 mirrored across x = 0, with one textured material.
+const std::string kDocument = TestDataDir() + "/mirrored_quad.mqo";
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(ImportCommand, WithoutATerminalOkIsPressedAndTheSummaryPrinted) {
+    const VarnelRun run = RunVarnel("import " + kDocument);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "imported " + kDocument)) << run.out;
+    EXPECT_TRUE(Has(run.out, "nodes: 1")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"半分\": 8 vertices, 4 triangles, material 0")) << run.out;
+    EXPECT_TRUE(Has(run.out, "1 BitmapTex \"wood.bmp\"")) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(ImportCommand, JsonDumpTellsTheDialogAndTheScene) {
+    const VarnelRun run = RunVarnel(
+        "import --yes --no-use-material-only --no-freeze-mirror --freeze-catmull "
+        "--same-uv-collect --json " +
+        kDocument);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"result\":1,\"dialog\":{\"shown\":true,\"result\":0,"
+                            "\"options\":[0,1,1,0,1]},\"nodes\":[{\"name\":\"半分\",\"mtl\":0,",
+                            0),
+              0u)
+        << run.out;
+    // All-materials mode: one multi-material over the standard material.
+    EXPECT_TRUE(Has(run.out, "\"materials\":[{\"type\":\"MultiMtl\"")) << run.out;
+    EXPECT_EQ(run.out.back(), '\n');
+}
+
+TEST(ImportCommand, CancelImportsNothing) {
+    const VarnelRun json = RunVarnel("import --cancel --freeze-catmull --json " + kDocument);
+    EXPECT_EQ(json.status, 3);
+    EXPECT_EQ(json.out,
+              "{\"result\":1,\"dialog\":{\"shown\":true,\"result\":1,\"options\":[1,1,1,1,0]},"
+              "\"nodes\":[],\"materials\":[]}\n");
+    const VarnelRun text = RunVarnel("import --cancel " + kDocument);
+    EXPECT_EQ(text.status, 3);
+    EXPECT_TRUE(Has(text.out, "cancelled")) << text.out;
+}
+
+TEST(ImportCommand, FailedImportShowsTheReadersDiagnosticsInUtf8) {
+    TempFile doc("Not a document\nat all\n");
+    const VarnelRun run = RunVarnel("import --json " + doc.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.out, "{\"result\":0,\"dialog\":{\"shown\":true,\"result\":0,")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"nodes\":[],\"materials\":[]}")) << run.out;
+    EXPECT_TRUE(Has(run.err, doc.path() + " はMQOファイルではありません\n")) << run.err;
+    EXPECT_TRUE(Has(run.err, "varnel import: " + doc.path() + "(")) << run.err;
+}
+
+TEST(ImportCommand, FailureNamesTheLineWhereReadingStopped) {
+    std::ifstream in(kDocument, std::ios::binary);
+    std::string doc(std::istreambuf_iterator<char>(in), {});
+    doc.replace(doc.find("Eof"), 3, "Object \"b\" (\n}\n");  // line 20
+    TempFile file(doc);
+    const VarnelRun run = RunVarnel("import " + file.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "[(] {がありません\nvarnel import: " + file.path() +
+                           "(20): the document could not be imported\n");
+}
+
+TEST(ImportCommand, UsageErrorsAndMissingFilesAreOneLine) {
+    struct Case {
+        std::string args;
+        int status;
+    };
+    for (const Case& c : {Case{"import", 2}, Case{"import --bogus " + kDocument, 2},
+                          Case{"import " + kDocument + " " + kDocument, 2},
+                          Case{"import --yes --cancel " + kDocument, 2},
+                          Case{"import /nonexistent/model.mqo", 1}}) {
+        SCOPED_TRACE(c.args);
+        const VarnelRun run = RunVarnel(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, "");
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    EXPECT_EQ(RunVarnel("import --help").status, 0);
+}
+
+}  // namespace
