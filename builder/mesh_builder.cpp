@@ -67,41 +67,38 @@ std::vector<VertexColorEntry> VertexColorTable(const MQOObject& object) {
     return table;
 }
 
-// Corner colours: the vertex's colour, else the face material's, else white.
-// Each is also written back into the face's corner.
-void FillVertexColors(const MQOModel& model, MQOObject& object, Mesh& mesh,
-                      const FaceTotals& totals) {
-    const std::vector<VertexColorEntry> table = VertexColorTable(object);
-    mesh.setNumVCFaces(totals.triangles, FALSE, 0);
-    mesh.setNumVertCol(totals.corners, FALSE);
-    int n = 0;
-    for (int i = 0; i < object.FaceCount(); ++i) {
-        MQOFace& face = *object.FaceAt(i);
-        if (!IsBuildableFace(object, face)) continue;
-        const int material = FaceMaterial(model, face);
-        for (int c = 0; c < face.count; ++c) {
-            const VertexColorEntry& entry = table[face.v[c]];
-            Color4f color(1.0f, 1.0f, 1.0f, 1.0f);
-            if (entry.given) {
-                const uint8_t* b = entry.rgba;
-                Trace("surf[%d,%d]=(%3d,%3d,%3d)\n", i, c, b[0], b[1], b[2]);
-                color = Color4f(b[0] / 255.0f, b[1] / 255.0f, b[2] / 255.0f, 1.0f);
-            } else if (material >= 0) {
-                color = model.MaterialAt(material)->col;
-            }
-            face.col[c] = color;
-            mesh.vertCol[n++] = VertColor(color.r, color.g, color.b);
+// Corner colours of a face: the vertex's colour, else the face material's,
+// else white. Each is also written back into the face's corner and becomes
+// host colour corner_base + corner.
+void FillFaceColors(const MQOModel& model, const std::vector<VertexColorEntry>& table, int index,
+                    MQOFace& face, Mesh& mesh, int corner_base) {
+    const int material = FaceMaterial(model, face);
+    for (int c = 0; c < face.count; ++c) {
+        const VertexColorEntry& entry = table[face.v[c]];
+        Color4f color(1.0f, 1.0f, 1.0f, 1.0f);
+        if (entry.given) {
+            const uint8_t* b = entry.rgba;
+            Trace("surf[%d,%d]=(%3d,%3d,%3d)\n", index, c, b[0], b[1], b[2]);
+            color = Color4f(b[0] / 255.0f, b[1] / 255.0f, b[2] / 255.0f, 1.0f);
+        } else if (material >= 0) {
+            color = model.MaterialAt(material)->col;
         }
+        face.col[c] = color;
+        mesh.vertCol[corner_base + c] = VertColor(color.r, color.g, color.b);
     }
 }
 
-void FillFaces(const MQOObject& object, const UVCollector& collector,
-               const ObjectMaterialSlot& slot, Mesh& mesh) {
+// Host triangles of the faces, and the corner colours when the object has a
+// colour table; one pass, as the two number their corners alike.
+void FillFaces(const MQOModel& model, MQOObject& object, const UVCollector& collector,
+               const std::vector<VertexColorEntry>* colors, const ObjectMaterialSlot& slot,
+               Mesh& mesh) {
     int t = 0;
     int b = 0;
     for (int i = 0; i < object.FaceCount(); ++i) {
-        const MQOFace& face = *object.FaceAt(i);
+        MQOFace& face = *object.FaceAt(i);
         if (!IsBuildableFace(object, face)) continue;
+        if (colors != nullptr) FillFaceColors(model, *colors, i, face, mesh, b);
         const int32_t* uv = collector.face_uv[i].data();
         if (face.count == 3) {
             AddTriangle(object, face, uv, slot, mesh, t, b, kTriangleOfTriangle);
@@ -170,10 +167,16 @@ void ConvertObject(const BuildSettings& settings, MQOModel& model, int index,
     FillVertices(object, mesh);
     const FaceTotals totals = CountFaces(object);
     mesh.setNumFaces(totals.triangles, FALSE, TRUE);
-    UVCollector collector(object.FaceCount());
+    UVCollector collector(object.FaceCount(), totals.corners);
     FillTextureVertices(settings, model, object, collector, mesh, totals.triangles);
-    if (object.VertexColorCount() > 0) FillVertexColors(model, object, mesh, totals);
-    FillFaces(object, collector, slot, mesh);
+    std::vector<VertexColorEntry> colors;
+    if (object.VertexColorCount() > 0) {
+        colors = VertexColorTable(object);
+        mesh.setNumVCFaces(totals.triangles, FALSE, 0);
+        mesh.setNumVertCol(totals.corners, FALSE);
+    }
+    FillFaces(model, object, collector, object.VertexColorCount() > 0 ? &colors : nullptr, slot,
+              mesh);
     if (object.shading != 0) mesh.AutoSmooth(object.facet, FALSE, FALSE);
     HandOver(model, object, slot, ii, node, tri);
 }

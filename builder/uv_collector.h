@@ -11,28 +11,31 @@
 struct MQOModel;
 struct MQOObject;
 
-// Texture vertices made so far, by material group and the bit patterns of
-// their coordinates: open addressing with linear probing, kept at most half
-// full, so a lookup costs the same however many vertices there are.
+// Texture vertices made so far, found by material group and coordinates:
+// open addressing with linear probing, kept at most half full, so a lookup
+// costs the same however many vertices there are. A slot holds only a hash
+// and an index; the coordinates are compared in the caller's list, which
+// keeps the table small.
 class UVTable {
    public:
-    // The index stored under the key; when there is none, stores next there
-    // and returns it.
-    int32_t FindOrInsert(int32_t group, uint32_t u, uint32_t v, int32_t next);
+    // The first index of the group whose coordinates in uvs are exactly p;
+    // when there is none, records next for them and returns it. p must be
+    // free of NaN.
+    int32_t FindOrInsert(int32_t group, const Point2f& p, const std::vector<Point2f>& uvs,
+                         int32_t next);
+    // Room for count indices without growing.
+    void Reserve(size_t count);
     void Clear();
 
    private:
     struct Slot {
-        uint32_t u = 0;
-        uint32_t v = 0;
-        int32_t group = 0;
+        uint32_t hash = 0;
         int32_t index = -1;  // -1 marks an empty slot
     };
-    size_t Home(int32_t group, uint32_t u, uint32_t v) const;
-    void Grow();
+    void Rehash(size_t slot_count);
 
     std::vector<Slot> slots_;
-    size_t used_ = 0;
+    std::vector<int32_t> group_of_;  // by index; -1 for indices not in the table
 };
 
 struct UVCollector {
@@ -43,7 +46,8 @@ struct UVCollector {
     // The texture coordinates, in index order.
     std::vector<Point2f> uvs;
 
-    explicit UVCollector(int face_count);
+    // corner_count, when known, sizes the tables once for every corner.
+    explicit UVCollector(int face_count, int corner_count = 0);
 
     // Every corner of a textured face gets a texture vertex of its own.
     void CollectUVsSequential(const MQOObject& object);

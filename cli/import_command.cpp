@@ -1,50 +1,27 @@
 // `varnel import`: one whole import through the module's import entry, with
-// this program as the host: it loads the module, shows the options dialog on
-// the terminal or answers it as the flags say, and prints the scene it got.
-#include <unistd.h>
-
+// this program as the host: it loads the module, checks that it is the
+// importer for this host, shows the options dialog or answers it as the flags
+// say, and prints the scene it got.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/terminal_dialog.h"
+#include "cli/dialog_answerer.h"
+#include "cli/import_args.h"
+#include "cli/plugin_module.h"
+#include "cli/scene_outputs.h"
 #include "reader/mqo_loader.h"
 #include "shell/host/cp932.h"
 #include "shell/host/max.h"
 #include "shell/host/scene_dump.h"
-#include "shell/module_resources.h"
 #include "shell/plugin_main.h"
-#include "shell/resource.h"
 #include "shell/varnel.h"
+#include "shell/varnel_class_desc.h"
 
 namespace {
-
-enum class Answer { kAsk, kOk, kCancel };
-
-// The four boxes in dialog order, with the options that set them.
-struct BoxOption {
-    int id;
-    const char* on;
-    const char* off;
-};
-constexpr BoxOption kBoxOptions[] = {
-    {IDC_LOAD_USE_MATERIAL_ONLY, "--use-material-only", "--no-use-material-only"},
-    {IDC_SAME_UV_COLLECT, "--same-uv-collect", "--no-same-uv-collect"},
-    {IDC_FREEZE_MIRROR, "--freeze-mirror", "--no-freeze-mirror"},
-    {IDC_FREEZE_CATMULL, "--freeze-catmull", "--no-freeze-catmull"},
-};
-constexpr int kBoxCount = 4;
-
-struct ImportArgs {
-    int boxes[kBoxCount] = {-1, -1, -1, -1};  // -1 as the dialog shows it, else 0 or 1
-    Answer answer = Answer::kAsk;
-    bool json = false;
-    const char* file = nullptr;
-};
 
 // True when arg is one of the box options; the box is then set as it says.
 bool SetBox(const char* arg, ImportArgs& args) {
@@ -62,6 +39,11 @@ int ParseArgs(int argc, char** argv, ImportArgs& args) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args)) continue;
+        bool usage_error = false;
+        if (ParseSceneOutput(argc, argv, i, args.outputs, usage_error)) {
+            if (usage_error) return kExitUsage;
+            continue;
+        }
         if (std::strcmp(arg, "--help") == 0) {
             PrintUsage();
             return kExitOk;
@@ -94,79 +76,40 @@ int ParseArgs(int argc, char** argv, ImportArgs& args) {
     return -1;
 }
 
-// The person at the options dialog: the boxes that the options name are
-// clicked first; then OK or Cancel is pressed for the user, or the terminal
-// user answers.
-class DialogAnswerer {
-   public:
-    DialogAnswerer(const ImportArgs& args, TerminalDialog* terminal)
-        : args_(args), terminal_(terminal) {}
-
-    DialogUser User() { return {this, NextThunk, EndedThunk}; }
-    bool shown() const { return shown_; }
-    INT_PTR result() const { return result_; }
-
-   private:
-    static DialogInput NextThunk(void* self, HWND dialog) {
-        return static_cast<DialogAnswerer*>(self)->Next(dialog);
-    }
-    static void EndedThunk(void* self, HWND dialog, INT_PTR result) {
-        static_cast<DialogAnswerer*>(self)->Ended(dialog, result);
-    }
-
-    DialogInput Next(HWND dialog) {
-        if (!started_) Start(dialog);
-        if (!pending_.empty()) {
-            const DialogInput input = pending_.front();
-            pending_.pop_front();
-            return input;
-        }
-        return terminal_ != nullptr ? terminal_->Next(dialog) : DialogInput{};
-    }
-
-    void Start(HWND dialog) {
-        started_ = true;
-        for (int b = 0; b < kBoxCount; ++b) {
-            const int want = args_.boxes[b];
-            const int id = kBoxOptions[b].id;
-            if (want >= 0 && static_cast<int>(IsDlgButtonChecked(dialog, id)) != want) {
-                pending_.push_back({DialogKey::kClick, id});
-            }
-        }
-        if (terminal_ != nullptr) return;
-        pending_.push_back({DialogKey::kClick, args_.answer == Answer::kCancel ? IDCANCEL : IDOK});
-    }
-
-    void Ended(HWND dialog, INT_PTR result) {
-        shown_ = true;
-        result_ = result;
-        if (terminal_ != nullptr) terminal_->Finish(dialog);
-    }
-
-    const ImportArgs& args_;
-    TerminalDialog* terminal_;
-    std::deque<DialogInput> pending_;
-    bool started_ = false;
-    bool shown_ = false;
-    INT_PTR result_ = 0;
-};
-
 std::string Utf8(const char* cp932) {
     std::string utf8;
     AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
     return utf8;
 }
 
-void PrintSceneJson(int result, const DialogAnswerer& dialog, const ImportOptions& options,
+// What the host checks before it uses a module: the version word of its
+// release and, as the module's one class, the scene importer with Varnel's
+// class id. Empty when all is well, else why not.
+std::string CheckModule(const PluginModule& module) {
+    if (module.lib_version() != kVarnelLibVersion) return "the module is for another host release";
+    if (module.lib_number_classes() < 1) return "the module offers no class";
+    ClassDesc2* desc = module.lib_class_desc(0);
+    if (desc == nullptr) return "the module gives no class descriptor";
+    if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) return "the module's class is no importer";
+    if (!(desc->ClassID() == kVarnelClassID)) return "the module's importer is not Varnel";
+    return {};
+}
+
+struct DialogSeen {
+    bool shown = false;
+    INT_PTR result = 0;
+};
+
+void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& options,
                     const HostScene& host) {
     // Appended piece by piece: GCC 12 at -O3 warns falsely about a literal
     // plus a temporary string (-Wrestrict).
     std::string out = "{\"result\":";
     out += std::to_string(result);
     out += ",\"dialog\":{\"shown\":";
-    out += dialog.shown() ? "true" : "false";
+    out += dialog.shown ? "true" : "false";
     out += ",\"result\":";
-    out += dialog.shown() ? std::to_string(dialog.result()) : "null";
+    out += dialog.shown ? std::to_string(dialog.result) : "null";
     out += ",\"options\":[";
     const int32_t words[] = {options.load_use_material_only, options.same_uv_collect, options.spare,
                              options.freeze_mirror, options.freeze_catmull};
@@ -222,8 +165,8 @@ void ShowMessage(const char* text) {
 // The import entry shows nothing of the reader's diagnostics, so the
 // document is read once more, with the same freeze options, to tell why; the
 // last line names the file and the line where reading stopped.
-void ExplainFailure(const char* file, const DialogAnswerer& dialog, const ImportOptions& options) {
-    if (!dialog.shown()) {
+void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options) {
+    if (!dialog.shown) {
         std::fprintf(stderr,
                      "varnel import: %s: the directory part of the path is longer than 1023 "
                      "bytes\n",
@@ -252,26 +195,37 @@ int RunImport(int argc, char** argv) {
         return kExitFailed;
     }
 
-    // The host: its scene, its main window, the module loaded and its one
-    // class asked for an importer.
+    // The host: its scene, its main window, the module loaded and checked and
+    // its one class asked for an importer.
+    UseBinaryOutput();
+    PluginModule module;
+    std::string error;
+    if (!LoadPluginModule(module, error)) {
+        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    if (error = CheckModule(module); !error.empty()) {
+        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        UnloadPluginModule(module);
+        return kExitFailed;
+    }
     HostScene host;
-    HWND main_window = CreateFrameWindow("3D Studio MAX");
-    DllMain(VarnelModuleHandle(), DLL_PROCESS_ATTACH, nullptr);
-    std::unique_ptr<SceneImport> importer(static_cast<SceneImport*>(LibClassDesc(0)->Create()));
+    HWND main_window = OpenMainWindow();
+    std::unique_ptr<SceneImport> importer(
+        static_cast<SceneImport*>(module.lib_class_desc(0)->Create()));
+    // The options words are read from the importer as the host's debugger
+    // would: the class layout is the one this program was built with.
     const Varnel& varnel = static_cast<const Varnel&>(*importer);
 
-    std::unique_ptr<TerminalDialog> terminal;
-    if (args.answer == Answer::kAsk && isatty(STDIN_FILENO)) {
-        terminal = std::make_unique<TerminalDialog>(STDIN_FILENO, stderr);
+    DialogSeen dialog;
+    int result = 0;
+    {
+        DialogAnswerer answerer(args, module);
+        result = importer->DoImport(args.file, host.GetImpInterface(), host.GetInterface(), FALSE);
+        dialog = {answerer.shown(), answerer.result()};
     }
-    DialogAnswerer dialog(args, terminal.get());
-    const DialogUser previous = SetDialogUser(dialog.User());
-    const int result =
-        importer->DoImport(args.file, host.GetImpInterface(), host.GetInterface(), FALSE);
-    SetDialogUser(previous);
-    terminal.reset();
 
-    const bool cancelled = dialog.shown() && dialog.result() != 0;
+    const bool cancelled = dialog.shown && dialog.result != 0;
     if (args.json) {
         PrintSceneJson(result, dialog, varnel.options, host);
     } else if (cancelled) {
@@ -280,10 +234,12 @@ int RunImport(int argc, char** argv) {
         PrintSummary(args.file, varnel.options, host);
     }
     if (result == 0) ExplainFailure(args.file, dialog, varnel.options);
+    const bool written =
+        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
 
     importer.reset();
-    DllMain(VarnelModuleHandle(), DLL_PROCESS_DETACH, nullptr);
-    DestroyWindow(main_window);
-    if (result == 0) return kExitFailed;
+    CloseMainWindow(main_window);
+    UnloadPluginModule(module);
+    if (result == 0 || !written) return kExitFailed;
     return cancelled ? kExitCancelled : kExitOk;
 }

@@ -24,6 +24,11 @@ class JsonWriter {
     void Null();
     void Cp932String(const char* text);
 
+    // A key and its value.
+    void IntField(const char* key, int64_t value) { Key(key), Int(value); }
+    void FloatField(const char* key, float value) { Key(key), Float(value); }
+    void TextField(const char* key, const char* cp932) { Key(key), Cp932String(cp932); }
+
     // Shorthands for the fixed-size arrays of the dumps.
     void Floats(const float* values, int count);
     void Ints(const int32_t* values, int count);

@@ -9,14 +9,20 @@ void PrintUsage() {
     std::puts(
         "usage:\n"
         "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
-        "  varnel import [OPTION...] [--yes | --cancel] [--json] FILE\n"
+        "  varnel import [OPTION...] [--yes | --cancel] [--json] [--export OUT]...\n"
+        "                [--preview OUT.png] FILE\n"
         "  varnel --help | --version\n"
         "\n"
         "import options (each ticks or unticks one box of the options dialog):\n"
         "  --use-material-only / --no-use-material-only   Load Use Material Only\n"
         "  --same-uv-collect   / --no-same-uv-collect     Same UV Collect\n"
         "  --freeze-mirror     / --no-freeze-mirror       Freeze Mirror\n"
-        "  --freeze-catmull    / --no-freeze-catmull      Freeze Catmull");
+        "  --freeze-catmull    / --no-freeze-catmull      Freeze Catmull\n"
+        "\n"
+        "outputs of import, written only when the import succeeds:\n"
+        "  --export OUT        the scene as a file of the type OUT ends in:\n"
+        "                      .glb .gltf .obj .fbx .dae .ply .stl (repeatable)\n"
+        "  --preview OUT.png   a three-quarter view of the scene");
 }
 
 int main(int argc, char** argv) {

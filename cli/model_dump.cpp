@@ -20,18 +20,12 @@ void WriteScene(JsonWriter& json, const MQOScene& s) {
     WritePoint(json, s.pos);
     json.Key("lookat");
     WritePoint(json, s.lookat);
-    json.Key("head");
-    json.Float(s.head);
-    json.Key("pich");
-    json.Float(s.pich);
-    json.Key("pers");
-    json.Float(s.pers);
-    json.Key("ortho");
-    json.Int(s.ortho);
-    json.Key("zoom");
-    json.Float(s.zoom);
-    json.Key("zoom2");
-    json.Float(s.zoom2);
+    json.FloatField("head", s.head);
+    json.FloatField("pich", s.pich);
+    json.FloatField("pers", s.pers);
+    json.IntField("ortho", s.ortho);
+    json.FloatField("zoom", s.zoom);
+    json.FloatField("zoom2", s.zoom2);
     json.Key("amb");
     json.Floats(s.amb, 3);
     json.EndObject();
@@ -39,36 +33,27 @@ void WriteScene(JsonWriter& json, const MQOScene& s) {
 
 void WriteMaterial(JsonWriter& json, const MQOMaterial& m) {
     json.BeginObject();
-    json.Key("name");
-    json.Cp932String(m.name);
-    json.Key("flags");
-    json.Int(m.flags);
-    json.Key("uid");
-    json.Int(m.uid);
+    json.TextField("name", m.name);
+    json.IntField("flags", m.flags);
+    json.IntField("uid", m.uid);
     json.Key("col");
     WriteColor(json, m.col);
-    json.Key("shader");
-    json.Int(m.shader);
-    const std::pair<const char*, float> factors[] = {
-        {"dif", m.dif}, {"amb", m.amb}, {"emi", m.emi}, {"spc", m.spc}, {"power", m.power}};
-    for (const auto& [key, value] : factors) {
-        json.Key(key);
-        json.Float(value);
-    }
-    json.Key("proj_type");
-    json.Int(m.proj_type);
+    json.IntField("shader", m.shader);
+    json.FloatField("dif", m.dif);
+    json.FloatField("amb", m.amb);
+    json.FloatField("emi", m.emi);
+    json.FloatField("spc", m.spc);
+    json.FloatField("power", m.power);
+    json.IntField("proj_type", m.proj_type);
     json.Key("proj_pos");
     WritePoint(json, m.proj_pos);
     json.Key("proj_scale");
     WritePoint(json, m.proj_scale);
     json.Key("proj_angle");
     WritePoint(json, m.proj_angle);
-    json.Key("tex");
-    json.Cp932String(m.tex);
-    json.Key("alpha");
-    json.Cp932String(m.alpha);
-    json.Key("bump");
-    json.Cp932String(m.bump);
+    json.TextField("tex", m.tex);
+    json.TextField("alpha", m.alpha);
+    json.TextField("bump", m.bump);
     json.EndObject();
 }
 
@@ -76,10 +61,8 @@ void WriteFace(JsonWriter& json, const MQOFace& f) {
     int corners =
         f.count < 0 ? 0 : (f.count > MQOFace::kMaxCorners ? MQOFace::kMaxCorners : f.count);
     json.BeginObject();
-    json.Key("count");
-    json.Int(f.count);
-    json.Key("material");
-    json.Int(f.material);
+    json.IntField("count", f.count);
+    json.IntField("material", f.material);
     json.Key("v");
     json.Ints(f.v, corners);
     json.Key("uv");
@@ -93,58 +76,42 @@ void WriteFace(JsonWriter& json, const MQOFace& f) {
     json.BeginArray();
     for (int i = 0; i < corners; ++i) WriteColor(json, f.col[i]);
     json.EndArray();
-    const std::pair<const char*, int32_t> flags[] = {{"has_uv", f.has_uv},
-                                                     {"has_col", f.has_col},
-                                                     {"has_material", f.has_material},
-                                                     {"uid", f.uid},
-                                                     {"has_uid", f.has_uid}};
-    for (const auto& [key, value] : flags) {
-        json.Key(key);
-        json.Int(value);
-    }
+    json.IntField("has_uv", f.has_uv);
+    json.IntField("has_col", f.has_col);
+    json.IntField("has_material", f.has_material);
+    json.IntField("uid", f.uid);
+    json.IntField("has_uid", f.has_uid);
     json.EndObject();
 }
 
 void WriteObject(JsonWriter& json, const MQOObject& o) {
     json.BeginObject();
-    json.Key("name");
-    json.Cp932String(o.name);
-    const std::pair<const char*, int32_t> head[] = {{"uid", o.uid},         {"visible", o.visible},
-                                                    {"locking", o.locking}, {"patch", o.patch},
-                                                    {"segment", o.segment}, {"shading", o.shading}};
-    for (const auto& [key, value] : head) {
-        json.Key(key);
-        json.Int(value);
-    }
-    json.Key("facet");
-    json.Float(o.facet);
+    json.TextField("name", o.name);
+    json.IntField("uid", o.uid);
+    json.IntField("visible", o.visible);
+    json.IntField("locking", o.locking);
+    json.IntField("patch", o.patch);
+    json.IntField("segment", o.segment);
+    json.IntField("shading", o.shading);
+    json.FloatField("facet", o.facet);
     json.Key("color");
     WriteColor(json, o.color);
-    json.Key("color_type");
-    json.Int(o.color_type);
-    json.Key("mirror");
-    json.Int(o.mirror);
-    json.Key("mirror_axis");
-    json.Int(o.mirror_axis);
-    json.Key("mirror_dis");
-    json.Float(o.mirror_dis);
-    const std::pair<const char*, int32_t> tail[] = {{"lathe", o.lathe},
-                                                    {"lathe_axis", o.lathe_axis},
-                                                    {"lathe_seg", o.lathe_seg},
-                                                    {"depth", o.depth},
-                                                    {"folding", o.folding}};
-    for (const auto& [key, value] : tail) {
-        json.Key(key);
-        json.Int(value);
-    }
+    json.IntField("color_type", o.color_type);
+    json.IntField("mirror", o.mirror);
+    json.IntField("mirror_axis", o.mirror_axis);
+    json.FloatField("mirror_dis", o.mirror_dis);
+    json.IntField("lathe", o.lathe);
+    json.IntField("lathe_axis", o.lathe_axis);
+    json.IntField("lathe_seg", o.lathe_seg);
+    json.IntField("depth", o.depth);
+    json.IntField("folding", o.folding);
     json.Key("scale");
     WritePoint(json, o.scale);
     json.Key("rotation");
     WritePoint(json, o.rotation);
     json.Key("translation");
     WritePoint(json, o.translation);
-    json.Key("triangle_count");
-    json.Int(o.triangle_count);
+    json.IntField("triangle_count", o.triangle_count);
 
     json.Key("vertices");
     json.BeginArray();
@@ -184,8 +151,7 @@ void WriteObject(JsonWriter& json, const MQOObject& o) {
 void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>& messages,
                     const MQOModel& model) {
     json.BeginObject();
-    json.Key("result");
-    json.Int(result);
+    json.IntField("result", result);
     json.Key("messages");
     json.BeginArray();
     for (const std::string& text : messages) {
@@ -196,12 +162,9 @@ void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>
     json.EndArray();
     json.Key("totals");
     json.BeginObject();
-    json.Key("face");
-    json.Int(model.face_total);
-    json.Key("vertex");
-    json.Int(model.vertex_total);
-    json.Key("triangle");
-    json.Int(model.triangle_total);
+    json.IntField("face", model.face_total);
+    json.IntField("vertex", model.vertex_total);
+    json.IntField("triangle", model.triangle_total);
     json.EndObject();
     json.Key("scene");
     WriteScene(json, model.scene);

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "shell/host/cp932.h"
 #include "cli/json_writer.h"
 #include "cli/model_dump.h"
 #include "reader/mqo_loader.h"
+#include "shell/host/cp932.h"
 
 namespace {
 

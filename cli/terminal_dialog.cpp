@@ -1,3 +1,5 @@
+// The terminal form of the dialog; Windows shows its own dialog instead.
+#ifndef _WIN32
 #include "cli/terminal_dialog.h"
 
 #include <poll.h>
@@ -144,3 +146,4 @@ DialogInput TerminalDialog::ReadEscape() {
             return {};
     }
 }
+#endif

@@ -9,8 +9,8 @@
 struct MQOFace {
     static constexpr int kMaxCorners = 4;
 
-    int32_t count = 0;       // corners in use; slots at and beyond it mean nothing
-    int32_t material = -1;   // index into the model's materials, -1 for none
+    int32_t count = 0;      // corners in use; slots at and beyond it mean nothing
+    int32_t material = -1;  // index into the model's materials, -1 for none
     int32_t v[kMaxCorners] = {0, 0, 0, 0};
     Point2f uv[kMaxCorners];
     Color4f col[kMaxCorners];

@@ -2,7 +2,9 @@
 
 #include "reader/report.h"
 
-MQOModel::~MQOModel() { ForgetReportModel(this); }
+MQOModel::~MQOModel() {
+    ForgetReportModel(this);
+}
 
 MQOObject* MQOModel::ObjectAt(int index) const {
     if (index < 0 || index >= ObjectCount()) return nullptr;

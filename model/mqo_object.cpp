@@ -2,7 +2,9 @@
 
 #include "model/text.h"
 
-void MQOObject::AssignName(const char* text) { CopyText(name, text); }
+void MQOObject::AssignName(const char* text) {
+    CopyText(name, text);
+}
 
 MQOFace* MQOObject::FaceAt(int index) const {
     if (index < 0 || index >= FaceCount()) return nullptr;

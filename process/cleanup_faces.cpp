@@ -1,6 +1,6 @@
 #include "process/cleanup_faces.h"
 
-#include <vector>
+#include <utility>
 
 #include "model/mqo_model.h"
 
@@ -36,16 +36,20 @@ void CleanupFaces(MQOModel& model) {
     for (int i = 0; i < model.ObjectCount(); ++i) CleanupFaces(*model.ObjectAt(i));
 }
 
+// Faces without repeated corners are kept as they are, in place, so a clean
+// object costs no copy of its faces.
 void CleanupFaces(MQOObject& object) {
-    std::vector<MQOFace> kept(static_cast<size_t>(object.FaceCount()));
     size_t k = 0;
-    for (int i = 0; i < object.FaceCount(); ++i) {
-        const MQOFace& face = *object.FaceAt(i);
+    for (size_t i = 0; i < object.faces.size(); ++i) {
+        MQOFace& face = *object.faces[i];
         // A count beyond the four slots is no face the model can hold.
         if (face.count > MQOFace::kMaxCorners || IsFoldedQuad(face)) continue;
-        if (CompactCorners(face, kept[k]) >= 3) ++k;
+        MQOFace compact;
+        const int kept = CompactCorners(face, compact);
+        if (kept < 3) continue;
+        if (kept != face.count) face = compact;
+        if (k != i) object.faces[k] = std::move(object.faces[i]);
+        ++k;
     }
-    object.ClearFaces();
-    object.faces.reserve(k);
-    for (size_t i = 0; i < k; ++i) *object.AddFace() = kept[i];
+    object.faces.resize(k);
 }

@@ -33,6 +33,8 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
     }
     mesh.faces.reserve(faces);
     mesh.half_edges.reserve(corners);
+    mesh.corner_value.reserve(corners);
+    mesh.values.reserve(corners);
     origins.reserve(corners);
 
     for (int k = 0; k < object.FaceCount(); ++k) {
@@ -40,18 +42,13 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
         if (!EntersMesh(face, object.VertexCount())) continue;
         int32_t f = static_cast<int32_t>(mesh.faces.size());
         int32_t first = static_cast<int32_t>(mesh.half_edges.size());
-        SubdivFace& sf = mesh.faces.emplace_back();
-        sf.edge = first;
-        sf.material = face.material;
-        sf.flags = FaceFlags(face);
+        mesh.faces.push_back({first, face.material, FaceFlags(face)});
         for (int i = 0; i < face.count; ++i) {
             int32_t h = first + i;
-            HalfEdge& he = mesh.half_edges.emplace_back();
-            he.face = f;
-            he.uv = face.uv[i];
-            he.col = face.col[i];
-            he.prev = i == 0 ? first + face.count - 1 : h - 1;
-            he.next = i == face.count - 1 ? first : h + 1;
+            mesh.half_edges.push_back(
+                {kNoRecord, kNoRecord, f, i == face.count - 1 ? first : h + 1});
+            mesh.corner_value.push_back(h);
+            mesh.values.push_back({face.uv[i], face.col[i]});
             origins.push_back(face.v[i]);
         }
     }
@@ -71,13 +68,13 @@ void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex
     for (size_t h = 0; h < origins.size(); ++h)
         leaving[fill[origins[h]]++] = static_cast<int32_t>(h);
 
-    std::vector<HalfEdge>& he = mesh.half_edges;
+    RecordList<HalfEdge>& he = mesh.half_edges;
     for (int32_t p = 0; p < static_cast<int32_t>(he.size()); ++p) {
         if (he[p].twin != kNoRecord) continue;
         int32_t a = origins[p];
         int32_t b = origins[he[p].next];
         for (int32_t i = start[a]; i < start[a + 1]; ++i) {
-            int32_t c = he[leaving[i]].prev;
+            int32_t c = PrevHalfEdge(mesh, leaving[i]);
             if (he[c].twin != kNoRecord || origins[c] != b) continue;
             he[p].twin = c;
             he[c].twin = p;
@@ -89,7 +86,7 @@ void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex
 // Makes one vertex per fan, in order of first use by the faces, and points
 // it at the first half-edge of its fan.
 void MakeVertices(const MQOObject& object, SubdivMesh& mesh, const std::vector<int32_t>& origins) {
-    std::vector<HalfEdge>& he = mesh.half_edges;
+    RecordList<HalfEdge>& he = mesh.half_edges;
     for (const SubdivFace& face : mesh.faces) {
         int32_t h = face.edge;
         do {
@@ -135,12 +132,12 @@ bool WriteBackSubdivMesh(MQOObject* object, const SubdivMesh* mesh) {
         out.has_col = (face.flags & kFaceHasCol) != 0 ? 1 : 0;
         int32_t h = face.edge;
         while (h != kNoRecord && out.count < MQOFace::kMaxCorners) {
-            const HalfEdge& corner = mesh->half_edges[h];
-            out.v[out.count] = corner.vertex;
-            out.uv[out.count] = corner.uv;
-            out.col[out.count] = corner.col;
+            const CornerValue& value = mesh->ValueOf(h);
+            out.v[out.count] = mesh->half_edges[h].vertex;
+            out.uv[out.count] = value.uv;
+            out.col[out.count] = value.col;
             ++out.count;
-            h = corner.next;
+            h = mesh->half_edges[h].next;
             if (h == face.edge) break;
         }
     }

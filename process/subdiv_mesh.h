@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "model/point.h"
@@ -23,33 +25,67 @@ struct SubdivVertex {
     int32_t edge = kNoRecord;  // outgoing half-edge; the first of its fan between steps
 };
 
+// Faces and half-edges have no default values: a step sizes their lists
+// first and then writes every new record whole (see RecordList).
 struct SubdivFace {
-    int32_t edge = kNoRecord;  // first half-edge; next from it visits the corners in order
-    int32_t material = -1;
-    uint32_t flags = 0;
-    int32_t center = kNoRecord;  // face point of the current step
-    Point3f center_pos;          // its position, kept here for the passes that read it
-    Point2f center_uv;
-    Color4f center_col;
+    int32_t edge;  // first half-edge; next from it visits the corners in order
+    int32_t material;
+    uint32_t flags;
 };
 
 // One face corner, running from its corner's vertex to the next corner's.
+// Only the links live here, four to a 16-byte record, so that the passes
+// that walk faces and fans touch as few cache lines as possible.
 struct HalfEdge {
-    int32_t vertex = kNoRecord;  // origin
-    int32_t twin = kNoRecord;    // none on an open border
-    int32_t face = kNoRecord;
-    int32_t next = kNoRecord;
-    int32_t prev = kNoRecord;
-    int32_t edge_point = kNoRecord;  // edge point of the current step
-    int32_t split = kNoRecord;       // second half made by the current step
-    Point2f uv;                      // corner values at the origin
+    int32_t vertex;  // origin
+    int32_t twin;    // kNoRecord on an open border
+    int32_t face;
+    int32_t next;
+};
+
+// A list whose resize leaves the new records unwritten (default-initialised)
+// rather than zeroed, for records without default values: the step overwrites
+// each of them anyway, and writing the memory twice costs more than the step's
+// own work on it.
+template <class T>
+struct UnwrittenAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnwrittenAllocator<U>;
+    };
+    UnwrittenAllocator() = default;
+    template <class U>
+    UnwrittenAllocator(const UnwrittenAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+template <class T>
+using RecordList = std::vector<T, UnwrittenAllocator<T>>;
+
+// The uv and colour of a face corner.
+struct CornerValue {
+    Point2f uv;
     Color4f col;
 };
 
+// Corner values are shared rather than stored per half-edge: a step gives the
+// two new corners at an edge point the same value and all corners at a face
+// point the face's value, so half-edge h reads values[corner_value[h]].
 struct SubdivMesh {
     std::vector<SubdivVertex> vertices;
-    std::vector<SubdivFace> faces;
-    std::vector<HalfEdge> half_edges;
+    RecordList<SubdivFace> faces;
+    RecordList<HalfEdge> half_edges;
+    RecordList<int32_t> corner_value;  // one per half-edge
+    std::vector<CornerValue> values;
+
+    const CornerValue& ValueOf(int32_t h) const { return values[corner_value[h]]; }
 };
 
 // The faces of three or four corners of the object as a half-edge mesh, one
@@ -75,9 +111,16 @@ inline int32_t TurnForward(const SubdivMesh& mesh, int32_t h) {
     return twin == kNoRecord ? kNoRecord : mesh.half_edges[twin].next;
 }
 
+// The half-edge before h in its face: faces have three or four corners, so
+// following next is as quick as keeping a link back.
+inline int32_t PrevHalfEdge(const SubdivMesh& mesh, int32_t h) {
+    int32_t prev = h;
+    for (int32_t n = mesh.half_edges[h].next; n != h; n = mesh.half_edges[n].next) prev = n;
+    return prev;
+}
+
 inline int32_t TurnBackward(const SubdivMesh& mesh, int32_t h) {
-    int32_t prev = mesh.half_edges[h].prev;
-    return mesh.half_edges[prev].twin;
+    return mesh.half_edges[PrevHalfEdge(mesh, h)].twin;
 }
 
 // Turns backward from h to the first half-edge of its fan; h itself when the

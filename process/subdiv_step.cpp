@@ -25,14 +25,17 @@ int64_t CountEdges(const SubdivMesh& mesh) {
 }
 
 // Room for all the records the steps will make, so no list is copied while
-// it grows. Every step turns V, F, E, H into V + F + E, H, 2E + H, 4H.
+// it grows. Every step turns V, F, E, H into V + F + E, H, 2E + H, 4H and adds
+// one corner value per face and one per half-edge.
 void ReserveForSteps(SubdivMesh& mesh, int steps) {
     int64_t v = static_cast<int64_t>(mesh.vertices.size());
     int64_t f = static_cast<int64_t>(mesh.faces.size());
     int64_t h = static_cast<int64_t>(mesh.half_edges.size());
+    int64_t n = static_cast<int64_t>(mesh.values.size());
     int64_t e = CountEdges(mesh);
     for (int i = 0; i < steps; ++i) {
         v += f + e;
+        n += f + h;
         e = 2 * e + h;
         f = h;
         h *= 4;
@@ -41,172 +44,233 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
     mesh.vertices.reserve(static_cast<size_t>(v));
     mesh.faces.reserve(static_cast<size_t>(f));
     mesh.half_edges.reserve(static_cast<size_t>(h));
+    mesh.corner_value.reserve(static_cast<size_t>(h));
+    mesh.values.reserve(static_cast<size_t>(n));
 }
 
-int32_t AppendVertex(SubdivMesh& mesh, const Point3f& pos) {
-    mesh.vertices.push_back({pos, kNoRecord});
-    return static_cast<int32_t>(mesh.vertices.size() - 1);
-}
+// What one step knows about each half-edge that existed before it. The face
+// pass stores in split the half-edge's own second half; the edge pass, once
+// it has read both halves of an edge, swaps them, so that from then on split
+// holds the twin's second half, the one the split pass pairs it with.
+struct OldCorner {
+    int32_t edge_point;  // the edge point made for its edge
+    int32_t split;
+};
 
-const Point3f& PositionOf(const SubdivMesh& mesh, int32_t v) {
-    return mesh.vertices[v].pos;
-}
+// The mesh as it was before the step, and where the step puts its records.
+// Face point f is vertex first_face_point + f. The corner values made by the
+// step follow the old ones: first the edge value of each old corner, in the
+// order the corners are split, then the value of each face point.
+//
+// The passes below work on plain pointers to the lists' elements: the
+// records hold the same types as the lists' own counters and pointers, so
+// through a vector the compiler would reload those after every store.
+struct StepState {
+    int32_t first_face_point = 0;
+    int32_t first_edge_value = 0;
+    int32_t first_face_value = 0;
+    int32_t old_faces = 0;
+    int32_t old_half_edges = 0;
+    OldCorner* corners = nullptr;  // indexed by old half-edge
+};
 
-// The mean of the corners of each face, for position, uv and colour. Each
-// half-edge belongs to one face, so this is also where the links of the
-// previous step are cleared. The split appends Pi, Di, Si per corner in this
-// same order, so each corner's second half Pi is numbered here in advance.
-void MakeFacePoints(SubdivMesh& mesh) {
-    int32_t next_split = static_cast<int32_t>(mesh.half_edges.size());
-    for (SubdivFace& face : mesh.faces) {
+// The mean of the corners of each face, for position and corner value, and
+// the corner values at the edge points: the mean of the two corners along
+// each edge of the face. The split appends Pi, Di, Si per corner in this same
+// order, so each corner's second half Pi is numbered here in advance, and the
+// face point's first half-edge is the first corner's Si. Returns the number
+// of distinct edges, which is the number of edge points to come.
+int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
+    mesh.vertices.resize(static_cast<size_t>(step.first_face_point + step.old_faces));
+    const HalfEdge* he = mesh.half_edges.data();
+    const SubdivFace* faces = mesh.faces.data();
+    const int32_t* corner_value = mesh.corner_value.data();
+    CornerValue* values = mesh.values.data();
+    CornerValue* edge_value = values + step.first_edge_value;
+    CornerValue* face_value = values + step.first_face_value;
+    SubdivVertex* vertices = mesh.vertices.data();
+    SubdivVertex* face_point = vertices + step.first_face_point;
+    OldCorner* corners = step.corners;
+    int32_t split = step.old_half_edges;
+    int32_t edges = 0;
+    for (int32_t f = 0; f < step.old_faces; ++f) {
+        const int32_t first = faces[f].edge;
+        const int32_t first_split = split;
         Point3f pos;
         Point2f uv;
         Color4f col;
         int m = 0;
-        int32_t h = face.edge;
+        int32_t h = first;
+        const CornerValue* value = &values[corner_value[h]];
         do {
-            HalfEdge& corner = mesh.half_edges[h];
-            corner.edge_point = kNoRecord;
-            corner.split = next_split;
-            next_split += 3;
-            pos = pos + PositionOf(mesh, corner.vertex);
-            uv = uv + corner.uv;
-            col = col + corner.col;
+            const HalfEdge corner = he[h];
+            const CornerValue* to = &values[corner_value[corner.next]];
+            *edge_value++ = {(value->uv + to->uv) * 0.5f, (value->col + to->col) * 0.5f};
+            corners[h] = {kNoRecord, split};
+            split += 3;
+            if (corner.twin == kNoRecord || corner.twin >= h) ++edges;
+            pos = pos + vertices[corner.vertex].pos;
+            uv = uv + value->uv;
+            col = col + value->col;
             ++m;
+            value = to;
             h = corner.next;
-        } while (h != face.edge);
+        } while (h != first);
         float scale = 1.0f / static_cast<float>(m);
-        face.center_pos = pos * scale;
-        face.center = AppendVertex(mesh, face.center_pos);
-        face.center_uv = uv * scale;
-        face.center_col = col * scale;
+        face_point[f] = {pos * scale, first_split + 2};
+        face_value[f] = {uv * scale, col * scale};
+    }
+    return edges;
+}
+
+// One edge point per edge, shared by both of its half-edges, numbered in
+// order of the edge's lower half-edge. Its first half-edge is the Di of
+// whichever half-edge is split first, the one with the lower split number.
+// Each half-edge also learns its twin's second half here, for the split to
+// pair the halves.
+void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
+    int32_t point = static_cast<int32_t>(mesh.vertices.size());
+    mesh.vertices.resize(static_cast<size_t>(point + edges));
+    const HalfEdge* he = mesh.half_edges.data();
+    SubdivVertex* vertices = mesh.vertices.data();
+    const SubdivVertex* face_point = vertices + step.first_face_point;
+    OldCorner* corners = step.corners;
+    for (int32_t h = 0; h < step.old_half_edges; ++h) {
+        if (corners[h].edge_point != kNoRecord) continue;
+        const HalfEdge e = he[h];
+        const Point3f a = vertices[e.vertex].pos;
+        const int32_t split = corners[h].split;
+        if (e.twin == kNoRecord) {
+            const Point3f b = vertices[he[e.next].vertex].pos;
+            corners[h].edge_point = point;
+            vertices[point++] = {(a + b) * 0.5f, split + 1};
+            continue;
+        }
+        const HalfEdge t = he[e.twin];
+        const Point3f b = vertices[t.vertex].pos;  // the twin starts where h ends
+        const Point3f c = face_point[e.face].pos;
+        const Point3f d = face_point[t.face].pos;
+        const int32_t twin_split = corners[e.twin].split;
+        corners[h] = {point, twin_split};
+        corners[e.twin] = {point, split};
+        vertices[point++] = {(a + b + c + d) * 0.25f, std::min(split, twin_split) + 1};
     }
 }
 
-Point3f EdgePointPosition(const SubdivMesh& mesh, const HalfEdge& h) {
-    const Point3f& a = PositionOf(mesh, h.vertex);
-    const Point3f& b = PositionOf(mesh, mesh.half_edges[h.next].vertex);
-    if (h.twin == kNoRecord) return (a + b) * 0.5f;
-    const Point3f& c = mesh.faces[h.face].center_pos;
-    const Point3f& d = mesh.faces[mesh.half_edges[h.twin].face].center_pos;
-    return (a + b + c + d) * 0.25f;
-}
-
-// One edge point per edge, shared by both of its half-edges.
-void MakeEdgePoints(SubdivMesh& mesh) {
-    std::vector<HalfEdge>& he = mesh.half_edges;
-    for (int32_t h = 0; h < static_cast<int32_t>(he.size()); ++h) {
-        if (he[h].edge_point != kNoRecord) continue;
-        int32_t point = AppendVertex(mesh, EdgePointPosition(mesh, he[h]));
-        he[h].edge_point = point;
-        if (he[h].twin != kNoRecord) he[he[h].twin].edge_point = point;
-    }
-}
-
-// Moves an old vertex inside the surface to
+// Moves each old vertex inside the surface to
 // (F + 2E + (n-2)S) / (n+1), each term divided by n+1 on its own, where F and
-// E are the means of the face points and the new edge points around it.
-// Vertices on an open border stay where they are.
-void MoveOldVertex(SubdivMesh& mesh, int32_t v) {
-    const std::vector<HalfEdge>& he = mesh.half_edges;
-    int32_t s = mesh.vertices[v].edge;
-    if (s == kNoRecord) {
-        ReportModel("v[%d]:edge_null", v);
-        return;
-    }
-    Point3f e = PositionOf(mesh, he[s].edge_point);
-    Point3f f = mesh.faces[he[s].face].center_pos;
-    int n = 1;
-    // Twins are mutual, so turning forward is one-to-one and either comes
-    // back to s or reaches the border.
-    for (int32_t h = TurnForward(mesh, s); h != s; h = TurnForward(mesh, h)) {
-        if (h == kNoRecord) return;
-        e = e + PositionOf(mesh, he[h].edge_point);
-        f = f + mesh.faces[he[h].face].center_pos;
-        ++n;
-    }
-    float count = static_cast<float>(n);
-    float divisor = count + 1.0f;
-    e = e / count;
-    f = f / count;
-    const Point3f& old = mesh.vertices[v].pos;
-    mesh.vertices[v].pos =
-        (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
-}
-
-int32_t AppendHalfEdge(SubdivMesh& mesh, int32_t vertex, const Point2f& uv, const Color4f& col) {
-    HalfEdge& h = mesh.half_edges.emplace_back();
-    h.vertex = vertex;
-    h.uv = uv;
-    h.col = col;
-    return static_cast<int32_t>(mesh.half_edges.size() - 1);
-}
-
-// Splits face f into one quad per corner: corner i gets Ai (kept), Di, the
-// previous corner's Si and Pi. Quad 0 keeps f's record; the others are
-// appended. New half-edges go in the order Pi, Di, Si per corner.
-void SplitFace(SubdivMesh& mesh, int32_t f) {
-    std::vector<HalfEdge>& he = mesh.half_edges;
-    const SubdivFace source = mesh.faces[f];
-    const int32_t c = source.center;
-    const int32_t a0 = source.edge;
-    int32_t d0 = kNoRecord, prev_s = kNoRecord, prev_p = kNoRecord;
-    int32_t a = a0;
-    do {
-        const int32_t following = he[a].next;
-        const int32_t e = he[a].edge_point;
-        // The corner at the edge point takes the mean of this face's two
-        // corners along the edge.
-        Point2f edge_uv = (he[a].uv + he[following].uv) * 0.5f;
-        Color4f edge_col = (he[a].col + he[following].col) * 0.5f;
-        const int32_t p = AppendHalfEdge(mesh, e, edge_uv, edge_col);
-        const int32_t d = AppendHalfEdge(mesh, e, edge_uv, edge_col);
-        const int32_t s = AppendHalfEdge(mesh, c, source.center_uv, source.center_col);
-        if (mesh.vertices[c].edge == kNoRecord) mesh.vertices[c].edge = s;
-        if (mesh.vertices[e].edge == kNoRecord) mesh.vertices[e].edge = d;
-
-        // Across a shared edge the halves pair crosswise: Ai with G's second
-        // half, Pi with G. G's face does the same from its side, so each face
-        // writes only its own records and the order of the faces does not
-        // matter.
-        const int32_t g = he[a].twin;
-        if (g != kNoRecord) {
-            he[a].twin = he[g].split;
-            he[p].twin = g;
+// E are the means of the face points and the new edge points around it, in
+// fan order. Vertices on an open border stay where they are.
+void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
+    const HalfEdge* he = mesh.half_edges.data();
+    SubdivVertex* vertices = mesh.vertices.data();
+    const SubdivVertex* face_point = vertices + step.first_face_point;
+    const OldCorner* corners = step.corners;
+    for (int32_t v = 0; v < step.first_face_point; ++v) {
+        const int32_t s = vertices[v].edge;
+        if (s == kNoRecord) {
+            ReportModel("v[%d]:edge_null", v);
+            continue;
         }
-        he[d].twin = s;
-        he[s].twin = d;
-        he[a].next = d;
-        he[d].prev = a;
-        he[s].next = p;
-        he[p].prev = s;
-        he[p].next = following;
-        he[following].prev = p;
+        Point3f e = vertices[corners[s].edge_point].pos;
+        Point3f f = face_point[he[s].face].pos;
+        int n = 1;
+        // Turning forward around the vertex: twins are mutual, so this is
+        // one-to-one and either comes back to s or reaches the border.
+        bool open = false;
+        for (int32_t h = s;;) {
+            const int32_t twin = he[h].twin;
+            open = twin == kNoRecord;
+            if (open) break;
+            h = he[twin].next;
+            if (h == s) break;
+            e = e + vertices[corners[h].edge_point].pos;
+            f = f + face_point[he[h].face].pos;
+            ++n;
+        }
+        if (open) continue;
+        float count = static_cast<float>(n);
+        float divisor = count + 1.0f;
+        e = e / count;
+        f = f / count;
+        const Point3f old = vertices[v].pos;
+        vertices[v].pos =
+            (f / divisor + (e * 2.0f) / divisor) + (old * static_cast<float>(n - 2)) / divisor;
+    }
+}
 
+// Splits each face into one quad per corner: corner i gets Ai (kept), Di,
+// the previous corner's Si and Pi. Quad 0 keeps the face's record; the others
+// are appended, each with its corner's Ai as first half-edge. The new
+// half-edges Pi, Di, Si of the k-th corner split are the records 3k, 3k + 1,
+// 3k + 2 after the old ones, and take its edge value k.
+void SplitFaces(SubdivMesh& mesh, const StepState& step) {
+    mesh.faces.resize(static_cast<size_t>(step.old_half_edges));  // one quad per corner
+    HalfEdge* he = mesh.half_edges.data();
+    SubdivFace* faces = mesh.faces.data();
+    int32_t* corner_value = mesh.corner_value.data();
+    const OldCorner* corners = step.corners;
+    int32_t p = step.old_half_edges;
+    int32_t edge_value = step.first_edge_value;
+    int32_t added_face = step.old_faces;
+    for (int32_t f = 0; f < step.old_faces; ++f) {
+        const SubdivFace source = faces[f];
+        const int32_t c = step.first_face_point + f;
+        const int32_t center_value = step.first_face_value + f;
+        const int32_t d0 = p + 1;
         int32_t quad = f;
-        if (a == a0) {
-            d0 = d;
-        } else {
-            quad = static_cast<int32_t>(mesh.faces.size());
-            SubdivFace& added = mesh.faces.emplace_back();
-            added.edge = a;
-            added.material = source.material;
-            added.flags = source.flags;
-            he[d].next = prev_s;
-            he[prev_s].prev = d;
-            he[prev_s].face = quad;
-            he[prev_p].face = quad;
-        }
-        he[a].face = quad;
-        he[d].face = quad;
-        prev_s = s;
-        prev_p = p;
-        a = following;
-    } while (a != a0);
-    he[d0].next = prev_s;
-    he[prev_s].prev = d0;
-    he[prev_s].face = f;
-    he[prev_p].face = f;
+        int32_t a = source.edge;
+        do {
+            const HalfEdge corner = he[a];
+            const OldCorner old = corners[a];
+            const int32_t d = p + 1, s = p + 2;
+            // Pi and Si belong to the next corner's quad.
+            const int32_t next_quad = corner.next == source.edge ? f : added_face++;
+            if (next_quad != f) faces[next_quad] = {corner.next, source.material, source.flags};
+            // Across a shared edge G the halves pair crosswise: Ai with G's
+            // second half, Pi with G. G's face does the same from its side.
+            const int32_t a_twin = corner.twin == kNoRecord ? kNoRecord : old.split;
+            he[a] = {corner.vertex, a_twin, quad, d};
+            he[p] = {old.edge_point, corner.twin, next_quad, corner.next};
+            he[d] = {old.edge_point, s, quad, p - 1};  // p - 1: the previous corner's Si
+            he[s] = {c, d, next_quad, p};
+            corner_value[p] = edge_value;
+            corner_value[d] = edge_value;
+            corner_value[s] = center_value;
+            ++edge_value;
+            p += 3;
+            quad = next_quad;
+            a = corner.next;
+        } while (a != source.edge);
+        he[d0].next = p - 1;  // the last corner's Si
+    }
+}
+
+// One step, with the scratch list of the old half-edges kept by the caller.
+void Step(SubdivMesh& mesh, RecordList<OldCorner>& corners) {
+    // Every half-edge becomes four; the other lists stay smaller than that.
+    if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
+    StepState step;
+    step.first_face_point = static_cast<int32_t>(mesh.vertices.size());
+    step.old_faces = static_cast<int32_t>(mesh.faces.size());
+    step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
+    step.first_edge_value = static_cast<int32_t>(mesh.values.size());
+    step.first_face_value = step.first_edge_value + step.old_half_edges;
+    corners.resize(static_cast<size_t>(step.old_half_edges));  // filled by the face pass
+    step.corners = corners.data();
+    mesh.values.resize(static_cast<size_t>(step.first_face_value + step.old_faces));
+    mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
+    mesh.corner_value.resize(mesh.half_edges.size());
+    const int32_t edges = MakeFacePoints(mesh, step);
+    MakeEdgePoints(mesh, step, edges);
+    MoveOldVertices(mesh, step);
+    SplitFaces(mesh, step);
+    // Every vertex's edge is already the first half-edge of its fan, so the
+    // fans need no rewinding: a face point's fan is closed; an edge point
+    // starts at Di, whose predecessor Ai has a twin only when the edge had
+    // one, and then its fan is closed; and turning backward from an old
+    // half-edge meets the same old half-edges as before the split, because
+    // the second half of its predecessor takes over that predecessor's twin.
 }
 
 }  // namespace
@@ -222,25 +286,21 @@ int32_t FanStart(const SubdivMesh& mesh, int32_t h) {
 }
 
 void SubdivideStep(SubdivMesh& mesh) {
-    // Every half-edge becomes four; the other lists stay smaller than that.
-    if (static_cast<int64_t>(mesh.half_edges.size()) * 4 > kMaxRecords) return;
-    const int32_t old_vertices = static_cast<int32_t>(mesh.vertices.size());
-    const int32_t old_faces = static_cast<int32_t>(mesh.faces.size());
-    MakeFacePoints(mesh);
-    MakeEdgePoints(mesh);
-    for (int32_t v = 0; v < old_vertices; ++v) MoveOldVertex(mesh, v);
-    for (int32_t f = 0; f < old_faces; ++f) SplitFace(mesh, f);
-    // Every vertex's edge is already the first half-edge of its fan, so the
-    // fans need no rewinding: a face point's fan is closed; an edge point
-    // starts at Di, whose predecessor Ai has a twin only when the edge had
-    // one, and then its fan is closed; and turning backward from an old
-    // half-edge meets the same old half-edges as before the split, because
-    // the second half of its predecessor takes over that predecessor's twin.
+    RecordList<OldCorner> corners;
+    Step(mesh, corners);
 }
 
 void Subdivide(SubdivMesh& mesh, int steps) {
     steps = std::min(steps, kMaxSteps);
     if (steps < 1) return;
     ReserveForSteps(mesh, steps);
-    for (int i = 0; i < steps; ++i) SubdivideStep(mesh);
+    // One scratch list for all steps, as large as the last step needs, so
+    // that each step reuses the memory the previous one touched.
+    RecordList<OldCorner> corners;
+    size_t last_step_half_edges = mesh.half_edges.size();
+    for (int i = 1; i < steps; ++i) last_step_half_edges *= 4;
+    if (last_step_half_edges <= static_cast<size_t>(kMaxRecords)) {
+        corners.reserve(last_step_half_edges);
+    }
+    for (int i = 0; i < steps; ++i) Step(mesh, corners);
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
-bash tools/setup.sh
+bash tools/setup.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 seeds=build/fuzz/seeds

@@ -1,81 +1,158 @@
-// SetMQOModel on generated grids of quads whose corners all carry distinct
-// texture coordinates and whose vertices all carry colours, in one material:
-// the case where matching coordinates by search would cost time quadratic in
-// the corners. Prints triangles per second and time per corner; a flat time
-// per corner shows linear cost.
+// SetMQOModel on generated tori of 10k, 100k and 1M triangles whose corners
+// all carry distinct texture coordinates and whose vertices all carry
+// colours, with "Same UV Collect" off and on. The time covers everything the
+// call does, the face clean-up and the host's sizing and smoothing included;
+// making the model and freeing the host scene are outside it. Times are
+// processor time of the process (kernel time of page faults included), so
+// other programs on the machine disturb them less. Prints one table of
+// medians; a flat time per triangle shows linear cost.
 //
-//     bench_builder [repetitions]
+//     bench_builder [runs]               runs per case, at least 5
+//     bench_builder --once TRIANGLES SAME_UV   one import, for a profiler
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <memory>
+#include <vector>
 
 #include "builder/scene_builder.h"
 #include "model/mqo_model.h"
 #include "shell/host/max.h"
 
-// A side x side grid of vertices, (side - 1)^2 quads.
-static std::unique_ptr<MQOModel> GridModel(int side) {
+namespace {
+
+struct Case {
+    int around;  // quads around the ring
+    int across;  // quads around the tube
+    long long Triangles() const { return 2LL * around * across; }
+};
+
+// 10k, 100k and 1M triangles.
+constexpr Case kCases[] = {{100, 50}, {250, 200}, {1000, 500}};
+constexpr int kMaterials = 3;
+
+// A torus of quads, each quad's material by its band around the tube.
+std::unique_ptr<MQOModel> TorusModel(const Case& shape) {
     auto model = std::make_unique<MQOModel>();
-    model->AddMaterial()->AssignName("grid");
+    for (int m = 0; m < kMaterials; ++m) model->AddMaterial()->AssignName("band");
     MQOObject* object = model->AddObject();
-    object->AssignName("grid");
-    for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) {
-            object->AddVertex(Point3f(float(x), 0.01f * float((x * y) % 7), float(y)));
+    object->AssignName("torus");
+    object->shading = 1;
+    object->facet = 0.5f;
+    const double pi = 3.14159265358979323846;
+    for (int j = 0; j < shape.across; ++j) {
+        const double b = 2.0 * pi * j / shape.across;
+        for (int i = 0; i < shape.around; ++i) {
+            const double a = 2.0 * pi * i / shape.around;
+            const double r = 3.0 + std::cos(b);
+            object->AddVertex(
+                Point3f(float(r * std::cos(a)), float(std::sin(b)), float(r * std::sin(a))));
             MQOVertexColor* color = object->AddVertexColor();
-            color->vertex = y * side + x;
-            for (int i = 0; i < 4; ++i) color->rgba[i] = uint8_t(x + y + i);
+            color->vertex = j * shape.around + i;
+            for (int c = 0; c < 4; ++c) color->rgba[c] = uint8_t(i + j + c);
         }
     }
-    int corner = 0;
-    for (int y = 0; y + 1 < side; ++y) {
-        for (int x = 0; x + 1 < side; ++x) {
+    const long long corners = 2 * shape.Triangles();
+    long long corner = 0;
+    for (int j = 0; j < shape.across; ++j) {
+        const int j1 = (j + 1) % shape.across;
+        for (int i = 0; i < shape.around; ++i) {
+            const int i1 = (i + 1) % shape.around;
             MQOFace* face = object->AddFace();
             face->count = 4;
-            face->material = 0;
+            face->material = j * kMaterials / shape.across;
             face->has_uv = 1;
-            const int v[4] = {y * side + x, y * side + x + 1, (y + 1) * side + x + 1,
-                              (y + 1) * side + x};
+            const int v[4] = {j * shape.around + i, j * shape.around + i1, j1 * shape.around + i1,
+                              j1 * shape.around + i};
             for (int c = 0; c < 4; ++c, ++corner) {
                 face->v[c] = v[c];
-                face->uv[c] = Point2f(float(corner) * 1e-6f, float(corner % 1024) / 1024.0f);
+                face->uv[c] = Point2f(float(corner) / float(corners), float(corner % 997) / 997.0f);
             }
         }
     }
     return model;
 }
 
-// Best time of the repetitions, in seconds.
-static double TimeImport(int side, int repetitions) {
-    double best = 1e30;
-    for (int r = 0; r < repetitions; ++r) {
-        std::unique_ptr<MQOModel> model = GridModel(side);
-        HostScene host;
-        const ImportOptions options{1, 1, 1, 1, 0};
-        const auto start = std::chrono::steady_clock::now();
-        SetMQOModel(BuildSettings{options, ""}, *model, host.GetImpInterface(),
-                    host.GetInterface());
-        const auto end = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(end - start).count());
-    }
-    return best;
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
-int main(int argc, char** argv) {
-    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    // Sides for about 10k, 100k, 1M and 2M corners (the last 1M triangles).
-    const int sides[] = {51, 159, 501, 709};
-    std::printf("%10s %10s %12s %14s %12s\n", "corners", "triangles", "seconds", "triangles/s",
-                "ns/corner");
-    for (const int side : sides) {
-        const long long quads = (long long)(side - 1) * (side - 1);
-        const long long corners = quads * 4;
-        const long long triangles = quads * 2;
-        const double seconds = TimeImport(side, repetitions);
-        std::printf("%10lld %10lld %12.4f %14.0f %12.1f\n", corners, triangles, seconds,
-                    double(triangles) / seconds, seconds * 1e9 / double(corners));
+// Seconds of one import of a fresh model.
+double TimeImport(const Case& shape, int same_uv) {
+    std::unique_ptr<MQOModel> model = TorusModel(shape);
+    HostScene host;
+    const ImportOptions options{1, same_uv, 1, 1, 0};
+    const double start = ProcessSeconds();
+    SetMQOModel(BuildSettings{options, ""}, *model, host.GetImpInterface(), host.GetInterface());
+    return ProcessSeconds() - start;
+}
+
+// Seconds the host takes to size (and zero) the arrays of the torus's mesh,
+// which SetMQOModel then fills: the floor no conversion gets below.
+double TimeHostSizing(const Case& shape, int) {
+    const int triangles = int(shape.Triangles());
+    const int corners = 2 * triangles;
+    HostScene host;
+    TriObject* tri = CreateNewTriObject();
+    Mesh& mesh = tri->mesh;
+    const double start = ProcessSeconds();
+    mesh.setNumVerts(shape.around * shape.across, FALSE, TRUE);
+    mesh.setNumFaces(triangles, FALSE, TRUE);
+    mesh.setNumTVerts(corners, FALSE);
+    mesh.setNumTVFaces(triangles, FALSE, 0);
+    mesh.setNumVCFaces(triangles, FALSE, 0);
+    mesh.setNumVertCol(corners, FALSE);
+    return ProcessSeconds() - start;
+}
+
+template <typename Time>
+double Median(Time time, const Case& shape, int same_uv, int runs) {
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) times.push_back(time(shape, same_uv));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+int RunTable(int runs) {
+    std::printf("SetMQOModel, median of %d runs per case\n", runs);
+    std::printf("%-8s %10s %10s %14s %12s %10s\n", "same_uv", "triangles", "ms", "M triangles/s",
+                "ns/triangle", "vs 10k");
+    for (int same_uv = 0; same_uv <= 2; ++same_uv) {
+        const char* label = same_uv == 0 ? "off" : same_uv == 1 ? "on" : "sizing";
+        double first = 0.0;
+        for (const Case& shape : kCases) {
+            const double triangles = double(shape.Triangles());
+            const double seconds = same_uv < 2 ? Median(TimeImport, shape, same_uv, runs)
+                                               : Median(TimeHostSizing, shape, 0, runs);
+            const double per_triangle = seconds / triangles;
+            if (first == 0.0) first = per_triangle;
+            std::printf("%-8s %10.0f %10.2f %14.2f %12.1f %10.2f\n", label, triangles,
+                        seconds * 1e3, 1e-6 / per_triangle, per_triangle * 1e9,
+                        per_triangle / first);
+        }
     }
+    std::printf("sizing: the host's setNum calls alone, for the same mesh\n");
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--once") == 0) {
+        const long long triangles = std::atoll(argv[2]);
+        for (const Case& shape : kCases) {
+            if (shape.Triangles() != triangles) continue;
+            std::printf("%.4f s\n", TimeImport(shape, std::atoi(argv[3])));
+            return 0;
+        }
+        std::fprintf(stderr, "no case of %lld triangles\n", triangles);
+        return 1;
+    }
+    const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
+    return RunTable(runs);
 }

@@ -1,61 +1,35 @@
 // Times the Catmull-Clark freeze (mesh build plus subdivision, and the
 // write-back on its own) against OpenSubdiv's uniform refinement with
 // position and face-varying uv interpolation, on the same cages and levels.
-// Heap use is counted by replacing the global allocation functions, so both
-// sides are measured in the same process. Times are processor
-// time, the best of the repeats.
 //
-//   bench_catmull [repeats]
+// Every run happens in a fresh child process, as a freeze happens once per
+// import: both sides pay for first touching their memory, and the peak is the
+// child's resident high-water mark above what it held before the run, as the
+// operating system counts it. Times are the processor time of the run (user
+// plus system); the table shows medians over the runs.
+//
+//   bench_catmull [runs [level]]             the table, 5 runs by default, all levels
+//   bench_catmull once ours|osd torus|grid L one run in this process, for
+//                                            callgrind (see catmull_callgrind.sh)
 
-#include <malloc.h>
 #include <opensubdiv/far/primvarRefiner.h>
 #include <opensubdiv/far/topologyDescriptor.h>
 #include <opensubdiv/far/topologyRefinerFactory.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "model/mqo_model.h"
 #include "process/subdiv_mesh.h"
-
-namespace {
-
-size_t heap_now = 0;
-size_t heap_peak = 0;
-
-void StartPeak() {
-    heap_peak = heap_now;
-}
-
-}  // namespace
-
-// Every block carries its size in a 16-byte header so the delete side can
-// count it down.
-void* operator new(size_t size) {
-    void* block = std::malloc(size + 16);
-    if (block == nullptr) throw std::bad_alloc();
-    *static_cast<size_t*>(block) = size;
-    heap_now += size;
-    heap_peak = std::max(heap_peak, heap_now);
-    return static_cast<char*>(block) + 16;
-}
-
-void operator delete(void* p) noexcept {
-    if (p == nullptr) return;
-    void* block = static_cast<char*>(p) - 16;
-    heap_now -= *static_cast<size_t*>(block);
-    std::free(block);
-}
-
-void operator delete(void* p, size_t) noexcept {
-    operator delete(p);
-}
 
 namespace {
 
@@ -125,53 +99,70 @@ struct Value {
     }
 };
 
-// Processor time of this process: the machine may be shared, and the
-// comparison should not depend on what else runs.
-std::clock_t Now() {
-    return std::clock();
+double Seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
 }
 
-double Seconds(std::clock_t since) {
-    return static_cast<double>(std::clock() - since) / CLOCKS_PER_SEC;
-}
-
-struct Result {
-    double seconds = 1e30;
-    size_t peak = 0;
-    size_t faces = 0;
+// Processor time of this process so far, and the part of it spent in the
+// kernel (mostly giving the process fresh pages on first touch).
+struct Clock {
+    double total = 0, system = 0;
 };
 
-void Keep(Result& best, double seconds, size_t peak, size_t faces) {
-    best.seconds = std::min(best.seconds, seconds);
-    best.peak = std::max(best.peak, peak);
-    best.faces = faces;
+Clock Now() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return {Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_stime)};
 }
 
-// Build and subdivide, then the write-back into a scratch object.
-void RunOurs(const Cage& cage, int level, Result& subdivide, Result& write_back) {
-    MQOModel scratch;
-    MQOObject& out = *scratch.AddObject();
-    size_t base = heap_now;
-    StartPeak();
-    std::clock_t start = Now();
+// Resident high-water mark of this process in bytes.
+double PeakBytes() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) * 1024.0;
+}
+
+// What one run reports: seconds and peak bytes of the measured work, and of
+// the write-back that follows it (ours only), and the output face count.
+struct Run {
+    double seconds = 0, system = 0, peak = 0, back_seconds = 0, back_peak = 0, faces = 0;
+};
+
+// The measured work of our side, kept out of line so that callgrind can
+// count exactly it.
+__attribute__((noinline)) std::unique_ptr<SubdivMesh> BuildAndSubdivide(const Cage& cage,
+                                                                        int level) {
     std::unique_ptr<SubdivMesh> mesh = BuildSubdivMesh(cage.object);
     Subdivide(*mesh, level);
-    double seconds = Seconds(start);
-    Keep(subdivide, seconds, heap_peak - base, mesh->faces.size());
+    return mesh;
+}
 
+__attribute__((noinline)) void WriteBack(MQOObject& out, const SubdivMesh& mesh) {
+    WriteBackSubdivMesh(&out, &mesh);
+}
+
+Run RunOurs(const Cage& cage, int level) {
+    MQOModel scratch;
+    MQOObject& out = *scratch.AddObject();
+    Run run;
+    double base = PeakBytes();
+    Clock start = Now();
+    std::unique_ptr<SubdivMesh> mesh = BuildAndSubdivide(cage, level);
+    Clock end = Now();
+    run.seconds = end.total - start.total;
+    run.system = end.system - start.system;
+    run.peak = PeakBytes() - base;
+    run.faces = static_cast<double>(mesh->faces.size());
     start = Now();
-    WriteBackSubdivMesh(&out, mesh.get());
-    seconds = Seconds(start);
-    Keep(write_back, seconds, heap_peak - base, mesh->faces.size());
+    WriteBack(out, *mesh);
+    run.back_seconds = Now().total - start.total;
+    run.back_peak = PeakBytes() - base;
+    return run;
 }
 
 // Topology from the cage, uniform refinement, then positions and face-varying
-// uv interpolated level by level.
-void RunOpenSubdiv(const Cage& cage, int level, Result& result) {
-    size_t base = heap_now;
-    StartPeak();
-    std::clock_t start = Now();
-
+// uv interpolated level by level. Returns the refined face count.
+__attribute__((noinline)) int RefineAndInterpolate(const Cage& cage, int level) {
     Far::TopologyDescriptor desc;
     desc.numVertices = static_cast<int>(cage.positions.size() / 3);
     desc.numFaces = static_cast<int>(cage.counts.size());
@@ -184,7 +175,7 @@ void RunOpenSubdiv(const Cage& cage, int level, Result& result) {
     desc.fvarChannels = &channel;
 
     Sdc::Options sdc;
-    sdc.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
+    sdc.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER);
     sdc.SetFVarLinearInterpolation(Sdc::Options::FVAR_LINEAR_ALL);
     std::unique_ptr<Far::TopologyRefiner> refiner(
         Far::TopologyRefinerFactory<Far::TopologyDescriptor>::Create(
@@ -208,44 +199,131 @@ void RunOpenSubdiv(const Cage& cage, int level, Result& result) {
         src = dst;
         src_uv = dst_uv;
     }
-    double seconds = Seconds(start);
-    Keep(result, seconds, heap_peak - base,
-         static_cast<size_t>(refiner->GetLevel(level).GetNumFaces()));
+    return refiner->GetLevel(level).GetNumFaces();
 }
 
-void Report(const char* name, int level, const Result& ours, const Result& back,
-            const Result& osd) {
-    double faces = static_cast<double>(ours.faces);
+Run RunOpenSubdiv(const Cage& cage, int level) {
+    Run run;
+    double base = PeakBytes();
+    Clock start = Now();
+    run.faces = RefineAndInterpolate(cage, level);
+    Clock end = Now();
+    run.seconds = end.total - start.total;
+    run.system = end.system - start.system;
+    run.peak = PeakBytes() - base;
+    return run;
+}
+
+// Runs one side in a child process and reads its figures back through a pipe.
+Run InChild(const Cage& cage, int level, bool ours) {
+    int fds[2];
+    if (pipe(fds) != 0) std::abort();
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child < 0) std::abort();
+    if (child == 0) {
+        close(fds[0]);
+        Run run = ours ? RunOurs(cage, level) : RunOpenSubdiv(cage, level);
+        ssize_t written = write(fds[1], &run, sizeof run);
+        _exit(written == static_cast<ssize_t>(sizeof run) ? 0 : 1);
+    }
+    close(fds[1]);
+    Run run;
+    ssize_t got = read(fds[0], &run, sizeof run);
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (got != static_cast<ssize_t>(sizeof run) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "benchmark child failed\n");
+        std::exit(1);
+    }
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Medians of each figure over the runs.
+Run MedianRun(const std::vector<Run>& runs) {
+    auto median = [&](double Run::*field) {
+        std::vector<double> values;
+        for (const Run& r : runs) values.push_back(r.*field);
+        return Median(values);
+    };
+    Run m;
+    m.seconds = median(&Run::seconds);
+    m.system = median(&Run::system);
+    m.peak = median(&Run::peak);
+    m.back_seconds = median(&Run::back_seconds);
+    m.back_peak = median(&Run::back_peak);
+    m.faces = median(&Run::faces);
+    return m;
+}
+
+void PrintHeader(int runs) {
     std::printf(
-        "%-6s L%d %9zu faces | ours %8.2f ms %6.1f B/face | write-back %8.2f ms, "
-        "peak with it %6.1f B/face | osd %8.2f ms %6.1f B/face | ours/osd %.2f\n",
-        name, level, ours.faces, ours.seconds * 1e3, static_cast<double>(ours.peak) / faces,
-        back.seconds * 1e3, static_cast<double>(back.peak) / faces, osd.seconds * 1e3,
-        static_cast<double>(osd.peak) / static_cast<double>(osd.faces), ours.seconds / osd.seconds);
+        "Catmull-Clark freeze vs OpenSubdiv Far, medians of %d runs, each in a fresh "
+        "process\n",
+        runs);
+    std::printf(
+        "ms = processor time (user + system) of build + subdivide (ours) or refine + "
+        "interpolate (osd);\nsys = its system part (first touch of fresh pages); B/f = "
+        "resident high-water mark of the run per output face;\nwrite-back: its time and "
+        "the peak including it\n\n");
+    std::printf("%-5s %2s %8s | %8s %8s %5s | %7s %7s | %8s %8s %5s | %8s %8s\n", "cage", "L",
+                "faces", "ours ms", "osd ms", "ratio", "ours sys", "osd sys", "ours B/f", "osd B/f",
+                "ratio", "wback ms", "+wb B/f");
+}
+
+void PrintRow(const char* cage, int level, const Run& ours, const Run& osd) {
+    double faces = ours.faces;
+    std::printf(
+        "%-5s %2d %8.0f | %8.2f %8.2f %5.2f | %7.1f %7.1f | %8.1f %8.1f %5.2f | %8.2f %8.1f\n",
+        cage, level, faces, ours.seconds * 1e3, osd.seconds * 1e3, ours.seconds / osd.seconds,
+        ours.system * 1e3, osd.system * 1e3, ours.peak / faces, osd.peak / osd.faces,
+        ours.peak / osd.peak, ours.back_seconds * 1e3, ours.back_peak / faces);
+    std::fflush(stdout);
+}
+
+int RunOnce(Cage* cages[2], int argc, char** argv) {
+    if (argc != 5) return 2;
+    bool ours = std::strcmp(argv[2], "ours") == 0;
+    Cage* cage = std::strcmp(argv[3], "grid") == 0 ? cages[1] : cages[0];
+    int level = std::atoi(argv[4]);
+    Run run = ours ? RunOurs(*cage, level) : RunOpenSubdiv(*cage, level);
+    std::printf("%s %s L%d: %.0f faces\n", argv[2], cage->name, level, run.faces);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    // Keep freed memory in the process, so that after the first run neither
-    // side pays for fresh pages and the best of the repeats compares work.
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, -1);
     Cage torus, grid;
     torus.name = "torus";
     grid.name = "grid";
-    MakeGrid(torus, 125, 80, true);
+    MakeGrid(torus, 128, 80, true);
     MakeGrid(grid, 100, 100, false);
-    for (Cage* cage : {&torus, &grid}) {
-        std::printf("%s: %d quads\n", cage->name, cage->object->FaceCount());
+    Cage* cages[2] = {&torus, &grid};
+    if (argc > 1 && std::strcmp(argv[1], "once") == 0) return RunOnce(cages, argc, argv);
+
+    // Options meant for the other benchmark programs (bench/run.sh passes
+    // its arguments to all of them) leave the defaults.
+    bool counts_given = argc > 1 && argv[1][0] != '-';
+    int runs = counts_given ? std::max(1, std::atoi(argv[1])) : 5;
+    int only_level = counts_given && argc > 2 ? std::atoi(argv[2]) : 0;
+    PrintHeader(runs);
+    for (Cage* cage : cages) {
         for (int level = 1; level <= 4; ++level) {
-            Result ours, back, osd;
-            for (int r = 0; r < repeats; ++r) {
-                RunOurs(*cage, level, ours, back);
-                RunOpenSubdiv(*cage, level, osd);
+            if (only_level != 0 && level != only_level) continue;
+            std::vector<Run> ours, osd;
+            for (int r = 0; r < runs; ++r) {
+                ours.push_back(InChild(*cage, level, true));
+                osd.push_back(InChild(*cage, level, false));
             }
-            Report(cage->name, level, ours, back, osd);
+            PrintRow(cage->name, level, MedianRun(ours), MedianRun(osd));
         }
     }
     return 0;

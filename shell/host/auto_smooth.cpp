@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -27,37 +28,53 @@ namespace {
 
 constexpr size_t kMaxEdgeFan = 8;
 
+// A unit face normal; NaN in x marks a face without one.
 struct Normal {
-    double x = 0.0, y = 0.0, z = 0.0;
-    bool valid = false;
+    double x = std::numeric_limits<double>::quiet_NaN(), y = 0.0, z = 0.0;
+    bool Valid() const { return !std::isnan(x); }
 };
 
 Normal FaceNormal(const Mesh& mesh, const Face& face) {
-    Normal n;
     const size_t count = mesh.verts.size();
-    if (face.v[0] >= count || face.v[1] >= count || face.v[2] >= count) return n;
+    if (face.v[0] >= count || face.v[1] >= count || face.v[2] >= count) return Normal{};
     const Point3& a = mesh.verts[face.v[0]];
     const Point3& b = mesh.verts[face.v[1]];
     const Point3& c = mesh.verts[face.v[2]];
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
     const double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
-    n.x = uy * vz - uz * vy;
-    n.y = uz * vx - ux * vz;
-    n.z = ux * vy - uy * vx;
-    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    const double nx = uy * vz - uz * vy;
+    const double ny = uz * vx - ux * vz;
+    const double nz = ux * vy - uy * vx;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(length > 0.0) || !std::isfinite(length)) return Normal{};
-    n.x /= length;
-    n.y /= length;
-    n.z /= length;
-    n.valid = true;
-    return n;
+    return Normal{nx / length, ny / length, nz / length};
 }
 
-bool SmoothAcross(const Normal& a, const Normal& b, double angle) {
-    if (!a.valid || !b.valid) return false;
-    const double dot = std::clamp(a.x * b.x + a.y * b.y + a.z * b.z, -1.0, 1.0);
-    return std::acos(dot) < angle;
-}
+// Whether the angle between two normals, acos of their dot product, is below
+// the smoothing angle. acos falls at least as steeply as its argument rises,
+// so for an angle in [0, pi] a dot product beyond cos(angle) by more than
+// kBand gets the answer acos would give (both are accurate far below kBand),
+// and only dot products near the boundary need acos itself.
+class AngleTest {
+   public:
+    explicit AngleTest(double angle)
+        : angle_(angle), cosine_(std::cos(angle)), banded_(angle >= 0.0 && angle <= kPi) {}
+
+    bool SmoothAcross(const Normal& a, const Normal& b) const {
+        if (!a.Valid() || !b.Valid()) return false;
+        const double dot = std::clamp(a.x * b.x + a.y * b.y + a.z * b.z, -1.0, 1.0);
+        if (banded_ && dot > cosine_ + kBand) return true;
+        if (banded_ && dot < cosine_ - kBand) return false;
+        return std::acos(dot) < angle_;
+    }
+
+   private:
+    static constexpr double kPi = 3.14159265358979323846;
+    static constexpr double kBand = 1e-9;
+    double angle_;
+    double cosine_;
+    bool banded_;
+};
 
 uint32_t FindRoot(std::vector<uint32_t>& parent, uint32_t f) {
     while (parent[f] != f) {
@@ -67,22 +84,71 @@ uint32_t FindRoot(std::vector<uint32_t>& parent, uint32_t f) {
     return f;
 }
 
-// (edge key, face) for every edge of every face with valid vertices.
-std::vector<std::pair<uint64_t, uint32_t>> SortedEdges(const Mesh& mesh) {
-    std::vector<std::pair<uint64_t, uint32_t>> edges;
-    edges.reserve(mesh.faces.size() * 3);
+// Every edge of every face with valid vertices, grouped by its lower vertex
+// a: entries[first[a]] up to entries[first[a + 1]] hold (higher vertex << 32
+// | face), ascending. Grouping by vertex is a counting sort, linear in the
+// faces; only the few edges around one vertex are compared.
+struct EdgeLists {
+    std::vector<uint32_t> first;
+    std::vector<uint64_t> entries;
+};
+
+template <typename Visit>
+void ForEachEdge(const Mesh& mesh, Visit visit) {
     const size_t count = mesh.verts.size();
     for (size_t f = 0; f < mesh.faces.size(); ++f) {
         const DWORD* v = mesh.faces[f].v;
         if (v[0] >= count || v[1] >= count || v[2] >= count) continue;
         for (int e = 0; e < 3; ++e) {
-            const uint64_t a = v[e], b = v[(e + 1) % 3];
-            if (a == b) continue;
-            edges.emplace_back(std::min(a, b) << 32 | std::max(a, b), uint32_t(f));
+            const DWORD a = v[e], b = v[(e + 1) % 3];
+            if (a != b) visit(std::min(a, b), std::max(a, b), uint32_t(f));
         }
     }
-    std::sort(edges.begin(), edges.end());
-    return edges;
+}
+
+EdgeLists SortedEdges(const Mesh& mesh) {
+    EdgeLists lists;
+    lists.first.assign(mesh.verts.size() + 1, 0);
+    ForEachEdge(mesh, [&](DWORD a, DWORD, uint32_t) { ++lists.first[a + 1]; });
+    for (size_t a = 1; a < lists.first.size(); ++a) lists.first[a] += lists.first[a - 1];
+    lists.entries.resize(lists.first.back());
+    std::vector<uint32_t> next(lists.first.begin(), lists.first.end() - 1);
+    ForEachEdge(mesh, [&](DWORD a, DWORD b, uint32_t f) {
+        lists.entries[next[a]++] = uint64_t(b) << 32 | f;
+    });
+    for (size_t a = 0; a + 1 < lists.first.size(); ++a) {
+        std::sort(lists.entries.begin() + lists.first[a],
+                  lists.entries.begin() + lists.first[a + 1]);
+    }
+    return lists;
+}
+
+// Patches across sharp edges, grouped by patch: the neighbours of patch p are
+// neighbour[first[p]] up to neighbour[first[p + 1]].
+struct PatchNeighbours {
+    std::vector<uint32_t> first;
+    std::vector<uint32_t> neighbour;
+};
+
+PatchNeighbours NeighboursAcross(const std::vector<std::pair<uint32_t, uint32_t>>& sharp,
+                                 const std::vector<uint32_t>& patch_of, uint32_t patch_count) {
+    PatchNeighbours n;
+    n.first.assign(size_t(patch_count) + 1, 0);
+    for (const auto& [f, g] : sharp) {
+        if (patch_of[f] == patch_of[g]) continue;
+        ++n.first[patch_of[f] + 1];
+        ++n.first[patch_of[g] + 1];
+    }
+    for (size_t p = 1; p < n.first.size(); ++p) n.first[p] += n.first[p - 1];
+    n.neighbour.resize(n.first.back());
+    std::vector<uint32_t> next(n.first.begin(), n.first.end() - 1);
+    for (const auto& [f, g] : sharp) {
+        const uint32_t a = patch_of[f], b = patch_of[g];
+        if (a == b) continue;
+        n.neighbour[next[a]++] = b;
+        n.neighbour[next[b]++] = a;
+    }
+    return n;
 }
 
 }  // namespace
@@ -94,19 +160,24 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     std::vector<Normal> normals(face_count);
     for (size_t f = 0; f < face_count; ++f) normals[f] = FaceNormal(*this, faces[f]);
 
+    const AngleTest test(angle);
     std::vector<uint32_t> parent(face_count);
     std::iota(parent.begin(), parent.end(), 0u);
     std::vector<std::pair<uint32_t, uint32_t>> sharp;
-    const auto edges = SortedEdges(*this);
-    for (size_t i = 0; i < edges.size(); ++i) {
-        for (size_t j = i + 1; j < edges.size() && j <= i + kMaxEdgeFan; ++j) {
-            if (edges[j].first != edges[i].first) break;
-            const uint32_t f = edges[i].second, g = edges[j].second;
-            if (f == g) continue;
-            if (SmoothAcross(normals[f], normals[g], angle)) {
-                parent[FindRoot(parent, f)] = FindRoot(parent, g);
-            } else {
-                sharp.emplace_back(f, g);
+    const EdgeLists edges = SortedEdges(*this);
+    const std::vector<uint64_t>& e = edges.entries;
+    for (size_t a = 0; a + 1 < edges.first.size(); ++a) {
+        const size_t end = edges.first[a + 1];
+        for (size_t i = edges.first[a]; i < end; ++i) {
+            for (size_t j = i + 1; j < end && j <= i + kMaxEdgeFan; ++j) {
+                if (e[j] >> 32 != e[i] >> 32) break;
+                const uint32_t f = uint32_t(e[i]), g = uint32_t(e[j]);
+                if (f == g) continue;
+                if (test.SmoothAcross(normals[f], normals[g])) {
+                    parent[FindRoot(parent, f)] = FindRoot(parent, g);
+                } else {
+                    sharp.emplace_back(f, g);
+                }
             }
         }
     }
@@ -121,21 +192,13 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
         patch_of[f] = p;
     }
 
-    // Patches across a sharp edge, as sorted pairs (both directions).
-    std::vector<std::pair<uint32_t, uint32_t>> across;
-    for (const auto& [f, g] : sharp) {
-        const uint32_t a = patch_of[f], b = patch_of[g];
-        if (a == b) continue;
-        across.emplace_back(a, b);
-        across.emplace_back(b, a);
-    }
-    std::sort(across.begin(), across.end());
-
+    const PatchNeighbours across = NeighboursAcross(sharp, patch_of, patch_count);
     std::vector<DWORD> bits(patch_count, 0);
-    size_t k = 0;
     for (uint32_t p = 0; p < patch_count; ++p) {
         DWORD taken = 0;
-        for (; k < across.size() && across[k].first == p; ++k) taken |= bits[across[k].second];
+        for (uint32_t k = across.first[p]; k < across.first[p + 1]; ++k) {
+            taken |= bits[across.neighbour[k]];
+        }
         bits[p] = taken == 0xFFFFFFFFu ? 1u : (~taken & (taken + 1));  // lowest free bit
     }
     for (size_t f = 0; f < face_count; ++f) faces[f].smGroup = bits[patch_of[f]];

@@ -3,6 +3,7 @@
 // made; the factories register them with the current host scene.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "shell/host/max_types.h"
@@ -23,7 +24,7 @@ class Texmap;
 class MtlBase {
    public:
     virtual ~MtlBase() = default;
-    void SetName(CStr name) { name_ = name; }
+    void SetName(CStr name) { name_ = std::move(name); }
     const char* GetName() const { return name_.data(); }
     void SetMtlFlag(DWORD mask, BOOL on = TRUE) {
         flags_ = on ? (flags_ | mask) : (flags_ & ~mask);

@@ -46,6 +46,7 @@ class SceneImport {
 void InitCustomControls(HINSTANCE instance);
 int CustomControlsInitCount();
 
-// Centres a dialog over its parent. Windows of this host have no geometry,
-// so there is nothing to move; the call is accepted for any pair.
+// Centres a dialog over its parent. On Windows the window is moved; windows
+// of the project's own window layer have no geometry, so there it accepts
+// any pair and moves nothing.
 void CenterWindow(HWND window, HWND parent);

@@ -214,7 +214,7 @@ TEST(FreezeCatmull, EdgeSharedByThreeFacesPairsTheFirstTwo) {
     AddFace(o, {1, 0, 4});
     AddFace(o, {0, 1, 2});  // same direction as face 0: never joined to it
     std::unique_ptr<SubdivMesh> mesh = BuildSubdivMesh(&o);
-    const std::vector<HalfEdge>& he = mesh->half_edges;
+    const auto& he = mesh->half_edges;
     EXPECT_EQ(he[0].twin, 3);
     EXPECT_EQ(he[3].twin, 0);
     EXPECT_EQ(he[6].twin, 9);  // face 2's 1->0 meets face 3's 0->1

@@ -41,7 +41,6 @@ TEST(Corpus, EveryDocumentLoads) {
     }
 }
 
-
 // The documents bundled with the project, read as they are (no freezing).
 TEST(Samples, EachSampleLoadsWithItsCounts) {
     const std::pair<const char*, const char*> samples[] = {

@@ -97,3 +97,27 @@ TEST(HostMesh, AutoSmoothLeavesDegenerateFacesApart) {
     EXPECT_NE(mesh.faces[1].smGroup, 0u);
     EXPECT_NE(mesh.faces[2].smGroup, 0u);
 }
+
+// Two triangles on the x axis, the second folded by `fold` radians.
+static bool HingeSmoothed(double fold, float angle) {
+    Mesh mesh;
+    mesh.setNumVerts(4);
+    mesh.verts[1] = Point3(1, 0, 0);
+    mesh.verts[2] = Point3(0.5f, 1, 0);
+    mesh.verts[3] = Point3(0.5f, float(-std::cos(fold)), float(std::sin(fold)));
+    mesh.setNumFaces(2);
+    mesh.faces[0].setVerts(0, 1, 2);
+    mesh.faces[1].setVerts(1, 0, 3);
+    mesh.AutoSmooth(angle, FALSE, FALSE);
+    return mesh.faces[0].smGroup == mesh.faces[1].smGroup;
+}
+
+TEST(HostMesh, AutoSmoothDecidesRightAtTheAngle) {
+    for (const double angle : {0.25, 1.0, 1.5707963, 3.0}) {
+        EXPECT_TRUE(HingeSmoothed(angle - 1e-4, float(angle))) << angle;
+        EXPECT_FALSE(HingeSmoothed(angle + 1e-4, float(angle))) << angle;
+    }
+    EXPECT_FALSE(HingeSmoothed(0.0, 0.0f));  // no angle is below zero
+    EXPECT_FALSE(HingeSmoothed(0.0, -1.0f));
+    EXPECT_TRUE(HingeSmoothed(3.1415, 3.2f));  // above pi every angle is below
+}

@@ -23,7 +23,9 @@ TempFile::TempFile(const std::string& content, const std::string& suffix) {
     path_ = name.data();
 }
 
-TempFile::~TempFile() { std::remove(path_.c_str()); }
+TempFile::~TempFile() {
+    std::remove(path_.c_str());
+}
 
 static std::string Convert(const std::string& in, const char* to, const char* from) {
     iconv_t cd = iconv_open(to, from);
@@ -40,15 +42,27 @@ static std::string Convert(const std::string& in, const char* to, const char* fr
     return out;
 }
 
-std::string Utf8ToCp932(const std::string& utf8) { return Convert(utf8, "CP932", "UTF-8"); }
-std::string Cp932ToUtf8(const std::string& cp932) { return Convert(cp932, "UTF-8", "CP932"); }
+std::string Utf8ToCp932(const std::string& utf8) {
+    return Convert(utf8, "CP932", "UTF-8");
+}
+std::string Cp932ToUtf8(const std::string& cp932) {
+    return Convert(cp932, "UTF-8", "CP932");
+}
 
 static void RecordMessage(void* user, const char* text) {
     static_cast<MessageLog*>(user)->texts.emplace_back(text);
 }
 
-MQOMessageSink MessageLog::Sink() { return MQOMessageSink::ForUser(this, RecordMessage); }
+MQOMessageSink MessageLog::Sink() {
+    return MQOMessageSink::ForUser(this, RecordMessage);
+}
 
-std::string SharedDir() { return VARNEL_SHARED_DIR; }
-std::string SamplesDir() { return VARNEL_SAMPLES_DIR; }
-std::string TestDataDir() { return VARNEL_TEST_DATA_DIR; }
+std::string SharedDir() {
+    return VARNEL_SHARED_DIR;
+}
+std::string SamplesDir() {
+    return VARNEL_SAMPLES_DIR;
+}
+std::string TestDataDir() {
+    return VARNEL_TEST_DATA_DIR;
+}

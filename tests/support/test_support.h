@@ -9,14 +9,14 @@
 
 // A file holding the given bytes, removed when the object goes away.
 class TempFile {
-public:
+   public:
     explicit TempFile(const std::string& content, const std::string& suffix = ".mqo");
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+   private:
     std::string path_;
 };
 

@@ -1,0 +1,30 @@
+// What `varnel import` was asked to do: the boxes to set, the answer to the
+// options dialog, the output form and the file.
+#pragma once
+
+#include "cli/scene_outputs.h"
+#include "shell/resource.h"
+
+enum class Answer { kAsk, kOk, kCancel };
+
+// The four boxes in dialog order, with the options that set them.
+struct BoxOption {
+    int id;
+    const char* on;
+    const char* off;
+};
+constexpr BoxOption kBoxOptions[] = {
+    {IDC_LOAD_USE_MATERIAL_ONLY, "--use-material-only", "--no-use-material-only"},
+    {IDC_SAME_UV_COLLECT, "--same-uv-collect", "--no-same-uv-collect"},
+    {IDC_FREEZE_MIRROR, "--freeze-mirror", "--no-freeze-mirror"},
+    {IDC_FREEZE_CATMULL, "--freeze-catmull", "--no-freeze-catmull"},
+};
+constexpr int kBoxCount = 4;
+
+struct ImportArgs {
+    int boxes[kBoxCount] = {-1, -1, -1, -1};  // -1 as the dialog shows it, else 0 or 1
+    Answer answer = Answer::kAsk;
+    bool json = false;
+    const char* file = nullptr;
+    SceneOutputs outputs;
+};

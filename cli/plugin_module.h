@@ -1,0 +1,32 @@
+// What the program playing the host asks of its system: its main window, its
+// output, and the module with its four exports. On Windows the module is
+// varnel9.dll beside the program, loaded by the system's module loader;
+// elsewhere it is linked into the program and its initialisation entry is
+// called as that loader would.
+#pragma once
+
+#include <string>
+
+#include "shell/host/plugin.h"
+#include "shell/win_ui.h"
+
+struct PluginModule {
+    HINSTANCE instance = nullptr;
+    const TCHAR* (*lib_description)() = nullptr;
+    int (*lib_number_classes)() = nullptr;
+    ClassDesc2* (*lib_class_desc)(int) = nullptr;
+    ULONG (*lib_version)() = nullptr;
+};
+
+// Standard output and error carry bytes as they are written (no line-end
+// conversion), so that dumps are the same on every system.
+void UseBinaryOutput();
+
+// The host's main window, active, so that the module's dialogs are owned by it.
+HWND OpenMainWindow();
+void CloseMainWindow(HWND window);
+
+// False, with the reason in error, when the module or one of its exports is
+// missing. Loading runs the module's initialisation entry.
+bool LoadPluginModule(PluginModule& module, std::string& error);
+void UnloadPluginModule(PluginModule& module);

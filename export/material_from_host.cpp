@@ -1,0 +1,55 @@
+#include "export/material_from_host.h"
+
+#include <cstring>
+
+#include "shell/host/cp932.h"
+
+namespace {
+
+Vec3 Rgb(const Color& c) {
+    return {c.r, c.g, c.b};
+}
+
+// The bitmap's path with '/' separators, which every target format and
+// every system reads; a backslash inside a double-byte character is gone
+// after decoding, so each one left is a separator.
+std::string MapPath(const StdMat2& material, int slot) {
+    const auto* map = dynamic_cast<const BitmapTex*>(material.GetSubTexmap(slot));
+    if (map == nullptr) return {};
+    std::string path = HostTextUtf8(map->GetMapName());
+    for (char& c : path) {
+        if (c == '\\') c = '/';
+    }
+    return path;
+}
+
+}  // namespace
+
+std::string HostTextUtf8(const char* cp932) {
+    std::string utf8;
+    AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
+    return utf8;
+}
+
+ExportMaterial MaterialFromHost(const StdMat2& material) {
+    ExportMaterial out;
+    out.name = HostTextUtf8(material.GetName());
+    out.ambient = Rgb(material.GetAmbient(0));
+    out.diffuse = Rgb(material.GetDiffuse(0));
+    out.specular = Rgb(material.GetSpecular(0));
+    out.shininess = material.GetShininess(0);
+    out.shin_str = material.GetShinStr(0);
+    out.self_illum = material.GetSelfIllum(0);
+    out.opacity = material.GetOpacity(0);
+    out.diffuse_map = MapPath(material, ID_DI);
+    out.bump_map = MapPath(material, ID_BU);
+    out.opacity_map = MapPath(material, ID_OP);
+    return out;
+}
+
+ExportMaterial DefaultMaterial() {
+    StdMat2 host_default;
+    ExportMaterial out = MaterialFromHost(host_default);
+    out.name = "default";
+    return out;
+}

@@ -1,0 +1,24 @@
+#include "export/png_file.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+#include "export/file_swap.h"
+
+namespace {
+
+void Append(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+}  // namespace
+
+std::string WritePngFile(const PreviewImage& image, const std::string& path) {
+    std::string bytes;
+    if (stbi_write_png_to_func(Append, &bytes, image.width, image.height, 3, image.rgb.data(),
+                               image.width * 3) == 0) {
+        return "cannot encode the picture as PNG";
+    }
+    return WriteFileWhole(path, bytes);
+}

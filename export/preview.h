@@ -1,0 +1,16 @@
+// A picture of the export scene: a three-quarter view that frames it, each
+// surface in its material's diffuse colour times its vertex colour, lit
+// through the smoothing-group normals.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "export/export_scene.h"
+
+struct PreviewImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // rows top to bottom, three bytes a pixel
+};
+
+PreviewImage RenderPreview(const ExportScene& scene, int width, int height);

@@ -1,0 +1,160 @@
+#include "export/scene_from_host.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "export/material_from_host.h"
+#include "export/smoothing_normals.h"
+
+namespace {
+
+constexpr uint32_t kNone = UINT32_MAX;
+
+// Export materials in order of first use, one per host material.
+class MaterialTable {
+   public:
+    explicit MaterialTable(std::vector<ExportMaterial>& out) : out_(out) {}
+
+    int IndexOf(const Mtl* host) {
+        const auto* standard = dynamic_cast<const StdMat2*>(host);
+        auto [it, added] = index_.try_emplace(standard, int(out_.size()));
+        if (added)
+            out_.push_back(standard != nullptr ? MaterialFromHost(*standard) : DefaultMaterial());
+        return it->second;
+    }
+
+   private:
+    std::vector<ExportMaterial>& out_;
+    std::unordered_map<const StdMat2*, int> index_;
+};
+
+// The sub-material slot a face id selects on the node's material.
+int SlotOf(Mtl* node_mtl, MtlID id) {
+    const int count = node_mtl != nullptr ? node_mtl->NumSubMtls() : 0;
+    return count > 0 ? id % count : 0;
+}
+
+Mtl* MaterialOfSlot(Mtl* node_mtl, int slot) {
+    if (node_mtl == nullptr || node_mtl->NumSubMtls() == 0) return node_mtl;
+    return node_mtl->GetSubMtl(slot);
+}
+
+// What makes an output vertex: the host vertex, its normal, its texture
+// vertex and its colour vertex.
+struct CornerKey {
+    uint32_t vert, normal, tvert, vcol;
+    bool operator==(const CornerKey&) const = default;
+};
+
+struct CornerKeyHash {
+    size_t operator()(const CornerKey& k) const {
+        uint64_t h = k.vert * 0x9E3779B97F4A7C15ull;
+        h ^= (k.normal + 0x632BE59BD9B4E019ull) * 0xBF58476D1CE4E5B9ull;
+        h ^= (k.tvert + 0x8CB92BA72F3D8DD7ull) * 0x94D049BB133111EBull;
+        h ^= (k.vcol + 0x2545F4914F6CDD1Dull) * 0xD6E8FEB86659FD93ull;
+        return size_t(h ^ (h >> 31));
+    }
+};
+
+bool Sized(const std::vector<TVFace>& faces, size_t face_count, size_t values) {
+    return values > 0 && faces.size() == face_count;
+}
+
+uint32_t CornerOf(const std::vector<TVFace>& faces, size_t f, int s, size_t values) {
+    const DWORD t = faces[f].t[s];
+    return t < values ? t : kNone;
+}
+
+// Builds one material group's mesh from the host mesh.
+class MeshBuilder {
+   public:
+    MeshBuilder(const Mesh& mesh, const CornerNormals& normals)
+        : mesh_(mesh),
+          normals_(normals),
+          has_uv_(Sized(mesh.tvFace, mesh.faces.size(), mesh.tVerts.size())),
+          has_col_(Sized(mesh.vcFace, mesh.faces.size(), mesh.vertCol.size())) {}
+
+    ExportMesh Build(const std::vector<uint32_t>& faces, int material) {
+        ExportMesh out;
+        out.material = material;
+        welded_.clear();
+        for (uint32_t f : faces) {
+            for (int s = 0; s < 3; ++s) out.indices.push_back(Corner(out, f, s));
+        }
+        return out;
+    }
+
+   private:
+    uint32_t Corner(ExportMesh& out, uint32_t f, int s) {
+        const CornerKey key{mesh_.faces[f].v[s], normals_.corner[f * 3 + s],
+                            has_uv_ ? CornerOf(mesh_.tvFace, f, s, mesh_.tVerts.size()) : kNone,
+                            has_col_ ? CornerOf(mesh_.vcFace, f, s, mesh_.vertCol.size()) : kNone};
+        auto [it, added] = welded_.try_emplace(key, uint32_t(out.positions.size()));
+        if (!added) return it->second;
+        const Point3& p = mesh_.verts[key.vert];
+        out.positions.push_back({p.x, p.y, p.z});
+        out.normals.push_back(normals_.normals[key.normal]);
+        if (has_uv_) {
+            const UVVert uv = key.tvert != kNone ? mesh_.tVerts[key.tvert] : UVVert();
+            out.uvs.push_back({uv.x, uv.y});
+        }
+        if (has_col_) {
+            const VertColor c = key.vcol != kNone ? mesh_.vertCol[key.vcol] : VertColor(1, 1, 1);
+            out.colors.push_back({c.x, c.y, c.z, 1.0f});
+        }
+        return it->second;
+    }
+
+    const Mesh& mesh_;
+    const CornerNormals& normals_;
+    const bool has_uv_;
+    const bool has_col_;
+    std::unordered_map<CornerKey, uint32_t, CornerKeyHash> welded_;
+};
+
+// Face indices of each slot in use, by slot; faces that name a vertex the
+// mesh does not have are left out.
+std::vector<std::pair<int, std::vector<uint32_t>>> FacesBySlot(const Mesh& mesh, Mtl* node_mtl) {
+    std::vector<std::pair<int, std::vector<uint32_t>>> slots;
+    std::unordered_map<int, size_t> where;
+    const size_t vert_count = mesh.verts.size();
+    for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        const Face& face = mesh.faces[f];
+        if (face.v[0] >= vert_count || face.v[1] >= vert_count || face.v[2] >= vert_count) {
+            continue;
+        }
+        const int slot = SlotOf(node_mtl, face.getMatID());
+        auto [it, added] = where.try_emplace(slot, slots.size());
+        if (added) slots.push_back({slot, {}});
+        slots[it->second].second.push_back(uint32_t(f));
+    }
+    std::sort(slots.begin(), slots.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return slots;
+}
+
+ExportNode NodeFromHost(const INode& node, MaterialTable& materials) {
+    ExportNode out;
+    out.name = HostTextUtf8(node.GetName());
+    const auto* object = dynamic_cast<const TriObject*>(node.GetObjectRef());
+    if (object == nullptr) return out;
+    const Mesh& mesh = object->mesh;
+    const CornerNormals normals = SmoothingNormals(mesh);
+    MeshBuilder builder(mesh, normals);
+    for (const auto& [slot, faces] : FacesBySlot(mesh, node.GetMtl())) {
+        const int material = materials.IndexOf(MaterialOfSlot(node.GetMtl(), slot));
+        out.meshes.push_back(builder.Build(faces, material));
+    }
+    return out;
+}
+
+}  // namespace
+
+ExportScene SceneFromHost(const HostScene& host) {
+    ExportScene scene;
+    MaterialTable materials(scene.materials);
+    for (const INode* node : host.SceneNodes()) {
+        scene.nodes.push_back(NodeFromHost(*node, materials));
+    }
+    return scene;
+}

@@ -1,0 +1,12 @@
+// The host scene in export form: one node per scene node, its faces split
+// into one mesh per material in use, corners welded where every attribute
+// agrees.
+#pragma once
+
+#include "export/export_scene.h"
+#include "shell/host/host_scene.h"
+
+// A face of a node with a multi-material takes sub-material (id mod count),
+// as the host draws it; with any other material, or none, every face takes
+// the node's material. Faces without a standard material get the default.
+ExportScene SceneFromHost(const HostScene& host);

@@ -1,0 +1,153 @@
+#include "export/smoothing_normals.h"
+
+#include <cmath>
+
+namespace {
+
+Vec3 Normalized(const Vec3& v) {
+    const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (!(len > 0.0f) || !std::isfinite(len)) return {0.0f, 0.0f, 0.0f};
+    return {v[0] / len, v[1] / len, v[2] / len};
+}
+
+bool FaceInRange(const Face& face, size_t vert_count) {
+    return face.v[0] < vert_count && face.v[1] < vert_count && face.v[2] < vert_count;
+}
+
+// Unit normal by the right-hand rule over the corners; zero when degenerate.
+Vec3 FaceNormal(const Mesh& mesh, const Face& face) {
+    if (!FaceInRange(face, mesh.verts.size())) return {0.0f, 0.0f, 0.0f};
+    const Point3& a = mesh.verts[face.v[0]];
+    const Point3& b = mesh.verts[face.v[1]];
+    const Point3& c = mesh.verts[face.v[2]];
+    const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+    const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
+    return Normalized({uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx});
+}
+
+// Corners (face * 3 + slot) grouped by vertex, in face order.
+struct VertexCorners {
+    std::vector<uint32_t> start;  // vert_count + 1 offsets into corners
+    std::vector<uint32_t> corners;
+};
+
+VertexCorners CornersByVertex(const Mesh& mesh) {
+    const size_t vert_count = mesh.verts.size();
+    VertexCorners out;
+    out.start.assign(vert_count + 1, 0);
+    for (const Face& face : mesh.faces) {
+        if (!FaceInRange(face, vert_count)) continue;
+        for (DWORD v : face.v) ++out.start[v + 1];
+    }
+    for (size_t v = 0; v < vert_count; ++v) out.start[v + 1] += out.start[v];
+    out.corners.resize(out.start[vert_count]);
+    std::vector<uint32_t> fill(out.start.begin(), out.start.end() - 1);
+    for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        if (!FaceInRange(mesh.faces[f], vert_count)) continue;
+        for (int s = 0; s < 3; ++s) out.corners[fill[mesh.faces[f].v[s]]++] = uint32_t(f * 3 + s);
+    }
+    return out;
+}
+
+// Corners around one vertex that will share a normal.
+struct SmoothGroup {
+    DWORD mask = 0;
+    Vec3 sum{};
+    std::vector<uint32_t> corners;
+};
+
+class NormalBuilder {
+   public:
+    NormalBuilder(const Mesh& mesh, CornerNormals& out) : mesh_(mesh), out_(out) {
+        face_normals_.reserve(mesh.faces.size());
+        for (const Face& face : mesh.faces) face_normals_.push_back(FaceNormal(mesh, face));
+        flat_index_.assign(mesh.faces.size(), UINT32_MAX);
+        out_.corner.assign(mesh.faces.size() * 3, 0);
+    }
+
+    void Vertex(const uint32_t* begin, const uint32_t* end) {
+        groups_.clear();
+        for (const uint32_t* c = begin; c != end; ++c) {
+            const uint32_t face = *c / 3;
+            const DWORD mask = mesh_.faces[face].smGroup;
+            if (mask == 0) {
+                out_.corner[*c] = FlatNormal(face);
+            } else {
+                AddToGroup(*c, mask);
+            }
+        }
+        for (const SmoothGroup& group : groups_) {
+            if (group.corners.empty()) continue;
+            const uint32_t index = Add(group.sum, group.corners.front() / 3);
+            for (uint32_t c : group.corners) out_.corner[c] = index;
+        }
+    }
+
+    // Corners of faces that touch no valid vertex.
+    void Leftovers() {
+        for (size_t f = 0; f < mesh_.faces.size(); ++f) {
+            if (FaceInRange(mesh_.faces[f], mesh_.verts.size())) continue;
+            const uint32_t index = FlatNormal(uint32_t(f));
+            for (int s = 0; s < 3; ++s) out_.corner[f * 3 + s] = index;
+        }
+    }
+
+   private:
+    // Joins the corner to every group it shares a bit with, merging them.
+    void AddToGroup(uint32_t corner, DWORD mask) {
+        SmoothGroup* target = nullptr;
+        for (SmoothGroup& group : groups_) {
+            if ((group.mask & mask) == 0 || group.corners.empty()) continue;
+            if (target == nullptr) {
+                target = &group;
+                continue;
+            }
+            target->mask |= group.mask;
+            for (int i = 0; i < 3; ++i) target->sum[i] += group.sum[i];
+            target->corners.insert(target->corners.end(), group.corners.begin(),
+                                   group.corners.end());
+            group.corners.clear();
+            group.mask = 0;
+        }
+        if (target == nullptr) target = &groups_.emplace_back();
+        const Vec3& n = face_normals_[corner / 3];
+        target->mask |= mask;
+        for (int i = 0; i < 3; ++i) target->sum[i] += n[i];
+        target->corners.push_back(corner);
+    }
+
+    uint32_t FlatNormal(uint32_t face) {
+        if (flat_index_[face] == UINT32_MAX) flat_index_[face] = Add(face_normals_[face], face);
+        return flat_index_[face];
+    }
+
+    // A degenerate sum falls back to the face's own normal, then to +Z, so
+    // that every normal written is of unit length.
+    uint32_t Add(const Vec3& sum, uint32_t face) {
+        Vec3 n = Normalized(sum);
+        if (n == Vec3{0.0f, 0.0f, 0.0f}) n = face_normals_[face];
+        if (n == Vec3{0.0f, 0.0f, 0.0f}) n = {0.0f, 0.0f, 1.0f};
+        out_.normals.push_back(n);
+        return uint32_t(out_.normals.size() - 1);
+    }
+
+    const Mesh& mesh_;
+    CornerNormals& out_;
+    std::vector<Vec3> face_normals_;
+    std::vector<uint32_t> flat_index_;
+    std::vector<SmoothGroup> groups_;
+};
+
+}  // namespace
+
+CornerNormals SmoothingNormals(const Mesh& mesh) {
+    CornerNormals out;
+    NormalBuilder builder(mesh, out);
+    const VertexCorners by_vertex = CornersByVertex(mesh);
+    for (size_t v = 0; v + 1 < by_vertex.start.size(); ++v) {
+        const uint32_t* base = by_vertex.corners.data();
+        builder.Vertex(base + by_vertex.start[v], base + by_vertex.start[v + 1]);
+    }
+    builder.Leftovers();
+    return out;
+}

@@ -1,0 +1,94 @@
+// Every sample and every real document, imported and written in every
+// format: Assimp reads each file back with the counts the scene dump
+// predicts, and the glTF Validator finds no fault in the glTF files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/run_varnel.h"
+#include "dump_prediction.h"
+#include "gltf_validator.h"
+#include "read_back.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What Assimp's own readers make of a file that holds the predicted scene:
+// the glTF and OBJ readers add a default material of their own; PLY and
+// binary STL hold one mesh without nodes or materials. An FBX model holds
+// one geometry, so Assimp's FBX writer hangs each mesh of a node with several
+// on a child node of its own.
+ExportCounts ExpectedReadBack(const std::string& extension, ExportCounts predicted) {
+    if (extension == ".glb" || extension == ".gltf" || extension == ".obj") {
+        ++predicted.materials;
+    } else if (extension == ".fbx") {
+        predicted.nodes += predicted.shared;
+    } else if (extension == ".ply" || extension == ".stl") {
+        predicted.nodes = extension == ".stl" ? 1 : 0;
+        predicted.meshes = 1;
+        predicted.materials = 1;
+    }
+    return predicted;
+}
+
+const char* const kExtensions[] = {".glb", ".gltf", ".obj", ".fbx", ".dae", ".ply", ".stl"};
+
+std::vector<std::string> Documents() {
+    std::vector<std::string> docs;
+    for (const auto& entry : fs::directory_iterator(SamplesDir())) docs.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(SharedDir() + "/corpus")) {
+        if (entry.path().extension() != ".mqo") continue;
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizers slow everything down several times; the large
+        // documents are left to the plain build.
+        if (fs::file_size(entry.path()) > 300000) continue;
+#endif
+        docs.push_back(entry.path());
+    }
+    std::sort(docs.begin(), docs.end());
+    return docs;
+}
+
+std::string TestName(const testing::TestParamInfo<std::string>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (char c : fs::path(info.param).stem().string().substr(0, 40)) {
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
+
+class ExportRoundTrip : public testing::TestWithParam<std::string> {};
+
+TEST_P(ExportRoundTrip, EveryFormatReadsBackAsTheDumpPredictsAndGltfValidates) {
+    TempDir dir;
+    std::string args = "import --yes --json";
+    for (const char* ext : kExtensions)
+        args += " --export '" + dir / (std::string("out") + ext) + "'";
+    const VarnelRun run = RunVarnel(args + " '" + GetParam() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const ExportCounts predicted = PredictExport(nlohmann::json::parse(run.out));
+
+    for (const std::string ext : kExtensions) {
+        const ExportCounts want = ExpectedReadBack(ext, predicted);
+        const ExportCounts got = ReadBackCounts(dir / ("out" + ext));
+        EXPECT_EQ(got.nodes, want.nodes) << ext;
+        EXPECT_EQ(got.meshes, want.meshes) << ext;
+        EXPECT_EQ(got.faces, want.faces) << ext;
+        EXPECT_EQ(got.materials, want.materials) << ext;
+    }
+    const std::vector<GltfVerdict> verdicts = ValidateGltf({dir / "out.glb", dir / "out.gltf"});
+    ASSERT_EQ(verdicts.size(), 2u) << "the glTF Validator did not run; tools/setup.sh installs it";
+    for (const GltfVerdict& verdict : verdicts) {
+        EXPECT_EQ(verdict.errors, 0) << verdict.details;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, ExportRoundTrip, testing::ValuesIn(Documents()), TestName);
+
+}  // namespace

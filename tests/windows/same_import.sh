@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# One document imported by the Linux build and by the Windows build under
+# Wine, with the same options; their scene dumps must be the same bytes.
+#
+#   same_import.sh LINUX_VARNEL WINE WINDOWS_VARNEL FILE [OPTION...]
+set -euo pipefail
+linux="$1" wine="$2" windows="$3" file="$4"
+shift 4
+if [ ! -x "$linux" ]; then
+    echo "no Linux build at $linux: build the default preset first (cmake --build --preset default)" >&2
+    exit 1
+fi
+# Both read the file by the same relative name, an ASCII one: Wine decodes
+# the command line in the locale's character set, which need not exist here.
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+ln -s "$(realpath "$file")" "$out/document.mqo"
+cd "$out"
+name=document.mqo
+status=0
+"$linux" import --yes --json "$@" "$name" >"$out/linux.json" 2>"$out/linux.err" || status=$?
+wstatus=0
+env LC_ALL=ja_JP.UTF-8 "$wine" "$windows" import --yes --json "$@" "$name" \
+    >"$out/windows.json" 2>"$out/windows.err" || wstatus=$?
+if [ "$status" != "$wstatus" ]; then
+    echo "exit status $wstatus under Wine, $status on Linux" >&2
+    cat "$out/windows.err" >&2
+    exit 1
+fi
+if ! cmp -s "$out/linux.json" "$out/windows.json"; then
+    echo "the scene dumps differ ($(wc -c <"$out/linux.json") and $(wc -c <"$out/windows.json") bytes):" >&2
+    cmp "$out/linux.json" "$out/windows.json" >&2 || true
+    exit 1
+fi
+echo "same scene dump, $(wc -c <"$out/linux.json") bytes, exit status $status"
