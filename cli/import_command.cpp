@@ -102,11 +102,7 @@ struct DialogSeen {
 
 void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& options,
                     const HostScene& host) {
-    // Appended piece by piece: GCC 12 at -O3 warns falsely about a literal
-    // plus a temporary string (-Wrestrict).
-    std::string out = "{\"result\":";
-    out += std::to_string(result);
-    out += ",\"dialog\":{\"shown\":";
+    std::string out = "{\"result\":" + std::to_string(result) + ",\"dialog\":{\"shown\":";
     out += dialog.shown ? "true" : "false";
     out += ",\"result\":";
     out += dialog.shown ? std::to_string(dialog.result) : "null";
