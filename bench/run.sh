@@ -38,13 +38,15 @@ $bin/bench/bench_load "${flags[@]}" "$mqo" "$obj" >"$out/load.json"
 $bin/bench/bench_tokenizer "${flags[@]}" >"$out/tokenizer.json"
 
 # Instructions, which repeat exactly where times do not: each reading
-# benchmark alone under callgrind, counted inside the benchmark function only,
-# on a smaller torus of the same shape.
+# benchmark alone under callgrind, counted inside the call that is timed
+# (Load, ReadFile, the whole scan), on a smaller torus of the same shape.
 mkdir -p "$out/small"
 $bin/bench/make_documents "$out/small" 200 160 >/dev/null
 : >"$out/instructions.txt"
-for name in BM_Load BM_AssimpReadFileObj BM_StrtofScan; do
-    count=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect="*$name*" \
+for pair in "BM_Load:MQOLoader::Load(*" "BM_AssimpReadFileObj:Assimp::Importer::ReadFile(*" \
+            "BM_StrtofScan:*BM_StrtofScan*"; do
+    name=${pair%%:*}
+    count=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect="${pair#*:}" \
         $bin/bench/bench_load --benchmark_filter="$name" "$out/small/torus.mqo" \
         "$out/small/torus.obj" 2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
     echo "$name $count" >>"$out/instructions.txt"
@@ -66,3 +68,8 @@ for program in $bin/bench/process/bench_catmull $bin/bench/builder/bench_builder
     echo "== $(basename "$program")"
     "$program"
 done
+if [ -x bench/catmull_callgrind.sh ]; then
+    echo
+    echo "== catmull_callgrind.sh"
+    bash bench/catmull_callgrind.sh
+fi
