@@ -72,7 +72,7 @@ def main():
     print("Document: %d bytes (%.1f MB); the same torus as OBJ: %d bytes" %
           (mqo_bytes, mqo_bytes / 1e6, obj_bytes))
     print("Medians of %d runs; times are processor time of the process; instructions"
-          " from callgrind, inside the benchmark function" % len(runs))
+          " from callgrind, inside the timed call" % len(runs))
     print()
     print("%-40s %12s  %-22s %12s %8s" % ("benchmark", "ours", "anchor", "anchor's", "ratio"))
     for name, ours, anchor, theirs in rows:
