@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -183,6 +184,11 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
 int RunImport(int argc, char** argv) {
     ImportArgs args;
     if (const int status = ParseArgs(argc, argv, args); status >= 0) return status;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(args.file, ignored)) {
+        std::fprintf(stderr, "varnel import: %s is a directory, not a document\n", args.file);
+        return kExitFailed;
+    }
     if (FILE* probe = std::fopen(args.file, "rb")) {
         std::fclose(probe);
     } else {

@@ -83,7 +83,7 @@ TEST(ImportCommand, UsageErrorsAndMissingFilesAreOneLine) {
     for (const Case& c : {Case{"import", 2}, Case{"import --bogus " + kDocument, 2},
                           Case{"import " + kDocument + " " + kDocument, 2},
                           Case{"import --yes --cancel " + kDocument, 2},
-                          Case{"import /nonexistent/model.mqo", 1}}) {
+                          Case{"import /nonexistent/model.mqo", 1}, Case{"import /tmp", 1}}) {
         SCOPED_TRACE(c.args);
         const VarnelRun run = RunVarnel(c.args);
         EXPECT_EQ(run.status, c.status);
