@@ -40,17 +40,6 @@ size_t FileSize(const std::string& path) {
     return size < 0 ? 0 : static_cast<size_t>(size);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::string data;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return data;
-    char block[1 << 16];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, n);
-    std::fclose(file);
-    return data;
-}
-
 // Only the reading calls are timed, Load and ReadFile: making the loader or
 // importer and freeing what it read are left out on both sides (freeing the
 // half million faces of the document model takes a fifth as long as reading

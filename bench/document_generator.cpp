@@ -198,3 +198,14 @@ TorusDocuments Torus(int rings, int sides) {
     AppendObjFaces(grid, d.obj);
     return d;
 }
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string data;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return data;
+    char block[1 << 16];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, n);
+    std::fclose(file);
+    return data;
+}

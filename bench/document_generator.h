@@ -12,6 +12,9 @@
 // documents. The same seed gives the same text.
 std::string VertexLines(size_t min_bytes, size_t* count, uint32_t seed = 1);
 
+// The bytes of a file, for the baselines that parse from memory.
+std::string ReadWholeFile(const std::string& path);
+
 // A whole document: the header, one object whose vertex chunk holds the
 // given lines, and "Eof".
 std::string VertexDocument(const std::string& lines, size_t count);

@@ -62,17 +62,6 @@ void BM_TokenizerReadFloat3(benchmark::State& state) {
     Finish(state, values, sum);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::string data;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return data;
-    char block[1 << 16];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, n);
-    std::fclose(file);
-    return data;
-}
-
 void BM_BaselineStrtofInMemory(benchmark::State& state) {
     const VertexFile& v = Vertices();
     size_t values = 0;
