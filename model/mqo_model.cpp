@@ -33,8 +33,8 @@ void MQOModel::UpdateTotals() {
     triangle_total = 0;
     for (const auto& object : objects) {
         object->UpdateTriangleCount();
-        vertex_total += object->VertexCount();
-        face_total += object->FaceCount();
-        triangle_total += object->triangle_count;
+        vertex_total = WrappingAdd(vertex_total, object->VertexCount());
+        face_total = WrappingAdd(face_total, object->FaceCount());
+        triangle_total = WrappingAdd(triangle_total, object->triangle_count);
     }
 }

@@ -33,5 +33,7 @@ MQOVertexWeight* MQOObject::AddVertexWeight() {
 
 void MQOObject::UpdateTriangleCount() {
     triangle_count = 0;
-    for (const auto& face : faces) triangle_count += face->count - 2;
+    for (const auto& face : faces) {
+        triangle_count = WrappingAdd(triangle_count, WrappingAdd(face->count, -2));
+    }
 }

@@ -12,6 +12,13 @@
 
 struct MQOModel;
 
+// Counts in a document are whatever 32-bit values it holds (a corner count of
+// 4294967295 reads as -1), so the running totals wrap round as 32-bit
+// two's-complement sums instead of overflowing.
+inline int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
 struct MQOObject {
     char name[256] = {};
     int32_t uid = 0;
@@ -66,6 +73,6 @@ struct MQOObject {
 
     void AddVertexUid(int32_t value) { vertex_uids.push_back(value); }
 
-    // Sum over the faces of count - 2, unclamped.
+    // Sum over the faces of count - 2, unclamped, wrapping round in 32 bits.
     void UpdateTriangleCount();
 };
