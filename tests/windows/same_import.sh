@@ -19,9 +19,15 @@ cd "$out"
 name=document.mqo
 status=0
 "$linux" import --yes --json "$@" "$name" >"$out/linux.json" 2>"$out/linux.err" || status=$?
-wstatus=0
-env LC_ALL=ja_JP.UTF-8 "$wine" "$windows" import --yes --json "$@" "$name" \
-    >"$out/windows.json" 2>"$out/windows.err" || wstatus=$?
+# Wine now and then fails to start a program when several start at once
+# (exit 1 with nothing printed); such a start is tried again, twice at most.
+for attempt in 1 2 3; do
+    wstatus=0
+    env LC_ALL=ja_JP.UTF-8 "$wine" "$windows" import --yes --json "$@" "$name" \
+        >"$out/windows.json" 2>"$out/windows.err" || wstatus=$?
+    [ "$wstatus" = "$status" ] || [ -s "$out/windows.json" ] || [ -s "$out/windows.err" ] || continue
+    break
+done
 if [ "$status" != "$wstatus" ]; then
     echo "exit status $wstatus under Wine, $status on Linux" >&2
     cat "$out/windows.err" >&2
