@@ -3,6 +3,7 @@
 
 #include "model/point.h"
 #include "reader/mqo_loader.h"
+#include "reader/report.h"
 
 // Keywords and chunk names are whole words compared without regard to the
 // case of ASCII letters; every other byte, Shift-JIS included, must match.
@@ -20,4 +21,13 @@ inline Point3f ReadPoint3(MQOLoader& loader) {
     float xyz[3];
     loader.ReadFloat3(xyz);
     return {xyz[0], xyz[1], xyz[2]};
+}
+
+// A keyword the chunk does not know, reported in the shape every chunk shares:
+// "%s(%d) : [%s]対応外の<chunk>チャンクです" with the path, the line and the
+// printable keyword.
+inline void ReportUnknownKeyword(MQOLoader& loader, const char* chunk, const char* keyword) {
+    loader.Report(
+        "%s(%d) : [%s]\x91\xce\x89\x9e\x8aO\x82\xcc%s\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
+        loader.path, loader.line, EscapeText(keyword), chunk);
 }

@@ -60,12 +60,7 @@ int32_t ReadAttributes(MQOLoader& loader, MQOMaterial& material) {
         if (keyword[0] == '\0') return 1;
         const Attribute* attribute = FindAttribute(keyword);
         if (attribute == nullptr) {
-            // "%s(%d) : [%s]対応外のMaterialチャンクです"
-            loader.Report(
-                "%s(%d) : "
-                "[%s]\x91\xce\x89\x9e\x8aO\x82\xccMaterial\x83`\x83\x83\x83\x93\x83N\x82\xc5"
-                "\x82\xb7",
-                loader.path, loader.line, EscapeText(keyword));
+            ReportUnknownKeyword(loader, "Material", keyword);
             return 1;
         }
         if (!loader.ExpectOpenParen()) return 0;

@@ -367,11 +367,7 @@ Step ReadFaceItems(MQOLoader& loader, MQOFace& face, Polygon& polygon) {
         }
         FaceItem item = FindFaceItem(word);
         if (item == FaceItem::kNone) {
-            // "%s(%d) : [%s]対応外のfaceチャンクです"
-            loader.Report(
-                "%s(%d) : [%s]\x91\xce\x89\x9e\x8aO\x82\xcc"
-                "face\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-                loader.path, loader.line, EscapeText(word));
+            ReportUnknownKeyword(loader, "face", word);
             loader.SkipLine();
             return Step::kGoOn;
         }
@@ -459,11 +455,7 @@ Step ReadEntry(MQOLoader& loader, const char* keyword, MQOObject& object) {
     if (SameKeyword(keyword, "vertexattr")) return ReadVertexAttr(loader, object);
     if (SameKeyword(keyword, "BVertex")) return ReadBVertex(loader, object);
     if (SameKeyword(keyword, "face")) return ReadFaceList(loader, object);
-    // "%s(%d) : [%s]対応外のObjectチャンクです"
-    loader.Report(
-        "%s(%d) : "
-        "[%s]\x91\xce\x89\x9e\x8aO\x82\xccObject\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-        loader.path, loader.line, EscapeText(keyword));
+    ReportUnknownKeyword(loader, "Object", keyword);
     loader.SkipLine();
     return Step::kGoOn;
 }

@@ -37,11 +37,7 @@ int32_t MQOLoader::ReadSceneChunk() {
         if (!ReadToken(token, sizeof(token))) return 0;
         if (SameKeyword(token, "}")) return 1;
         if (ReadSceneValue(*this, token, model->scene)) continue;
-        // "%s(%d) : [%s]対応外のSceneチャンクです"
-        Report(
-            "%s(%d) : "
-            "[%s]\x91\xce\x89\x9e\x8aO\x82\xccScene\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-            path, line, EscapeText(token));
+        ReportUnknownKeyword(*this, "Scene", token);
         SkipLine();
     }
     return 1;
@@ -65,11 +61,7 @@ int32_t MQOLoader::ReadBackImageChunk() {
             for (int i = 0; i < 4; ++i) ReadFloat();
             continue;
         }
-        // "%s(%d) : [%s]対応外のBackチャンクです"
-        Report(
-            "%s(%d) : [%s]\x91\xce\x89\x9e\x8aO\x82\xcc"
-            "Back\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-            path, line, EscapeText(token));
+        ReportUnknownKeyword(*this, "Back", token);
         SkipLine();
     }
     return 1;
