@@ -56,16 +56,6 @@ void JsonWriter::Float(float value) {
     std::fputs(text.c_str(), out_);
 }
 
-void JsonWriter::Bool(bool value) {
-    Separate();
-    std::fputs(value ? "true" : "false", out_);
-}
-
-void JsonWriter::Null() {
-    Separate();
-    std::fputs("null", out_);
-}
-
 void JsonWriter::Cp932String(const char* text) {
     Separate();
     std::string json;

@@ -20,8 +20,6 @@ class JsonWriter {
 
     void Int(int64_t value);
     void Float(float value);
-    void Bool(bool value);
-    void Null();
     void Cp932String(const char* text);
 
     // A key and its value.
