@@ -55,10 +55,12 @@ void FillTextureVertices(const BuildSettings& settings, const MQOModel& model,
 // Records of vertices the object does not have are left out.
 std::vector<VertexColorEntry> VertexColorTable(const MQOObject& object) {
     std::vector<VertexColorEntry> table(static_cast<size_t>(object.VertexCount()));
+    const bool tracing = TraceEnabled();
     for (int k = 0; k < object.VertexColorCount(); ++k) {
-        const MQOVertexColor& record = *object.VertexColorAt(k);
+        const MQOVertexColor& record = *object.vertex_colors[size_t(k)];
         const uint8_t* c = record.rgba;
-        Trace("vcol[%3d]=%d,(%d,%d,%d,%d)\n", k, record.vertex, c[0], c[1], c[2], c[3]);
+        if (tracing)
+            Trace("vcol[%3d]=%d,(%d,%d,%d,%d)\n", k, record.vertex, c[0], c[1], c[2], c[3]);
         if (record.vertex < 0 || record.vertex >= object.VertexCount()) continue;
         VertexColorEntry& entry = table[record.vertex];
         entry.given = true;
@@ -71,14 +73,14 @@ std::vector<VertexColorEntry> VertexColorTable(const MQOObject& object) {
 // else white. Each is also written back into the face's corner and becomes
 // host colour corner_base + corner.
 void FillFaceColors(const MQOModel& model, const std::vector<VertexColorEntry>& table, int index,
-                    MQOFace& face, Mesh& mesh, int corner_base) {
+                    MQOFace& face, Mesh& mesh, int corner_base, bool tracing) {
     const int material = FaceMaterial(model, face);
     for (int c = 0; c < face.count; ++c) {
         const VertexColorEntry& entry = table[face.v[c]];
         Color4f color(1.0f, 1.0f, 1.0f, 1.0f);
         if (entry.given) {
             const uint8_t* b = entry.rgba;
-            Trace("surf[%d,%d]=(%3d,%3d,%3d)\n", index, c, b[0], b[1], b[2]);
+            if (tracing) Trace("surf[%d,%d]=(%3d,%3d,%3d)\n", index, c, b[0], b[1], b[2]);
             color = Color4f(b[0] / 255.0f, b[1] / 255.0f, b[2] / 255.0f, 1.0f);
         } else if (material >= 0) {
             color = model.MaterialAt(material)->col;
@@ -93,12 +95,13 @@ void FillFaceColors(const MQOModel& model, const std::vector<VertexColorEntry>& 
 void FillFaces(const MQOModel& model, MQOObject& object, const UVCollector& collector,
                const std::vector<VertexColorEntry>* colors, const ObjectMaterialSlot& slot,
                Mesh& mesh) {
+    const bool tracing = TraceEnabled();
     int t = 0;
     int b = 0;
     for (int i = 0; i < object.FaceCount(); ++i) {
-        MQOFace& face = *object.FaceAt(i);
+        MQOFace& face = *object.faces[size_t(i)];
         if (!IsBuildableFace(object, face)) continue;
-        if (colors != nullptr) FillFaceColors(model, *colors, i, face, mesh, b);
+        if (colors != nullptr) FillFaceColors(model, *colors, i, face, mesh, b, tracing);
         const int32_t* uv = collector.face_uv[i].data();
         if (face.count == 3) {
             AddTriangle(object, face, uv, slot, mesh, t, b, kTriangleOfTriangle);

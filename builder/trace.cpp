@@ -9,6 +9,10 @@ void SetTraceSink(const MQOMessageSink& sink) {
     trace_sink = sink;
 }
 
+bool TraceEnabled() {
+    return trace_sink.callback != nullptr;
+}
+
 void Trace(const char* format, ...) {
     if (trace_sink.callback == nullptr) return;
     char text[1024];

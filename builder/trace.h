@@ -13,6 +13,10 @@
 
 void Trace(const char* format, ...) VARNEL_PRINTF_FORMAT;
 
+// Whether a channel is set. Loops that trace per corner ask once, since
+// formatting arguments for a call that drops them costs more than the corner.
+bool TraceEnabled();
+
 // Where trace texts go from now on, cut at 1023 bytes; an empty sink turns
 // the trace off (the default).
 void SetTraceSink(const MQOMessageSink& sink);

@@ -42,16 +42,121 @@ void UVCollector::CollectUVsSequential(const MQOObject& object) {
     }
 }
 
+namespace {
+
+// A corner's key as the shared numbering compares it, and the first corner
+// (in face order) whose key is the same.
+struct KeyedCorner {
+    uint32_t u, v;
+    int32_t group;
+    int32_t first;
+};
+
+// Buckets of about this many corners keep a bucket's keys and its table in
+// the processor's second-level cache.
+constexpr size_t kBucketCorners = 4096;
+
+int BucketBits(size_t corners) {
+    int bits = 0;
+    while (bits < 16 && (corners >> bits) > kBucketCorners) ++bits;
+    return bits;
+}
+
+size_t BucketOf(uint32_t hash, int bits) {
+    return bits == 0 ? 0 : hash >> (32 - bits);
+}
+
+bool HasNaN(const Point2f& p) {
+    return std::isnan(p.u) || std::isnan(p.v);
+}
+
+// Sets each corner's first to the lowest corner number of its bucket with an
+// equal key. Corners sit in a bucket in ascending order, so the first one
+// seen is the first in face order.
+void FindFirstCorners(std::vector<KeyedCorner>& keyed, const std::vector<uint32_t>& start) {
+    std::vector<int32_t> table;
+    for (size_t b = 0; b + 1 < start.size(); ++b) {
+        const size_t size = start[b + 1] - start[b];
+        if (size == 0) continue;
+        table.assign(std::bit_ceil(std::max<size_t>(size * 2, 16)), -1);
+        const size_t mask = table.size() - 1;
+        for (uint32_t k = start[b]; k < start[b + 1]; ++k) {
+            KeyedCorner& corner = keyed[k];
+            size_t i = Hash(corner.group, corner.u, corner.v) & mask;
+            for (;; i = (i + 1) & mask) {
+                if (table[i] < 0) {
+                    table[i] = int32_t(k);
+                    break;
+                }
+                const KeyedCorner& seen = keyed[size_t(table[i])];
+                if (seen.u == corner.u && seen.v == corner.v && seen.group == corner.group) {
+                    corner.first = seen.first;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+// The same numbering as FindOrAddUV corner by corner, done in three passes
+// over cache-sized buckets of corners grouped by hash: with one table for
+// all corners of a large object, nearly every lookup would miss the cache
+// and the address translation buffers, and that dominated the whole
+// conversion. Corners with a NaN match nothing and are left out of the
+// buckets.
 void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& object) {
     groups.Clear();
-    groups.Reserve(uvs.capacity());  // the constructor reserved one per corner
     uvs.clear();
-    for (size_t i = 0; i < object.faces.size() && i < face_uv.size(); ++i) {
-        const MQOFace& face = *object.faces[i];
-        if (!IsBuildableFace(object, face)) continue;
-        const int group = FaceMaterial(model, face) + 1;
-        for (int c = 0; c < face.count; ++c) face_uv[i][c] = FindOrAddUV(group, face.uv[c]);
-    }
+    const size_t face_count = std::min(object.faces.size(), face_uv.size());
+    auto for_each_corner = [&](auto visit) {
+        for (size_t i = 0; i < face_count; ++i) {
+            const MQOFace& face = *object.faces[i];
+            if (!IsBuildableFace(object, face)) continue;
+            const int group = FaceMaterial(model, face) + 1;
+            for (int c = 0; c < face.count; ++c) visit(i, c, group, face.uv[c]);
+        }
+    };
+
+    size_t corners = 0;
+    for_each_corner([&](size_t, int, int, const Point2f&) { ++corners; });
+    const int bits = BucketBits(corners);
+    std::vector<uint32_t> start((size_t(1) << bits) + 1, 0);
+    for_each_corner([&](size_t, int, int group, const Point2f& p) {
+        if (!HasNaN(p)) ++start[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits) + 1];
+    });
+    for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+
+    std::vector<KeyedCorner> keyed(start.back());
+    std::vector<uint32_t> next(start.begin(), start.end() - 1);
+    int32_t k = 0;
+    for_each_corner([&](size_t, int, int group, const Point2f& p) {
+        if (!HasNaN(p)) {
+            const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
+            keyed[next[BucketOf(Hash(group, u, v), bits)]++] = {u, v, group, k};
+        }
+        ++k;
+    });
+    FindFirstCorners(keyed, start);
+
+    std::vector<int32_t> index_of(corners);
+    next.assign(start.begin(), start.end() - 1);
+    k = 0;
+    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+        int32_t first = k;
+        if (!HasNaN(p)) {
+            first = keyed[next[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits)]++].first;
+        }
+        if (first == k) {
+            index_of[size_t(k)] = static_cast<int32_t>(uvs.size());
+            uvs.push_back(p);
+        } else {
+            index_of[size_t(k)] = index_of[size_t(first)];
+        }
+        face_uv[i][c] = index_of[size_t(k)];
+        ++k;
+    });
 }
 
 int32_t UVCollector::FindOrAddUV(int group, const Point2f& p) {
@@ -68,11 +173,6 @@ int32_t UVCollector::FindOrAddUV(int group, const Point2f& p) {
 void UVTable::Clear() {
     slots_.clear();
     group_of_.clear();
-}
-
-void UVTable::Reserve(size_t count) {
-    if (count * 2 > slots_.size()) Rehash(std::bit_ceil(std::max<size_t>(count * 2, 64)));
-    group_of_.reserve(count);
 }
 
 int32_t UVTable::FindOrInsert(int32_t group, const Point2f& p, const std::vector<Point2f>& uvs,

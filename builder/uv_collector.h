@@ -23,8 +23,6 @@ class UVTable {
     // free of NaN.
     int32_t FindOrInsert(int32_t group, const Point2f& p, const std::vector<Point2f>& uvs,
                          int32_t next);
-    // Room for count indices without growing.
-    void Reserve(size_t count);
     void Clear();
 
    private:

@@ -12,6 +12,17 @@ bool IsFoldedQuad(const MQOFace& face) {
     return face.count == 4 && (face.v[0] == face.v[2] || face.v[1] == face.v[3]);
 }
 
+// Whether compacting would drop a corner: a run of equal corners, or a last
+// corner that closes back onto the first. Most faces have none and are kept
+// without a copy. count must be 3 or 4.
+bool HasRepeatedCorners(const MQOFace& face) {
+    const int n = face.count;
+    for (int i = 1; i < n; ++i) {
+        if (face.v[i] == face.v[i - 1]) return true;
+    }
+    return face.v[n - 1] == face.v[0];
+}
+
 // Copies the face without runs of equal corners and without a last corner
 // that closes back onto the first. Answers the corners kept.
 int CompactCorners(const MQOFace& face, MQOFace& out) {
@@ -43,11 +54,12 @@ void CleanupFaces(MQOObject& object) {
     for (size_t i = 0; i < object.faces.size(); ++i) {
         MQOFace& face = *object.faces[i];
         // A count beyond the four slots is no face the model can hold.
-        if (face.count > MQOFace::kMaxCorners || IsFoldedQuad(face)) continue;
-        MQOFace compact;
-        const int kept = CompactCorners(face, compact);
-        if (kept < 3) continue;
-        if (kept != face.count) face = compact;
+        if (face.count > MQOFace::kMaxCorners || face.count < 3 || IsFoldedQuad(face)) continue;
+        if (HasRepeatedCorners(face)) {
+            MQOFace compact;
+            if (CompactCorners(face, compact) < 3) continue;
+            face = compact;
+        }
         if (k != i) object.faces[k] = std::move(object.faces[i]);
         ++k;
     }

@@ -84,6 +84,17 @@ uint32_t FindRoot(std::vector<uint32_t>& parent, uint32_t f) {
     return f;
 }
 
+// Joins the patches of two faces under the lower root, so that a patch's root
+// is always its first face.
+void Join(std::vector<uint32_t>& parent, uint32_t f, uint32_t g) {
+    const uint32_t a = FindRoot(parent, f), b = FindRoot(parent, g);
+    if (a < b) {
+        parent[b] = a;
+    } else {
+        parent[a] = b;
+    }
+}
+
 // Every edge of every face with valid vertices, grouped by its lower vertex
 // a: entries[first[a]] up to entries[first[a + 1]] hold (higher vertex << 32
 // | face), ascending. Grouping by vertex is a counting sort, linear in the
@@ -106,6 +117,20 @@ void ForEachEdge(const Mesh& mesh, Visit visit) {
     }
 }
 
+// A vertex has a handful of edges, for which an insertion sort is quickest.
+void SortEntries(uint64_t* begin, uint64_t* end) {
+    if (end - begin > 16) {
+        std::sort(begin, end);
+        return;
+    }
+    for (uint64_t* i = begin + 1; i < end; ++i) {
+        const uint64_t entry = *i;
+        uint64_t* j = i;
+        for (; j > begin && *(j - 1) > entry; --j) *j = *(j - 1);
+        *j = entry;
+    }
+}
+
 EdgeLists SortedEdges(const Mesh& mesh) {
     EdgeLists lists;
     lists.first.assign(mesh.verts.size() + 1, 0);
@@ -117,8 +142,8 @@ EdgeLists SortedEdges(const Mesh& mesh) {
         lists.entries[next[a]++] = uint64_t(b) << 32 | f;
     });
     for (size_t a = 0; a + 1 < lists.first.size(); ++a) {
-        std::sort(lists.entries.begin() + lists.first[a],
-                  lists.entries.begin() + lists.first[a + 1]);
+        SortEntries(lists.entries.data() + lists.first[a],
+                    lists.entries.data() + lists.first[a + 1]);
     }
     return lists;
 }
@@ -174,7 +199,7 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
                 const uint32_t f = uint32_t(e[i]), g = uint32_t(e[j]);
                 if (f == g) continue;
                 if (test.SmoothAcross(normals[f], normals[g])) {
-                    parent[FindRoot(parent, f)] = FindRoot(parent, g);
+                    Join(parent, f, g);
                 } else {
                     sharp.emplace_back(f, g);
                 }
@@ -182,14 +207,12 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
         }
     }
 
-    // Number the patches in order of their first face.
+    // Number the patches in order of their first face, which is their root.
     std::vector<uint32_t> patch_of(face_count);
-    std::vector<uint32_t> patch_of_root(face_count, UINT32_MAX);
     uint32_t patch_count = 0;
     for (uint32_t f = 0; f < face_count; ++f) {
-        uint32_t& p = patch_of_root[FindRoot(parent, f)];
-        if (p == UINT32_MAX) p = patch_count++;
-        patch_of[f] = p;
+        const uint32_t root = FindRoot(parent, f);
+        patch_of[f] = root == f ? patch_count++ : patch_of[root];
     }
 
     const PatchNeighbours across = NeighboursAcross(sharp, patch_of, patch_count);

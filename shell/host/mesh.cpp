@@ -1,27 +1,8 @@
 #include "shell/host/mesh.h"
 
-void Face::setVerts(int a, int b, int c) {
-    v[0] = DWORD(a);
-    v[1] = DWORD(b);
-    v[2] = DWORD(c);
-}
-
-void Face::setEdgeVisFlags(int va, int vb, int vc) {
-    flags &= ~EDGE_ALL;
-    if (va) flags |= EDGE_A;
-    if (vb) flags |= EDGE_B;
-    if (vc) flags |= EDGE_C;
-}
-
 int Face::getEdgeVis(int edge) const {
     if (edge < 0 || edge > 2) return 0;
     return (flags >> edge) & 1u ? 1 : 0;
-}
-
-void TVFace::setTVerts(int a, int b, int c) {
-    t[0] = DWORD(a);
-    t[1] = DWORD(b);
-    t[2] = DWORD(c);
 }
 
 template <typename T>

@@ -19,8 +19,14 @@ struct Face {
     DWORD smGroup = 0;
     DWORD flags = 0;
 
-    void setVerts(int a, int b, int c);
-    void setEdgeVisFlags(int va, int vb, int vc);
+    void setVerts(int a, int b, int c) {
+        v[0] = DWORD(a);
+        v[1] = DWORD(b);
+        v[2] = DWORD(c);
+    }
+    void setEdgeVisFlags(int va, int vb, int vc) {
+        flags = (flags & ~EDGE_ALL) | (va ? EDGE_A : 0) | (vb ? EDGE_B : 0) | (vc ? EDGE_C : 0);
+    }
     int getEdgeVis(int edge) const;  // edge 0..2
     void setMatID(MtlID id) {
         flags = (flags & ~FACE_MATID_MASK) | (DWORD(id) << FACE_MATID_SHIFT);
@@ -34,7 +40,11 @@ struct Face {
 struct TVFace {
     DWORD t[3] = {0, 0, 0};
 
-    void setTVerts(int a, int b, int c);
+    void setTVerts(int a, int b, int c) {
+        t[0] = DWORD(a);
+        t[1] = DWORD(b);
+        t[2] = DWORD(c);
+    }
 };
 
 class Mesh {
