@@ -45,11 +45,12 @@ void UVCollector::CollectUVsSequential(const MQOObject& object) {
 namespace {
 
 // A corner's key as the shared numbering compares it, and the first corner
-// (in face order) whose key is the same.
+// with the same key. Corners are named by face * 4 + corner, which orders
+// them as the faces do and finds their entry in face_uv.
 struct KeyedCorner {
     uint32_t u, v;
     int32_t group;
-    int32_t first;
+    uint32_t first;
 };
 
 // Buckets of about this many corners keep a bucket's keys and its table in
@@ -70,9 +71,9 @@ bool HasNaN(const Point2f& p) {
     return std::isnan(p.u) || std::isnan(p.v);
 }
 
-// Sets each corner's first to the lowest corner number of its bucket with an
-// equal key. Corners sit in a bucket in ascending order, so the first one
-// seen is the first in face order.
+// Sets each corner's first to the first corner of its bucket with an equal
+// key. Corners sit in a bucket in face order, so the first one seen is the
+// first in the object.
 void FindFirstCorners(std::vector<KeyedCorner>& keyed, const std::vector<uint32_t>& start) {
     std::vector<int32_t> table;
     for (size_t b = 0; b + 1 < start.size(); ++b) {
@@ -100,12 +101,11 @@ void FindFirstCorners(std::vector<KeyedCorner>& keyed, const std::vector<uint32_
 
 }  // namespace
 
-// The same numbering as FindOrAddUV corner by corner, done in three passes
-// over cache-sized buckets of corners grouped by hash: with one table for
-// all corners of a large object, nearly every lookup would miss the cache
-// and the address translation buffers, and that dominated the whole
-// conversion. Corners with a NaN match nothing and are left out of the
-// buckets.
+// The same numbering as FindOrAddUV corner by corner in face order, done over
+// cache-sized buckets of corners grouped by hash: with one table for all
+// corners of a large object nearly every lookup would miss the cache and the
+// address translation buffers, and that dominated the whole conversion.
+// Corners with a NaN match nothing and stay out of the buckets.
 void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& object) {
     groups.Clear();
     uvs.clear();
@@ -118,10 +118,15 @@ void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& objec
             for (int c = 0; c < face.count; ++c) visit(i, c, group, face.uv[c]);
         }
     };
+    // No object in memory has 2^30 faces; the names must fit 32 bits.
+    if (face_count >= (size_t(1) << 30)) {
+        for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+            face_uv[i][c] = FindOrAddUV(group, p);
+        });
+        return;
+    }
 
-    size_t corners = 0;
-    for_each_corner([&](size_t, int, int, const Point2f&) { ++corners; });
-    const int bits = BucketBits(corners);
+    const int bits = BucketBits(face_count * 4);
     std::vector<uint32_t> start((size_t(1) << bits) + 1, 0);
     for_each_corner([&](size_t, int, int group, const Point2f& p) {
         if (!HasNaN(p)) ++start[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits) + 1];
@@ -130,32 +135,26 @@ void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& objec
 
     std::vector<KeyedCorner> keyed(start.back());
     std::vector<uint32_t> next(start.begin(), start.end() - 1);
-    int32_t k = 0;
-    for_each_corner([&](size_t, int, int group, const Point2f& p) {
-        if (!HasNaN(p)) {
-            const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
-            keyed[next[BucketOf(Hash(group, u, v), bits)]++] = {u, v, group, k};
-        }
-        ++k;
+    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+        if (HasNaN(p)) return;
+        const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
+        keyed[next[BucketOf(Hash(group, u, v), bits)]++] = {u, v, group, uint32_t(i * 4 + c)};
     });
     FindFirstCorners(keyed, start);
 
-    std::vector<int32_t> index_of(corners);
     next.assign(start.begin(), start.end() - 1);
-    k = 0;
     for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
-        int32_t first = k;
+        const uint32_t self = uint32_t(i * 4 + c);
+        uint32_t first = self;
         if (!HasNaN(p)) {
             first = keyed[next[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits)]++].first;
         }
-        if (first == k) {
-            index_of[size_t(k)] = static_cast<int32_t>(uvs.size());
+        if (first == self) {
+            face_uv[i][c] = static_cast<int32_t>(uvs.size());
             uvs.push_back(p);
         } else {
-            index_of[size_t(k)] = index_of[size_t(first)];
+            face_uv[i][c] = face_uv[first / 4][first % 4];
         }
-        face_uv[i][c] = index_of[size_t(k)];
-        ++k;
     });
 }
 

@@ -50,6 +50,18 @@ Normal FaceNormal(const Mesh& mesh, const Face& face) {
     return Normal{nx / length, ny / length, nz / length};
 }
 
+// A face normal kept in single precision for the comparisons: half the memory
+// of the normals the test is defined on, which matters for large meshes. NaN
+// in x marks a face without a normal, exactly as for the double one.
+struct ShortNormal {
+    float x = std::numeric_limits<float>::quiet_NaN(), y = 0.0f, z = 0.0f;
+    bool Valid() const { return !std::isnan(x); }
+};
+
+ShortNormal Shorten(const Normal& n) {
+    return ShortNormal{float(n.x), float(n.y), float(n.z)};
+}
+
 // Whether the angle between two normals, acos of their dot product, is below
 // the smoothing angle. acos falls at least as steeply as its argument rises,
 // so for an angle in [0, pi] a dot product beyond cos(angle) by more than
@@ -68,9 +80,27 @@ class AngleTest {
         return std::acos(dot) < angle_;
     }
 
+    // The same answer from the short normals of faces f and g. Rounding a
+    // unit normal to floats moves the dot product by less than 3e-7, so
+    // beyond kShortBand from cos(angle) the short one decides as the double
+    // one would; nearer, both normals are made again in double.
+    bool SmoothAcross(const Mesh& mesh, const std::vector<ShortNormal>& normals, uint32_t f,
+                      uint32_t g) const {
+        const ShortNormal& a = normals[f];
+        const ShortNormal& b = normals[g];
+        if (!a.Valid() || !b.Valid()) return false;
+        if (banded_) {
+            const double dot = double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
+            if (dot > cosine_ + kShortBand) return true;
+            if (dot < cosine_ - kShortBand) return false;
+        }
+        return SmoothAcross(FaceNormal(mesh, mesh.faces[f]), FaceNormal(mesh, mesh.faces[g]));
+    }
+
    private:
     static constexpr double kPi = 3.14159265358979323846;
     static constexpr double kBand = 1e-9;
+    static constexpr double kShortBand = 1e-5;
     double angle_;
     double cosine_;
     bool banded_;
@@ -182,8 +212,8 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     autoSmoothCalled = true;
     autoSmoothAngle = angle;
     const size_t face_count = faces.size();
-    std::vector<Normal> normals(face_count);
-    for (size_t f = 0; f < face_count; ++f) normals[f] = FaceNormal(*this, faces[f]);
+    std::vector<ShortNormal> normals(face_count);
+    for (size_t f = 0; f < face_count; ++f) normals[f] = Shorten(FaceNormal(*this, faces[f]));
 
     const AngleTest test(angle);
     std::vector<uint32_t> parent(face_count);
@@ -198,7 +228,7 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
                 if (e[j] >> 32 != e[i] >> 32) break;
                 const uint32_t f = uint32_t(e[i]), g = uint32_t(e[j]);
                 if (f == g) continue;
-                if (test.SmoothAcross(normals[f], normals[g])) {
+                if (test.SmoothAcross(*this, normals, f, g)) {
                     Join(parent, f, g);
                 } else {
                     sharp.emplace_back(f, g);
@@ -207,12 +237,14 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
         }
     }
 
-    // Number the patches in order of their first face, which is their root.
-    std::vector<uint32_t> patch_of(face_count);
+    // Number the patches in order of their first face, in place of the links.
+    // A patch's root is its first face and every link points to a lower face
+    // (Join links under the lower root, FindRoot only shortens links), so
+    // when f is reached the face its link points to already holds its patch.
+    std::vector<uint32_t>& patch_of = parent;
     uint32_t patch_count = 0;
     for (uint32_t f = 0; f < face_count; ++f) {
-        const uint32_t root = FindRoot(parent, f);
-        patch_of[f] = root == f ? patch_count++ : patch_of[root];
+        patch_of[f] = parent[f] == f ? patch_count++ : parent[parent[f]];
     }
 
     const PatchNeighbours across = NeighboursAcross(sharp, patch_of, patch_count);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "shell/host/max.h"
@@ -120,4 +121,32 @@ TEST(HostMesh, AutoSmoothDecidesRightAtTheAngle) {
     EXPECT_FALSE(HingeSmoothed(0.0, 0.0f));  // no angle is below zero
     EXPECT_FALSE(HingeSmoothed(0.0, -1.0f));
     EXPECT_TRUE(HingeSmoothed(3.1415, 3.2f));  // above pi every angle is below
+}
+
+// The definition the smoothing follows: the angle between the two face
+// normals, made in double from the mesh's float vertices.
+static bool HingeAngleBelow(double fold, float angle) {
+    const double c[3] = {0.5, double(float(-std::cos(fold))), double(float(std::sin(fold)))};
+    // Face 0 is (0,0,0) (1,0,0) (0.5,1,0): its normal is +z. Face 1 is
+    // (1,0,0) (0,0,0) c.
+    const double u[3] = {-1.0, 0.0, 0.0}, v[3] = {c[0] - 1.0, c[1], c[2]};
+    const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                         u[0] * v[1] - u[1] * v[0]};
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    return std::acos(std::clamp(n[2] / length, -1.0, 1.0)) < angle;
+}
+
+// Folds within a few float steps of the angle, where rounding decides.
+TEST(HostMesh, AutoSmoothFollowsTheExactAngleAtItsEdge) {
+    int decided_each_way[2] = {0, 0};
+    for (const double angle : {0.1, 0.7, 1.0471976, 2.5}) {
+        for (int k = -60; k <= 60; ++k) {
+            const double fold = angle + k * 2e-8;
+            const bool expected = HingeAngleBelow(fold, float(angle));
+            ASSERT_EQ(HingeSmoothed(fold, float(angle)), expected) << angle << " " << k;
+            ++decided_each_way[expected];
+        }
+    }
+    EXPECT_GT(decided_each_way[0], 100);
+    EXPECT_GT(decided_each_way[1], 100);
 }
