@@ -56,19 +56,17 @@ struct KeyedCorner {
 // Buckets of about this many corners keep a bucket's keys and its table in
 // the processor's second-level cache.
 constexpr size_t kBucketCorners = 4096;
+constexpr int kMaxBucketBits = 15;
+constexpr uint16_t kNoBucket = 0xFFFF;  // a corner with a NaN
 
 int BucketBits(size_t corners) {
     int bits = 0;
-    while (bits < 16 && (corners >> bits) > kBucketCorners) ++bits;
+    while (bits < kMaxBucketBits && (corners >> bits) > kBucketCorners) ++bits;
     return bits;
 }
 
-size_t BucketOf(uint32_t hash, int bits) {
-    return bits == 0 ? 0 : hash >> (32 - bits);
-}
-
-bool HasNaN(const Point2f& p) {
-    return std::isnan(p.u) || std::isnan(p.v);
+bool IsNaNKey(uint32_t bits) {
+    return (bits & 0x7FFFFFFFu) > 0x7F800000u;
 }
 
 // Sets each corner's first to the first corner of its bucket with an equal
@@ -126,29 +124,35 @@ void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& objec
         return;
     }
 
+    // Each corner's bucket, by face * 4 + corner, so the later passes need
+    // not hash again.
     const int bits = BucketBits(face_count * 4);
+    std::vector<uint16_t> bucket_of(face_count * 4, kNoBucket);
     std::vector<uint32_t> start((size_t(1) << bits) + 1, 0);
-    for_each_corner([&](size_t, int, int group, const Point2f& p) {
-        if (!HasNaN(p)) ++start[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits) + 1];
+    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+        const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
+        if (IsNaNKey(u) || IsNaNKey(v)) return;
+        const uint16_t bucket = bits == 0 ? 0 : uint16_t(Hash(group, u, v) >> (32 - bits));
+        bucket_of[i * 4 + size_t(c)] = bucket;
+        ++start[size_t(bucket) + 1];
     });
     for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
 
     std::vector<KeyedCorner> keyed(start.back());
     std::vector<uint32_t> next(start.begin(), start.end() - 1);
     for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
-        if (HasNaN(p)) return;
-        const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
-        keyed[next[BucketOf(Hash(group, u, v), bits)]++] = {u, v, group, uint32_t(i * 4 + c)};
+        const uint32_t self = uint32_t(i * 4 + size_t(c));
+        const uint16_t bucket = bucket_of[self];
+        if (bucket == kNoBucket) return;
+        keyed[next[bucket]++] = {FloatKey(p.u), FloatKey(p.v), group, self};
     });
     FindFirstCorners(keyed, start);
 
     next.assign(start.begin(), start.end() - 1);
-    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
-        const uint32_t self = uint32_t(i * 4 + c);
-        uint32_t first = self;
-        if (!HasNaN(p)) {
-            first = keyed[next[BucketOf(Hash(group, FloatKey(p.u), FloatKey(p.v)), bits)]++].first;
-        }
+    for_each_corner([&](size_t i, int c, int, const Point2f& p) {
+        const uint32_t self = uint32_t(i * 4 + size_t(c));
+        const uint16_t bucket = bucket_of[self];
+        const uint32_t first = bucket == kNoBucket ? self : keyed[next[bucket]++].first;
         if (first == self) {
             face_uv[i][c] = static_cast<int32_t>(uvs.size());
             uvs.push_back(p);

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -131,7 +132,8 @@ void Join(std::vector<uint32_t>& parent, uint32_t f, uint32_t g) {
 // faces; only the few edges around one vertex are compared.
 struct EdgeLists {
     std::vector<uint32_t> first;
-    std::vector<uint64_t> entries;
+    // Written whole by the filling pass, so made without zeroing first.
+    std::unique_ptr<uint64_t[]> entries;
 };
 
 template <typename Visit>
@@ -166,14 +168,13 @@ EdgeLists SortedEdges(const Mesh& mesh) {
     lists.first.assign(mesh.verts.size() + 1, 0);
     ForEachEdge(mesh, [&](DWORD a, DWORD, uint32_t) { ++lists.first[a + 1]; });
     for (size_t a = 1; a < lists.first.size(); ++a) lists.first[a] += lists.first[a - 1];
-    lists.entries.resize(lists.first.back());
+    lists.entries = std::make_unique_for_overwrite<uint64_t[]>(lists.first.back());
     std::vector<uint32_t> next(lists.first.begin(), lists.first.end() - 1);
     ForEachEdge(mesh, [&](DWORD a, DWORD b, uint32_t f) {
         lists.entries[next[a]++] = uint64_t(b) << 32 | f;
     });
     for (size_t a = 0; a + 1 < lists.first.size(); ++a) {
-        SortEntries(lists.entries.data() + lists.first[a],
-                    lists.entries.data() + lists.first[a + 1]);
+        SortEntries(lists.entries.get() + lists.first[a], lists.entries.get() + lists.first[a + 1]);
     }
     return lists;
 }
@@ -212,15 +213,16 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     autoSmoothCalled = true;
     autoSmoothAngle = angle;
     const size_t face_count = faces.size();
-    std::vector<ShortNormal> normals(face_count);
-    for (size_t f = 0; f < face_count; ++f) normals[f] = Shorten(FaceNormal(*this, faces[f]));
+    std::vector<ShortNormal> normals;
+    normals.reserve(face_count);
+    for (const Face& face : faces) normals.push_back(Shorten(FaceNormal(*this, face)));
 
     const AngleTest test(angle);
     std::vector<uint32_t> parent(face_count);
     std::iota(parent.begin(), parent.end(), 0u);
     std::vector<std::pair<uint32_t, uint32_t>> sharp;
     const EdgeLists edges = SortedEdges(*this);
-    const std::vector<uint64_t>& e = edges.entries;
+    const uint64_t* e = edges.entries.get();
     for (size_t a = 0; a + 1 < edges.first.size(); ++a) {
         const size_t end = edges.first[a + 1];
         for (size_t i = edges.first[a]; i < end; ++i) {
