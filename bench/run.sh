@@ -68,6 +68,16 @@ for program in $bin/bench/process/bench_catmull $bin/bench/builder/bench_builder
     echo "== $(basename "$program")"
     "$program"
 done
+# The same scene building with the C library's allocator told to serve large
+# blocks from its heap and keep freed memory, as a long-running host's heap
+# would: every run after the first then fills pages the process already has,
+# and the difference to the table above is the cost of fresh pages.
+if [ -x $bin/bench/builder/bench_builder ]; then
+    echo
+    echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
+    GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
+        $bin/bench/builder/bench_builder
+fi
 if [ -x bench/catmull_callgrind.sh ]; then
     echo
     echo "== catmull_callgrind.sh"
