@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -43,10 +44,11 @@ struct HalfEdge {
     int32_t next;
 };
 
-// A list whose resize leaves the new records unwritten (default-initialised)
-// rather than zeroed, for records without default values: the step overwrites
-// each of them anyway, and writing the memory twice costs more than the step's
-// own work on it.
+// A list whose resize leaves the new records unwritten rather than
+// initialised: the step overwrites each of them anyway, and writing the
+// memory twice costs more than the step's own work on it. The records are
+// plain values (trivially copyable and destructible), which exist in the
+// allocated memory without being constructed, whatever defaults they have.
 template <class T>
 struct UnwrittenAllocator : std::allocator<T> {
     template <class U>
@@ -57,8 +59,8 @@ struct UnwrittenAllocator : std::allocator<T> {
     template <class U>
     UnwrittenAllocator(const UnwrittenAllocator<U>&) noexcept {}
     template <class U>
-    void construct(U* p) noexcept {
-        ::new (static_cast<void*>(p)) U;
+    void construct(U*) noexcept {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
     }
     template <class U, class... Args>
     void construct(U* p, Args&&... args) {
@@ -79,11 +81,11 @@ struct CornerValue {
 // two new corners at an edge point the same value and all corners at a face
 // point the face's value, so half-edge h reads values[corner_value[h]].
 struct SubdivMesh {
-    std::vector<SubdivVertex> vertices;
+    RecordList<SubdivVertex> vertices;
     RecordList<SubdivFace> faces;
     RecordList<HalfEdge> half_edges;
     RecordList<int32_t> corner_value;  // one per half-edge
-    std::vector<CornerValue> values;
+    RecordList<CornerValue> values;
 
     const CornerValue& ValueOf(int32_t h) const { return values[corner_value[h]]; }
 };
