@@ -115,7 +115,7 @@ void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& o
         out += std::to_string(words[i]);
     }
     out += "]},\"nodes\":";
-    AppendNodesJson(out, host);
+    AppendNodesJson(out, host, stdout);
     out += ",\"materials\":";
     AppendMaterialsJson(out, host);
     out += "}\n";

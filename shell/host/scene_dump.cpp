@@ -1,5 +1,6 @@
 #include "shell/host/scene_dump.h"
 
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 
@@ -50,39 +51,53 @@ void AppendKeyInt(std::string& out, const char* key, long long value) {
     out += std::to_string(value);
 }
 
+// With a file, text past this size is written out between array items.
+constexpr size_t kSpillBytes = size_t(1) << 20;
+
+void Spill(std::string& out, std::FILE* file) {
+    if (file == nullptr || out.size() < kSpillBytes) return;
+    std::fwrite(out.data(), 1, out.size(), file);
+    out.clear();
+}
+
 template <typename T, typename Write>
-void AppendArray(std::string& out, const std::vector<T>& items, Write write) {
+void AppendArray(std::string& out, const std::vector<T>& items, Write write,
+                 std::FILE* spill = nullptr) {
     out += '[';
     for (size_t i = 0; i < items.size(); ++i) {
         if (i > 0) out += ',';
         write(items[i]);
+        Spill(out, spill);
     }
     out += ']';
 }
 
-void AppendMesh(std::string& out, const Mesh& mesh) {
+void AppendMesh(std::string& out, const Mesh& mesh, std::FILE* spill) {
     const auto point = [&](const Point3& p) { AppendFloats(out, {p.x, p.y, p.z}); };
     const auto corners = [&](const TVFace& f) { AppendInts(out, {f.t[0], f.t[1], f.t[2]}); };
     out += "{\"verts\":";
-    AppendArray(out, mesh.verts, point);
+    AppendArray(out, mesh.verts, point, spill);
     out += ",\"faces\":";
-    AppendArray(out, mesh.faces, [&](const Face& f) {
-        out += "{\"v\":";
-        AppendInts(out, {f.v[0], f.v[1], f.v[2]});
-        AppendKeyInt(out, ",\"mat_id\":", f.getMatID());
-        out += ",\"edge_vis\":";
-        AppendInts(out, {f.getEdgeVis(0), f.getEdgeVis(1), f.getEdgeVis(2)});
-        AppendKeyInt(out, ",\"sm_group\":", f.smGroup);
-        out += '}';
-    });
+    AppendArray(
+        out, mesh.faces,
+        [&](const Face& f) {
+            out += "{\"v\":";
+            AppendInts(out, {f.v[0], f.v[1], f.v[2]});
+            AppendKeyInt(out, ",\"mat_id\":", f.getMatID());
+            out += ",\"edge_vis\":";
+            AppendInts(out, {f.getEdgeVis(0), f.getEdgeVis(1), f.getEdgeVis(2)});
+            AppendKeyInt(out, ",\"sm_group\":", f.smGroup);
+            out += '}';
+        },
+        spill);
     out += ",\"tverts\":";
-    AppendArray(out, mesh.tVerts, point);
+    AppendArray(out, mesh.tVerts, point, spill);
     out += ",\"tvfaces\":";
-    AppendArray(out, mesh.tvFace, corners);
+    AppendArray(out, mesh.tvFace, corners, spill);
     out += ",\"vertcol\":";
-    AppendArray(out, mesh.vertCol, point);
+    AppendArray(out, mesh.vertCol, point, spill);
     out += ",\"vcfaces\":";
-    AppendArray(out, mesh.vcFace, corners);
+    AppendArray(out, mesh.vcFace, corners, spill);
     out += ",\"autosmooth\":";
     if (mesh.autoSmoothCalled) {
         AppendJsonFloat(out, mesh.autoSmoothAngle);
@@ -158,7 +173,7 @@ void AppendBitmapTex(std::string& out, BitmapTex& t) {
 
 }  // namespace
 
-void AppendNodesJson(std::string& out, const HostScene& scene) {
+void AppendNodesJson(std::string& out, const HostScene& scene, std::FILE* spill) {
     const MaterialIndex index = IndexMaterials(scene);
     AppendArray(out, scene.SceneNodes(), [&](const INode* node) {
         out += "{\"name\":";
@@ -168,7 +183,7 @@ void AppendNodesJson(std::string& out, const HostScene& scene) {
         out += ",\"mesh\":";
         const auto* object = dynamic_cast<TriObject*>(node->GetObjectRef());
         if (object != nullptr) {
-            AppendMesh(out, object->mesh);
+            AppendMesh(out, object->mesh, spill);
         } else {
             out += "null";
         }

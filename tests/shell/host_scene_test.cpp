@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -137,4 +138,36 @@ TEST(HostJson, SceneDumpListsNodesAndMaterialsByIndex) {
               std::string::npos);
     EXPECT_NE(materials.find("{\"type\":\"MultiMtl\",\"name\":\"\",\"sub\":[null,0]}]"),
               std::string::npos);
+}
+
+// A mesh whose text runs to megabytes is written out as it is made; what was
+// written and what is left make the same dump as one held whole.
+TEST(HostJson, SceneDumpSpilledToAFileIsTheSameText) {
+    HostScene host;
+    ImpNode* node = host.GetImpInterface()->CreateNode();
+    TriObject* tri = CreateNewTriObject();
+    tri->mesh.setNumVerts(60000);
+    for (int k = 0; k < 60000; ++k)
+        tri->mesh.verts[k] = Point3(k * 0.37f, -k * 1.5f, 1e7f / (k + 1));
+    tri->mesh.setNumFaces(30000);
+    for (int f = 0; f < 30000; ++f) tri->mesh.faces[f].setVerts(f, f + 1, f + 2);
+    node->Reference(tri);
+    node->SetName("big");
+    host.GetImpInterface()->AddNodeToScene(node);
+
+    std::string whole = "head:";
+    AppendNodesJson(whole, host);
+    ASSERT_GT(whole.size(), 3u << 20);
+
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::string tail = "head:";
+    AppendNodesJson(tail, host, file);
+    EXPECT_LT(tail.size(), 2u << 20);
+    std::string text(static_cast<size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    ASSERT_EQ(std::fread(text.data(), 1, text.size(), file), text.size());
+    std::fclose(file);
+    EXPECT_TRUE(text == whole.substr(0, text.size()));
+    EXPECT_TRUE(text + tail == whole);
 }
