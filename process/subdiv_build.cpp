@@ -1,4 +1,7 @@
 // Conversion between an object's faces and the subdivision mesh.
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "model/mqo_object.h"
@@ -21,20 +24,36 @@ uint32_t FaceFlags(const MQOFace& face) {
            (face.has_material != 0 ? kFaceHasMaterial : 0);
 }
 
+bool IsZeroOrOne(float value) {
+    return std::bit_cast<uint32_t>(value) == 0 || value == 1.0f;
+}
+
+bool SameBits(const Color4f& a, const Color4f& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // Appends one face and one half-edge per corner, linked in a cycle. origins[h]
 // is the object vertex that half-edge h leaves from.
 void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& origins) {
     size_t faces = 0, corners = 0;
+    bool uniform = true;
     for (int k = 0; k < object.FaceCount(); ++k) {
         const MQOFace& face = *object.FaceAt(k);
         if (!EntersMesh(face, object.VertexCount())) continue;
+        if (faces == 0) mesh.one_col = face.col[0];
+        for (int i = 0; i < face.count; ++i)
+            uniform = uniform && SameBits(face.col[i], mesh.one_col);
         ++faces;
         corners += static_cast<size_t>(face.count);
     }
+    const Color4f& c = mesh.one_col;
+    mesh.uniform_col =
+        uniform && IsZeroOrOne(c.r) && IsZeroOrOne(c.g) && IsZeroOrOne(c.b) && IsZeroOrOne(c.a);
     mesh.faces.reserve(faces);
     mesh.half_edges.reserve(corners);
     mesh.corner_value.reserve(corners);
-    mesh.values.reserve(corners);
+    mesh.uvs.reserve(corners);
+    if (!mesh.uniform_col) mesh.cols.reserve(corners);
     origins.reserve(corners);
 
     for (int k = 0; k < object.FaceCount(); ++k) {
@@ -48,7 +67,8 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
             mesh.half_edges.push_back(
                 {kNoRecord, kNoRecord, f, i == face.count - 1 ? first : h + 1});
             mesh.corner_value.push_back(h);
-            mesh.values.push_back({face.uv[i], face.col[i]});
+            mesh.uvs.push_back(face.uv[i]);
+            if (!mesh.uniform_col) mesh.cols.push_back(face.col[i]);
             origins.push_back(face.v[i]);
         }
     }
@@ -132,10 +152,9 @@ bool WriteBackSubdivMesh(MQOObject* object, const SubdivMesh* mesh) {
         out.has_col = (face.flags & kFaceHasCol) != 0 ? 1 : 0;
         int32_t h = face.edge;
         while (h != kNoRecord && out.count < MQOFace::kMaxCorners) {
-            const CornerValue& value = mesh->ValueOf(h);
             out.v[out.count] = mesh->half_edges[h].vertex;
-            out.uv[out.count] = value.uv;
-            out.col[out.count] = value.col;
+            out.uv[out.count] = mesh->UvOf(h);
+            out.col[out.count] = mesh->ColOf(h);
             ++out.count;
             h = mesh->half_edges[h].next;
             if (h == face.edge) break;

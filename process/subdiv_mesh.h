@@ -71,23 +71,28 @@ struct UnwrittenAllocator : std::allocator<T> {
 template <class T>
 using RecordList = std::vector<T, UnwrittenAllocator<T>>;
 
-// The uv and colour of a face corner.
-struct CornerValue {
-    Point2f uv;
-    Color4f col;
-};
-
 // Corner values are shared rather than stored per half-edge: a step gives the
 // two new corners at an edge point the same value and all corners at a face
-// point the face's value, so half-edge h reads values[corner_value[h]].
+// point the face's value, so half-edge h reads value corner_value[h], its uv
+// from uvs and its colour from cols.
+//
+// Most objects carry no corner colours: every corner has the reader's white,
+// or one colour of 0s and 1s. Every mean a step takes of such a colour is
+// exactly that colour again (sums of up to four 1s are exact, and 3 times the
+// float nearest 1/3 rounds to 1), so such a mesh keeps the colour once, in
+// one_col, and cols stays empty.
 struct SubdivMesh {
     RecordList<SubdivVertex> vertices;
     RecordList<SubdivFace> faces;
     RecordList<HalfEdge> half_edges;
     RecordList<int32_t> corner_value;  // one per half-edge
-    RecordList<CornerValue> values;
+    RecordList<Point2f> uvs;           // one per corner value
+    RecordList<Color4f> cols;          // one per corner value, unless uniform_col
+    bool uniform_col = false;
+    Color4f one_col;
 
-    const CornerValue& ValueOf(int32_t h) const { return values[corner_value[h]]; }
+    Point2f UvOf(int32_t h) const { return uvs[corner_value[h]]; }
+    Color4f ColOf(int32_t h) const { return uniform_col ? one_col : cols[corner_value[h]]; }
 };
 
 // The faces of three or four corners of the object as a half-edge mesh, one

@@ -43,7 +43,7 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
     int64_t v = static_cast<int64_t>(mesh.vertices.size());
     int64_t f = static_cast<int64_t>(mesh.faces.size());
     int64_t h = static_cast<int64_t>(mesh.half_edges.size());
-    int64_t n = static_cast<int64_t>(mesh.values.size());
+    int64_t n = static_cast<int64_t>(mesh.uvs.size());
     int64_t e = CountEdges(mesh);
     for (int i = 0; i < steps; ++i) {
         v += f + e;
@@ -57,7 +57,8 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
     mesh.faces.reserve(static_cast<size_t>(f));
     mesh.half_edges.reserve(static_cast<size_t>(h));
     mesh.corner_value.reserve(static_cast<size_t>(h));
-    mesh.values.reserve(static_cast<size_t>(n));
+    mesh.uvs.reserve(static_cast<size_t>(n));
+    if (!mesh.uniform_col) mesh.cols.reserve(static_cast<size_t>(n));
 }
 
 // What one step knows about each half-edge that existed before it. The face
@@ -97,9 +98,11 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
     const HalfEdge* he = mesh.half_edges.data();
     const SubdivFace* faces = mesh.faces.data();
     const int32_t* corner_value = mesh.corner_value.data();
-    CornerValue* values = mesh.values.data();
-    CornerValue* edge_value = values + step.first_edge_value;
-    CornerValue* face_value = values + step.first_face_value;
+    Point2f* uvs = mesh.uvs.data();
+    Point2f* edge_uv = uvs + step.first_edge_value;
+    Point2f* face_uv = uvs + step.first_face_value;
+    Color4f* cols = mesh.uniform_col ? nullptr : mesh.cols.data();
+    Color4f* edge_col = cols == nullptr ? nullptr : cols + step.first_edge_value;
     SubdivVertex* vertices = mesh.vertices.data();
     SubdivVertex* face_point = vertices + step.first_face_point;
     OldCorner* corners = step.corners;
@@ -113,24 +116,28 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
         Color4f col;
         int m = 0;
         int32_t h = first;
-        const CornerValue* value = &values[corner_value[h]];
+        int32_t value = corner_value[h];
         do {
             const HalfEdge corner = he[h];
-            const CornerValue* to = &values[corner_value[corner.next]];
-            *edge_value++ = {(value->uv + to->uv) * 0.5f, (value->col + to->col) * 0.5f};
+            const int32_t to = corner_value[corner.next];
+            *edge_uv++ = (uvs[value] + uvs[to]) * 0.5f;
+            if (cols != nullptr) {
+                *edge_col++ = (cols[value] + cols[to]) * 0.5f;
+                col = col + cols[value];
+            }
             corners[h] = {kNoRecord, split};
             split += 3;
             if (corner.twin == kNoRecord || corner.twin >= h) ++edges;
             pos = pos + vertices[corner.vertex].pos;
-            uv = uv + value->uv;
-            col = col + value->col;
+            uv = uv + uvs[value];
             ++m;
             value = to;
             h = corner.next;
         } while (h != first);
         float scale = 1.0f / static_cast<float>(m);
         face_point[f] = {pos * scale, first_split + 2};
-        face_value[f] = {uv * scale, col * scale};
+        face_uv[f] = uv * scale;
+        if (cols != nullptr) cols[step.first_face_value + f] = col * scale;
     }
     return edges;
 }
@@ -303,11 +310,13 @@ void Step(SubdivMesh& mesh, RecordList<OldCorner>& corners) {
     step.first_face_point = static_cast<int32_t>(mesh.vertices.size());
     step.old_faces = static_cast<int32_t>(mesh.faces.size());
     step.old_half_edges = static_cast<int32_t>(mesh.half_edges.size());
-    step.first_edge_value = static_cast<int32_t>(mesh.values.size());
+    step.first_edge_value = static_cast<int32_t>(mesh.uvs.size());
     step.first_face_value = step.first_edge_value + step.old_half_edges;
     corners.resize(static_cast<size_t>(step.old_half_edges));  // filled by the face pass
     step.corners = corners.data();
-    mesh.values.resize(static_cast<size_t>(step.first_face_value + step.old_faces));
+    const size_t values = static_cast<size_t>(step.first_face_value + step.old_faces);
+    mesh.uvs.resize(values);
+    if (!mesh.uniform_col) mesh.cols.resize(values);
     mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));
     mesh.corner_value.resize(mesh.half_edges.size());
     const int32_t edges = MakeFacePoints(mesh, step);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -263,4 +264,45 @@ TEST(FreezeCatmull, MeshOperationsRefuseMissingArguments) {
     EXPECT_TRUE(WriteBackSubdivMesh(&o, &mesh));
     EXPECT_EQ(o.VertexCount(), 0);
     EXPECT_EQ(o.FaceCount(), 0);
+}
+
+// A colour of 0s and 1s shared by every corner is kept once, not per corner;
+// the means a step takes must still come out as that very colour, on
+// triangles (a third of three) as on quads. One corner of another colour
+// makes every corner carry its own mean again.
+TEST(FreezeCatmull, OneColourOfZerosAndOnesStaysExact) {
+    for (const Color4f colour : {Color4f(1, 1, 1, 1), Color4f(0, 1, 0, 1)}) {
+        MQOModel model;
+        MQOObject& o = CatmullObject(model, 3);
+        AddVertices(o, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 1}});
+        AddFace(o, {0, 1, 2, 3});
+        AddFace(o, {1, 4, 2});
+        for (auto& face : o.faces) {
+            for (Color4f& c : face->col) c = colour;
+        }
+        FreezeCatmull(o);
+        ASSERT_EQ(o.FaceCount(), 7 * 16);
+        for (const auto& face : o.faces) {
+            for (int i = 0; i < face->count; ++i) {
+                ASSERT_EQ(std::memcmp(&face->col[i], &colour, sizeof colour), 0);
+            }
+        }
+    }
+    MQOModel model;
+    MQOObject& o = CatmullObject(model, 1);
+    AddVertices(o, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+    AddFace(o, {0, 1, 2, 3}).col[2] = Color4f(0, 0, 0, 1);
+    FreezeCatmull(o);
+    // The face point's corner is the mean of the four colours.
+    EXPECT_EQ(o.faces[0]->col[2], Color4f(0.75f, 0.75f, 0.75f, 1.0f));
+
+    // Other shared colours take the means: a third of three 0.1s is not 0.1.
+    MQOModel tenths;
+    MQOObject& t = CatmullObject(tenths, 1);
+    AddVertices(t, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+    for (Color4f& c : AddFace(t, {0, 1, 2}).col) c = Color4f(0.1f, 0.1f, 0.1f, 1.0f);
+    FreezeCatmull(t);
+    const float third = ((0.1f + 0.1f) + 0.1f) * (1.0f / 3.0f);
+    ASSERT_NE(third, 0.1f);
+    EXPECT_EQ(t.faces[0]->col[2].r, third);
 }
