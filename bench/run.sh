@@ -66,7 +66,7 @@ for program in $bin/bench/process/bench_catmull $bin/bench/builder/bench_builder
     [ -x "$program" ] || continue
     echo
     echo "== $(basename "$program")"
-    "$program"
+    "$program" "$repetitions"
 done
 # The same scene building with the C library's allocator told to serve large
 # blocks from its heap and keep freed memory, as a long-running host's heap
@@ -76,7 +76,7 @@ if [ -x $bin/bench/builder/bench_builder ]; then
     echo
     echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
     GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
-        $bin/bench/builder/bench_builder
+        $bin/bench/builder/bench_builder "$repetitions"
 fi
 if [ -x bench/catmull_callgrind.sh ]; then
     echo

@@ -272,18 +272,19 @@ void PrintHeader(int runs) {
         "ms = processor time (user + system) of build + subdivide (ours) or refine + "
         "interpolate (osd);\nsys = its system part (first touch of fresh pages); B/f = "
         "resident high-water mark of the run per output face;\nwrite-back: its time and "
-        "the peak including it\n\n");
-    std::printf("%-5s %2s %8s | %8s %8s %5s | %7s %7s | %8s %8s %5s | %8s %8s\n", "cage", "L",
-                "faces", "ours ms", "osd ms", "ratio", "ours sys", "osd sys", "ours B/f", "osd B/f",
-                "ratio", "wback ms", "+wb B/f");
+        "the peak including it; pairs = median of the time ratios of runs made side by side\n\n");
+    std::printf("%-5s %2s %8s | %8s %8s %5s %5s | %7s %7s | %8s %8s %5s | %8s %8s\n", "cage", "L",
+                "faces", "ours ms", "osd ms", "ratio", "pairs", "ours sys", "osd sys", "ours B/f",
+                "osd B/f", "ratio", "wback ms", "+wb B/f");
 }
 
-void PrintRow(const char* cage, int level, const Run& ours, const Run& osd) {
+void PrintRow(const char* cage, int level, const Run& ours, const Run& osd, double pairs) {
     double faces = ours.faces;
     std::printf(
-        "%-5s %2d %8.0f | %8.2f %8.2f %5.2f | %7.1f %7.1f | %8.1f %8.1f %5.2f | %8.2f %8.1f\n",
+        "%-5s %2d %8.0f | %8.2f %8.2f %5.2f %5.2f | %7.1f %7.1f | %8.1f %8.1f %5.2f | %8.2f "
+        "%8.1f\n",
         cage, level, faces, ours.seconds * 1e3, osd.seconds * 1e3, ours.seconds / osd.seconds,
-        ours.system * 1e3, osd.system * 1e3, ours.peak / faces, osd.peak / osd.faces,
+        pairs, ours.system * 1e3, osd.system * 1e3, ours.peak / faces, osd.peak / osd.faces,
         ours.peak / osd.peak, ours.back_seconds * 1e3, ours.back_peak / faces);
     std::fflush(stdout);
 }
@@ -319,11 +320,13 @@ int main(int argc, char** argv) {
         for (int level = 1; level <= 4; ++level) {
             if (only_level != 0 && level != only_level) continue;
             std::vector<Run> ours, osd;
+            std::vector<double> pairs;
             for (int r = 0; r < runs; ++r) {
                 ours.push_back(InChild(*cage, level, true));
                 osd.push_back(InChild(*cage, level, false));
+                pairs.push_back(ours.back().seconds / osd.back().seconds);
             }
-            PrintRow(cage->name, level, MedianRun(ours), MedianRun(osd));
+            PrintRow(cage->name, level, MedianRun(ours), MedianRun(osd), Median(pairs));
         }
     }
     return 0;
