@@ -1,7 +1,6 @@
 // Conversion between an object's faces and the subdivision mesh.
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "model/mqo_object.h"
@@ -28,8 +27,12 @@ bool IsZeroOrOne(float value) {
     return std::bit_cast<uint32_t>(value) == 0 || value == 1.0f;
 }
 
+bool SameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
 bool SameBits(const Color4f& a, const Color4f& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return SameBits(a.r, b.r) && SameBits(a.g, b.g) && SameBits(a.b, b.b) && SameBits(a.a, b.a);
 }
 
 // Appends one face and one half-edge per corner, linked in a cycle. origins[h]

@@ -94,7 +94,8 @@ struct StepState {
 // face point's first half-edge is the first corner's Si. Returns the number
 // of distinct edges, which is the number of edge points to come.
 int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
-    mesh.vertices.resize(static_cast<size_t>(step.first_face_point + step.old_faces));
+    mesh.vertices.resize(static_cast<size_t>(step.first_face_point) +
+                         static_cast<size_t>(step.old_faces));
     const HalfEdge* he = mesh.half_edges.data();
     const SubdivFace* faces = mesh.faces.data();
     const int32_t* corner_value = mesh.corner_value.data();
@@ -149,7 +150,7 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
 // pair the halves.
 void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
     int32_t point = static_cast<int32_t>(mesh.vertices.size());
-    mesh.vertices.resize(static_cast<size_t>(point + edges));
+    mesh.vertices.resize(static_cast<size_t>(point) + static_cast<size_t>(edges));
     const HalfEdge* he = mesh.half_edges.data();
     SubdivVertex* vertices = mesh.vertices.data();
     const SubdivVertex* face_point = vertices + step.first_face_point;
@@ -314,7 +315,8 @@ void Step(SubdivMesh& mesh, RecordList<OldCorner>& corners) {
     step.first_face_value = step.first_edge_value + step.old_half_edges;
     corners.resize(static_cast<size_t>(step.old_half_edges));  // filled by the face pass
     step.corners = corners.data();
-    const size_t values = static_cast<size_t>(step.first_face_value + step.old_faces);
+    const size_t values =
+        static_cast<size_t>(step.first_face_value) + static_cast<size_t>(step.old_faces);
     mesh.uvs.resize(values);
     if (!mesh.uniform_col) mesh.cols.resize(values);
     mesh.half_edges.resize(4 * static_cast<size_t>(step.old_half_edges));

@@ -250,6 +250,7 @@ double Median(std::vector<double> values) {
 Run MedianRun(const std::vector<Run>& runs) {
     auto median = [&](double Run::*field) {
         std::vector<double> values;
+        values.reserve(runs.size());
         for (const Run& r : runs) values.push_back(r.*field);
         return Median(values);
     };

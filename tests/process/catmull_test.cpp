@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/mqo_model.h"
@@ -284,7 +286,13 @@ TEST(FreezeCatmull, OneColourOfZerosAndOnesStaysExact) {
         ASSERT_EQ(o.FaceCount(), 7 * 16);
         for (const auto& face : o.faces) {
             for (int i = 0; i < face->count; ++i) {
-                ASSERT_EQ(std::memcmp(&face->col[i], &colour, sizeof colour), 0);
+                // Bit for bit: 0.0 must not have become -0.0.
+                const Color4f& c = face->col[i];
+                for (const auto& [got, want] :
+                     {std::pair{c.r, colour.r}, std::pair{c.g, colour.g}, std::pair{c.b, colour.b},
+                      std::pair{c.a, colour.a}}) {
+                    ASSERT_EQ(std::bit_cast<uint32_t>(got), std::bit_cast<uint32_t>(want));
+                }
             }
         }
     }
