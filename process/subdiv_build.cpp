@@ -62,13 +62,11 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
     for (int k = 0; k < object.FaceCount(); ++k) {
         const MQOFace& face = *object.FaceAt(k);
         if (!EntersMesh(face, object.VertexCount())) continue;
-        int32_t f = static_cast<int32_t>(mesh.faces.size());
         int32_t first = static_cast<int32_t>(mesh.half_edges.size());
         mesh.faces.push_back({first, face.material, FaceFlags(face)});
         for (int i = 0; i < face.count; ++i) {
             int32_t h = first + i;
-            mesh.half_edges.push_back(
-                {kNoRecord, kNoRecord, f, i == face.count - 1 ? first : h + 1});
+            mesh.half_edges.push_back({kNoRecord, kNoRecord, i == face.count - 1 ? first : h + 1});
             mesh.corner_value.push_back(h);
             mesh.uvs.push_back(face.uv[i]);
             if (!mesh.uniform_col) mesh.cols.push_back(face.col[i]);

@@ -35,12 +35,13 @@ struct SubdivFace {
 };
 
 // One face corner, running from its corner's vertex to the next corner's.
-// Only the links live here, four to a 16-byte record, so that the passes
-// that walk faces and fans touch as few cache lines as possible.
+// Only the links live here, three to a 12-byte record, so that the passes
+// that walk faces and fans touch as few cache lines as possible. A corner's
+// face is known to the step that needs it (it walks the faces first), so it
+// is kept there rather than in every record of every level.
 struct HalfEdge {
     int32_t vertex;  // origin
     int32_t twin;    // kNoRecord on an open border
-    int32_t face;
     int32_t next;
 };
 

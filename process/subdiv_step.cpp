@@ -68,6 +68,7 @@ void ReserveForSteps(SubdivMesh& mesh, int steps) {
 struct OldCorner {
     int32_t edge_point;  // the edge point made for its edge
     int32_t split;
+    int32_t face;  // the face it belonged to, whose face point is vertex first_face_point + face
 };
 
 // The mesh as it was before the step, and where the step puts its records.
@@ -126,7 +127,7 @@ int32_t MakeFacePoints(SubdivMesh& mesh, StepState& step) {
                 *edge_col++ = (cols[value] + cols[to]) * 0.5f;
                 col = col + cols[value];
             }
-            corners[h] = {kNoRecord, split};
+            corners[h] = {kNoRecord, split, f};
             split += 3;
             if (corner.twin == kNoRecord || corner.twin >= h) ++edges;
             pos = pos + vertices[corner.vertex].pos;
@@ -161,7 +162,7 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
             const HalfEdge& ahead = he[h + kAhead];
             if (ahead.twin == kNoRecord || ahead.twin > h + kAhead) {
                 Prefetch(&vertices[ahead.vertex]);
-                Prefetch(&face_point[ahead.face]);
+                Prefetch(&face_point[corners[h + kAhead].face]);
                 if (ahead.twin != kNoRecord) {
                     Prefetch(&he[ahead.twin]);
                     Prefetch(&corners[ahead.twin]);
@@ -172,7 +173,7 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
             const int32_t twin = he[h + kAhead / 2].twin;
             if (twin != kNoRecord && twin > h + kAhead / 2) {
                 Prefetch(&vertices[he[twin].vertex]);
-                Prefetch(&face_point[he[twin].face]);
+                Prefetch(&face_point[corners[twin].face]);
             }
         }
         if (corners[h].edge_point != kNoRecord) continue;
@@ -187,11 +188,13 @@ void MakeEdgePoints(SubdivMesh& mesh, StepState& step, int32_t edges) {
         }
         const HalfEdge t = he[e.twin];
         const Point3f b = vertices[t.vertex].pos;  // the twin starts where h ends
-        const Point3f c = face_point[e.face].pos;
-        const Point3f d = face_point[t.face].pos;
+        const Point3f c = face_point[corners[h].face].pos;
+        const Point3f d = face_point[corners[e.twin].face].pos;
         const int32_t twin_split = corners[e.twin].split;
-        corners[h] = {point, twin_split};
-        corners[e.twin] = {point, split};
+        corners[h].edge_point = point;
+        corners[h].split = twin_split;
+        corners[e.twin].edge_point = point;
+        corners[e.twin].split = split;
         vertices[point++] = {(a + b + c + d) * 0.25f, std::min(split, twin_split) + 1};
     }
 }
@@ -220,7 +223,7 @@ void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
             const int32_t s = vertices[v + kAhead / 2].edge;
             if (s != kNoRecord) {
                 Prefetch(&vertices[corners[s].edge_point]);
-                Prefetch(&face_point[he[s].face]);
+                Prefetch(&face_point[corners[s].face]);
                 if (he[s].twin != kNoRecord) Prefetch(&he[he[s].twin]);
             }
         }
@@ -230,7 +233,7 @@ void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
             continue;
         }
         Point3f e = vertices[corners[s].edge_point].pos;
-        Point3f f = face_point[he[s].face].pos;
+        Point3f f = face_point[corners[s].face].pos;
         int n = 1;
         // Turning forward around the vertex: twins are mutual, so this is
         // one-to-one and either comes back to s or reaches the border.
@@ -242,7 +245,7 @@ void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
             h = he[twin].next;
             if (h == s) break;
             e = e + vertices[corners[h].edge_point].pos;
-            f = f + face_point[he[h].face].pos;
+            f = f + face_point[corners[h].face].pos;
             ++n;
         }
         if (open) continue;
@@ -275,28 +278,28 @@ void SplitFaces(SubdivMesh& mesh, const StepState& step) {
         const int32_t c = step.first_face_point + f;
         const int32_t center_value = step.first_face_value + f;
         const int32_t d0 = p + 1;
-        int32_t quad = f;
         int32_t a = source.edge;
         do {
             const HalfEdge corner = he[a];
             const OldCorner old = corners[a];
             const int32_t d = p + 1, s = p + 2;
-            // Pi and Si belong to the next corner's quad.
-            const int32_t next_quad = corner.next == source.edge ? f : added_face++;
-            if (next_quad != f) faces[next_quad] = {corner.next, source.material, source.flags};
+            // Pi and Si belong to the next corner's quad, which starts at its
+            // Ai; the first corner's quad keeps the face's record.
+            if (corner.next != source.edge) {
+                faces[added_face++] = {corner.next, source.material, source.flags};
+            }
             // Across a shared edge G the halves pair crosswise: Ai with G's
             // second half, Pi with G. G's face does the same from its side.
             const int32_t a_twin = corner.twin == kNoRecord ? kNoRecord : old.split;
-            he[a] = {corner.vertex, a_twin, quad, d};
-            he[p] = {old.edge_point, corner.twin, next_quad, corner.next};
-            he[d] = {old.edge_point, s, quad, p - 1};  // p - 1: the previous corner's Si
-            he[s] = {c, d, next_quad, p};
+            he[a] = {corner.vertex, a_twin, d};
+            he[p] = {old.edge_point, corner.twin, corner.next};
+            he[d] = {old.edge_point, s, p - 1};  // p - 1: the previous corner's Si
+            he[s] = {c, d, p};
             corner_value[p] = edge_value;
             corner_value[d] = edge_value;
             corner_value[s] = center_value;
             ++edge_value;
             p += 3;
-            quad = next_quad;
             a = corner.next;
         } while (a != source.edge);
         he[d0].next = p - 1;  // the last corner's Si

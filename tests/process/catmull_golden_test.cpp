@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "model/mqo_model.h"
 #include "object_builder.h"
@@ -104,11 +105,21 @@ uint64_t ObjectFingerprint(const MQOObject& o) {
     return print.hash;
 }
 
-// The links of every record, in list order.
+// The links of every record, in list order, with each half-edge's face as
+// found by walking the faces.
 uint64_t TopologyFingerprint(const SubdivMesh& mesh) {
+    std::vector<int32_t> face_of(mesh.half_edges.size(), kNoRecord);
+    for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        int32_t h = mesh.faces[f].edge;
+        do {
+            face_of[size_t(h)] = int32_t(f);
+            h = mesh.half_edges[size_t(h)].next;
+        } while (h != mesh.faces[f].edge);
+    }
     Fingerprint print;
-    for (const HalfEdge& h : mesh.half_edges) {
-        print.Add(h.vertex), print.Add(h.twin), print.Add(h.face), print.Add(h.next);
+    for (size_t k = 0; k < mesh.half_edges.size(); ++k) {
+        const HalfEdge& h = mesh.half_edges[k];
+        print.Add(h.vertex), print.Add(h.twin), print.Add(face_of[k]), print.Add(h.next);
     }
     for (const SubdivFace& f : mesh.faces) print.Add(f.edge);
     for (const SubdivVertex& v : mesh.vertices) print.Add(v.edge);
