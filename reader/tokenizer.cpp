@@ -1,11 +1,11 @@
 // The tokenizer: the loader's reading operations. Every byte comes through
 // GetChar, which keeps the line counter; one byte too many is put back with
 // UngetChar. There is no lookahead buffer of our own.
-#include <charconv>
 #include <cstdarg>
 #include <cstdlib>
 
 #include "model/text.h"
+#include "reader/decimal.h"
 #include "reader/mqo_loader.h"
 #include "reader/report.h"
 
@@ -95,22 +95,6 @@ void PutNumberByte(char* text, size_t& length, int c) {
     if (length < kNumberSize - 1) text[length++] = static_cast<char>(c);
 }
 
-// A correctly rounded from_chars to double gives what the C library's strtod
-// gives, at a fraction of the cost; it stops at a second point as strtod does,
-// but takes no plus sign, and leaves a value out of range unset: strtod then
-// gives its infinity, zero or subnormal.
-float ConvertFloat(char* text, size_t length) {
-    const char* first = text;
-    const char* last = text + length;
-    if (first != last && *first == '+') ++first;
-    double value = 0.0;
-    if (std::from_chars(first, last, value).ec == std::errc::result_out_of_range) {
-        text[length] = '\0';
-        value = std::strtod(text, nullptr);
-    }
-    return static_cast<float>(value);
-}
-
 // The loader's AtEnd and GetChar for the loops that read most bytes. The
 // handle is copied so that it stays in registers across the stream calls
 // instead of being loaded from the loader for every byte.
@@ -158,7 +142,7 @@ float ReadExponent(MQOLoader& loader, char* text, size_t length) {
     }
     if (!IsDigit(c)) {
         while (read-- > 0) loader.UngetChar();
-        return ConvertFloat(text, length);
+        return DecimalToFloat(text, length);
     }
     PutNumberByte(text, length, 'e');
     if (sign != 0) PutNumberByte(text, length, sign);
@@ -167,7 +151,7 @@ float ReadExponent(MQOLoader& loader, char* text, size_t length) {
         c = TakeChar(loader);
         if (!IsDigit(c)) {
             loader.PutBack(c);
-            return ConvertFloat(text, length);
+            return DecimalToFloat(text, length);
         }
         PutNumberByte(text, length, c);
     }
@@ -445,7 +429,7 @@ float ReadFloatAt(MQOLoader& loader, int c, int* handed) {
     }
     if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(loader, text, length);
     EndNumber(loader, c, handed);
-    return ConvertFloat(text, length);
+    return DecimalToFloat(text, length);
 }
 
 // count numbers in a row, each read with read(loader, first byte, handed).

@@ -1,4 +1,4 @@
-// ReadFloat converts its text with from_chars; the value must be the C
+// ReadFloat converts its text by division or from_chars; the value must be the C
 // library's strtod of the same text rounded to float, bit for bit, whatever
 // the text: every form the reader collects, long texts, values out of range.
 #include <gtest/gtest.h>
@@ -70,7 +70,12 @@ const char* const kTrickyTexts[] = {
     "7e-46", "0.500000000000000166533453693773481063544750213623046875",
     "1.00000005960464477539062499", "1.000000059604644775390625", "1.00000005960464477539062501",
     "0.000000000000000000000000000000000000000000000000000000000000000000000000000001",
-    "123456789012345678901234567890123456789012345678901234567890e-40"};
+    "123456789012345678901234567890123456789012345678901234567890e-40",
+    // Around the limits of the quick division: mantissas near 2^53, 19 and
+    // 20 digits, 22 and 23 digits after the point.
+    "9007199254740992", "900719925474099.3", "9007199254740995", "-0.9007199254740993",
+    "1234567890123456789", "12345678901234567890", "0.0000000000000000000001",
+    "0.00000000000000000000001", "1.000000000000000000001", "-.1234567890123456789"};
 
 // Reads every text, space separated, with ReadFloat and compares each result
 // with strtod of the bytes the reader keeps.
