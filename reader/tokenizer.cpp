@@ -2,7 +2,6 @@
 // GetChar, which keeps the line counter; one byte too many is put back with
 // UngetChar. There is no lookahead buffer of our own.
 #include <cstdarg>
-#include <cstdlib>
 
 #include "model/text.h"
 #include "reader/decimal.h"
