@@ -62,24 +62,25 @@ done
 python3 bench/table.py "$out" "$mqo" | tee "$out/table.txt"
 
 # The subdivision and scene-building suites print tables of their own.
-for program in $bin/bench/process/bench_catmull $bin/bench/builder/bench_builder; do
-    [ -x "$program" ] || continue
-    echo
-    echo "== $(basename "$program")"
-    "$program" "$repetitions"
-done
+echo
+echo "== bench_catmull"
+$bin/bench/process/bench_catmull "$repetitions" | tee "$out/catmull.txt"
+echo
+echo "== bench_builder"
+$bin/bench/builder/bench_builder "$repetitions" | tee "$out/builder.txt"
 # The same scene building with the C library's allocator told to serve large
 # blocks from its heap and keep freed memory, as a long-running host's heap
 # would: every run after the first then fills pages the process already has,
 # and the difference to the table above is the cost of fresh pages.
-if [ -x $bin/bench/builder/bench_builder ]; then
-    echo
-    echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
-    GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
-        $bin/bench/builder/bench_builder "$repetitions"
-fi
-if [ -x bench/catmull_callgrind.sh ]; then
-    echo
-    echo "== catmull_callgrind.sh"
-    bash bench/catmull_callgrind.sh
-fi
+echo
+echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
+GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
+    $bin/bench/builder/bench_builder "$repetitions" | tee "$out/builder_warm.txt"
+echo
+echo "== catmull_callgrind.sh"
+bash bench/catmull_callgrind.sh | tee "$out/catmull_callgrind.txt"
+
+# Every target in one table.
+echo
+echo "== targets"
+python3 bench/targets.py "$out" "$mqo" | tee "$out/targets.txt"

@@ -1,0 +1,121 @@
+#!/usr/bin/env python3
+"""Prints every performance target beside the figures that bench/run.sh
+gathered: ours, the anchor's, the ratio, the target and whether it is met.
+
+   targets.py RESULTS_DIR DOCUMENT
+
+Reads load.json and import.txt (reading and whole import), catmull.txt and
+catmull_callgrind.txt (subdivision), builder.txt (scene building, fresh
+heap) from RESULTS_DIR.
+"""
+import json
+import os
+import statistics
+import sys
+
+
+def load_medians(path):
+    """Median CPU ms of each benchmark in a Google Benchmark JSON file."""
+    with open(path) as f:
+        data = json.load(f)
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    return {b["run_name"].split("/")[0]: b["cpu_time"] * scale[b["time_unit"]]
+            for b in data["benchmarks"] if b.get("aggregate_name") == "median"}
+
+
+def catmull_rows(path, level):
+    """cage -> (ours ms, osd ms, ratio, paired ratio, ours B/f, osd B/f, with write-back ms)
+    at the level."""
+    rows = {}
+    with open(path) as f:
+        for line in f:
+            fields = line.replace("|", " ").split()
+            if len(fields) >= 12 and fields[0] in ("torus", "grid") and fields[1] == str(level):
+                ours, osd, ratio, pairs = (float(x) for x in fields[3:7])
+                rows[fields[0]] = (ours, osd, ratio, pairs, float(fields[9]), float(fields[10]),
+                                   float(fields[12]))
+    return rows
+
+
+def catmull_instructions(path):
+    """cage -> (ours Ir, osd Ir) from catmull_callgrind.sh's table."""
+    rows = {}
+    with open(path) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) >= 5 and fields[0] in ("torus", "grid") and fields[2].isdigit():
+                rows[fields[0]] = (int(fields[2]), int(fields[3]))
+    return rows
+
+
+def builder_rows(path):
+    """(mode, triangles) -> (M triangles/s, time per triangle against 10k)."""
+    rows = {}
+    with open(path) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) == 6 and fields[0] in ("off", "on") and fields[1].isdigit():
+                rows[(fields[0], int(fields[1]))] = (float(fields[3]), float(fields[5]))
+    return rows
+
+
+def peak_bytes_per_input_byte(path, document_bytes):
+    peaks = []
+    with open(path) as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) == 4:
+                peaks.append(float(fields[3]) * 1024)
+    return statistics.median(peaks) / document_bytes
+
+
+def main():
+    results, document = sys.argv[1], sys.argv[2]
+    at = lambda name: os.path.join(results, name)
+    rows = []  # (what, ours, anchor, ratio, target text, met or None)
+
+    load = load_medians(at("load.json"))
+    mb = os.path.getsize(document) / 1e6
+    ratio = load["BM_Load"] / load["BM_AssimpReadFileObj"]
+    rows.append(("Load time / Assimp ReadFile, ms", load["BM_Load"],
+                 load["BM_AssimpReadFileObj"], ratio, "<= 0.333", ratio <= 1 / 3))
+    ours, theirs = mb / (load["BM_Load"] / 1e3), mb / (load["BM_StrtofScan"] / 1e3)
+    rows.append(("Load MB/s / strtof scan MB/s", ours, theirs, ours / theirs, ">= 1",
+                 ours >= theirs))
+
+    catmull = catmull_rows(at("catmull.txt"), 4)
+    for cage, (ours, osd, ratio, pairs, ours_bf, osd_bf, with_back) in sorted(catmull.items(),
+                                                                           reverse=True):
+        rows.append(("Catmull L4 %s time / OSD, ms" % cage, ours, osd, ratio, "<= 0.5",
+                     ratio <= 0.5))
+        rows.append(("  same, median of paired ratios", None, None, pairs, "<= 0.5",
+                     pairs <= 0.5))
+        rows.append(("Catmull L4 %s peak / OSD, B/face" % cage, ours_bf, osd_bf,
+                     ours_bf / osd_bf, "<= 1", ours_bf <= osd_bf))
+        rows.append(("  with the write-back, ms", with_back, None, None, "report", None))
+    for cage, (ours, osd) in sorted(catmull_instructions(at("catmull_callgrind.txt")).items(),
+                                    reverse=True):
+        rows.append(("Catmull L2 %s instructions / OSD, M" % cage, ours / 1e6, osd / 1e6,
+                     ours / osd, "<= 0.5", ours <= osd / 2))
+
+    builder = builder_rows(at("builder.txt"))
+    for mode in ("off", "on"):
+        rate, flat = builder[(mode, 1000000)]
+        rows.append(("SetMQOModel 1M, same UV %s, M tri/s" % mode, rate, None, None, ">= 10",
+                     rate >= 10))
+        rows.append(("  time per triangle, 1M / 10k", None, None, flat, "<= 1.5", flat <= 1.5))
+
+    rows.append(("Whole import, memory / input byte", None, None,
+                 peak_bytes_per_input_byte(at("import.txt"), os.path.getsize(document)),
+                 "report", None))
+
+    number = lambda x, f: "-" if x is None else f % x
+    print("%-40s %10s %10s %7s %9s  %s" % ("target", "ours", "anchor", "ratio", "target",
+                                           "status"))
+    for what, ours, anchor, ratio, target, met in rows:
+        status = "-" if met is None else ("met" if met else "NOT MET")
+        print("%-40s %10s %10s %7s %9s  %s" % (what, number(ours, "%.1f"), number(anchor, "%.1f"),
+                                               number(ratio, "%.3f"), target, status))
+
+
+main()
