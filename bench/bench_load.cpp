@@ -46,7 +46,7 @@ size_t FileSize(const std::string& path) {
 // them; the whole import in bench/run.sh counts it).
 void BM_Load(benchmark::State& state) {
     size_t faces = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         state.PauseTiming();
         auto loader = std::make_unique<MQOLoader>();
         state.ResumeTiming();
@@ -65,7 +65,7 @@ void BM_Load(benchmark::State& state) {
 
 void BM_AssimpReadFileObj(benchmark::State& state) {
     size_t faces = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         state.PauseTiming();
         auto importer = std::make_unique<Assimp::Importer>();
         state.ResumeTiming();
@@ -89,7 +89,7 @@ void BM_AssimpReadFileObj(benchmark::State& state) {
 void BM_StrtofScan(benchmark::State& state) {
     size_t values = 0;
     double sum = 0.0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         std::string data = ReadWholeFile(inputs.mqo);
         values = 0;
         sum = 0.0;

@@ -67,7 +67,9 @@ echo "== bench_catmull"
 $bin/bench/process/bench_catmull "$repetitions" | tee "$out/catmull.txt"
 echo
 echo "== bench_builder"
-$bin/bench/builder/bench_builder "$repetitions" | tee "$out/builder.txt"
+$bin/bench/builder/bench_builder --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/builder.json"
+python3 bench/builder_table.py "$out/builder.json" | tee "$out/builder.txt"
 # The same scene building with the C library's allocator told to serve large
 # blocks from its heap and keep freed memory, as a long-running host's heap
 # would: every run after the first then fills pages the process already has,
@@ -75,7 +77,9 @@ $bin/bench/builder/bench_builder "$repetitions" | tee "$out/builder.txt"
 echo
 echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
 GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
-    $bin/bench/builder/bench_builder "$repetitions" | tee "$out/builder_warm.txt"
+    $bin/bench/builder/bench_builder --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/builder_warm.json"
+python3 bench/builder_table.py "$out/builder_warm.json" | tee "$out/builder_warm.txt"
 echo
 echo "== catmull_callgrind.sh"
 bash bench/catmull_callgrind.sh | tee "$out/catmull_callgrind.txt"

@@ -41,7 +41,7 @@ void BM_TokenizerReadFloat3(benchmark::State& state) {
     const VertexFile& v = Vertices();
     size_t values = 0;
     double sum = 0.0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         MQOStream stream;
         MQOLoader loader;
         if (stream.Open(&loader.stream, v.file->path().c_str()) == 0) {
@@ -66,7 +66,7 @@ void BM_BaselineStrtofInMemory(benchmark::State& state) {
     const VertexFile& v = Vertices();
     size_t values = 0;
     double sum = 0.0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         std::string data = ReadWholeFile(v.file->path());
         values = 0;
         sum = 0.0;

@@ -4,17 +4,24 @@
 // call does, the face clean-up and the host's sizing and smoothing included;
 // making the model and freeing the host scene are outside it. Times are
 // processor time of the process (kernel time of page faults included), so
-// other programs on the machine disturb them less. Prints one table of
-// medians; a flat time per triangle shows linear cost.
+// other programs on the machine disturb them less; they are handed to
+// Google Benchmark as manual times, so its "Time" column is that figure.
+// BM_HostSizing times the host's setNum calls alone for the same mesh: the
+// floor no conversion gets below. bench/builder_table.py turns the JSON
+// output into a table of medians with the time per triangle against 10k.
 //
-//     bench_builder [runs]               runs per case, at least 5
+//     bench_builder [Google Benchmark flags]
 //     bench_builder --once TRIANGLES SAME_UV   one import, for a profiler
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -110,34 +117,46 @@ double TimeHostSizing(const Case& shape, int) {
     return ProcessSeconds() - start;
 }
 
-template <typename Time>
-double Median(Time time, const Case& shape, int same_uv, int runs) {
-    std::vector<double> times;
-    for (int r = 0; r < runs; ++r) times.push_back(time(shape, same_uv));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+// Each repetition imports about a million triangles in all, so that the
+// small cases are averaged over many imports.
+int64_t IterationsFor(const Case& shape) {
+    return std::max<int64_t>(1, 1000000 / shape.Triangles());
 }
 
-int RunTable(int runs) {
-    std::printf("SetMQOModel, median of %d runs per case\n", runs);
-    std::printf("%-8s %10s %10s %14s %12s %10s\n", "same_uv", "triangles", "ms", "M triangles/s",
-                "ns/triangle", "vs 10k");
-    for (int same_uv = 0; same_uv <= 2; ++same_uv) {
-        const char* label = same_uv == 0 ? "off" : same_uv == 1 ? "on" : "sizing";
-        double first = 0.0;
-        for (const Case& shape : kCases) {
-            const double triangles = double(shape.Triangles());
-            const double seconds = same_uv < 2 ? Median(TimeImport, shape, same_uv, runs)
-                                               : Median(TimeHostSizing, shape, 0, runs);
-            const double per_triangle = seconds / triangles;
-            if (first == 0.0) first = per_triangle;
-            std::printf("%-8s %10.0f %10.2f %14.2f %12.1f %10.2f\n", label, triangles,
-                        seconds * 1e3, 1e-6 / per_triangle, per_triangle * 1e9,
-                        per_triangle / first);
+void BM_SetMQOModel(benchmark::State& state) {
+    const Case& shape = kCases[state.range(0)];
+    const int same_uv = int(state.range(1));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        state.SetIterationTime(TimeImport(shape, same_uv));
+    }
+    state.counters["triangles"] = double(shape.Triangles());
+}
+
+void BM_HostSizing(benchmark::State& state) {
+    const Case& shape = kCases[state.range(0)];
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        state.SetIterationTime(TimeHostSizing(shape, 0));
+    }
+    state.counters["triangles"] = double(shape.Triangles());
+}
+
+void Register() {
+    for (int size = 0; size < int(std::size(kCases)); ++size) {
+        for (int same_uv = 0; same_uv <= 1; ++same_uv) {
+            benchmark::RegisterBenchmark("BM_SetMQOModel", BM_SetMQOModel)
+                ->Args({size, same_uv})
+                ->Iterations(IterationsFor(kCases[size]))
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
         }
     }
-    std::printf("sizing: the host's setNum calls alone, for the same mesh\n");
-    return 0;
+    for (int size = 0; size < int(std::size(kCases)); ++size) {
+        benchmark::RegisterBenchmark("BM_HostSizing", BM_HostSizing)
+            ->Args({size})
+            ->Iterations(IterationsFor(kCases[size]))
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
 }
 
 }  // namespace
@@ -153,6 +172,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no case of %lld triangles\n", triangles);
         return 1;
     }
-    const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
-    return RunTable(runs);
+    Register();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
