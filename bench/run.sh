@@ -65,21 +65,28 @@ python3 bench/table.py "$out" "$mqo" | tee "$out/table.txt"
 echo
 echo "== bench_catmull"
 $bin/bench/process/bench_catmull "$repetitions" | tee "$out/catmull.txt"
-echo
-echo "== bench_builder"
-$bin/bench/builder/bench_builder --benchmark_repetitions="$repetitions" \
-    --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/builder.json"
-python3 bench/builder_table.py "$out/builder.json" | tee "$out/builder.txt"
-# The same scene building with the C library's allocator told to serve large
-# blocks from its heap and keep freed memory, as a long-running host's heap
-# would: every run after the first then fills pages the process already has,
-# and the difference to the table above is the cost of fresh pages.
-echo
-echo "== bench_builder, warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)"
-GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295 \
-    $bin/bench/builder/bench_builder --benchmark_repetitions="$repetitions" \
-    --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/builder_warm.json"
-python3 bench/builder_table.py "$out/builder_warm.json" | tee "$out/builder_warm.txt"
+# Scene building three times over, as the C library's heap leaves memory:
+# as a process starts (its threshold for fresh blocks then moves with what
+# was freed, so small cases may reuse memory that large ones cannot); with
+# that threshold fixed at its default, so that every large block is fresh
+# memory in every case, whatever ran before; and told to serve large blocks
+# from its heap and keep freed memory, as a long-running host's heap would,
+# so that every run after the first fills pages the process already has.
+builder() {
+    local label="$1" name="$2" tunables="$3"
+    echo
+    echo "== bench_builder, $label"
+    GLIBC_TUNABLES="$tunables" $bin/bench/builder/bench_builder \
+        --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+        --benchmark_format=json >"$out/$name.json"
+    python3 bench/builder_table.py "$out/$name.json" | tee "$out/$name.txt"
+}
+builder "heap as the process starts" builder ""
+builder "every large block fresh (GLIBC_TUNABLES: fixed mmap threshold)" builder_fresh \
+    glibc.malloc.mmap_threshold=131072
+builder "warm heap (GLIBC_TUNABLES: large blocks from the heap, no trimming)" builder_warm \
+    glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
+
 echo
 echo "== catmull_callgrind.sh"
 bash bench/catmull_callgrind.sh | tee "$out/catmull_callgrind.txt"

@@ -140,7 +140,16 @@ void BM_HostSizing(benchmark::State& state) {
     state.counters["triangles"] = double(shape.Triangles());
 }
 
+// Sizing runs first, while the process's heap is still fresh: after the
+// imports, the C library serves such blocks from memory it already has.
 void Register() {
+    for (int size = 0; size < int(std::size(kCases)); ++size) {
+        benchmark::RegisterBenchmark("BM_HostSizing", BM_HostSizing)
+            ->Args({size})
+            ->Iterations(IterationsFor(kCases[size]))
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
     for (int size = 0; size < int(std::size(kCases)); ++size) {
         for (int same_uv = 0; same_uv <= 1; ++same_uv) {
             benchmark::RegisterBenchmark("BM_SetMQOModel", BM_SetMQOModel)
@@ -150,14 +159,8 @@ void Register() {
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    for (int size = 0; size < int(std::size(kCases)); ++size) {
-        benchmark::RegisterBenchmark("BM_HostSizing", BM_HostSizing)
-            ->Args({size})
-            ->Iterations(IterationsFor(kCases[size]))
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
-    }
 }
+
 
 }  // namespace
 
