@@ -25,7 +25,7 @@ def load_medians(path):
 
 
 def catmull_rows(path, level):
-    """cage -> (ours ms, osd ms, ratio, paired ratio, ours B/f, osd B/f, with write-back ms)
+    """cage -> (ours ms, osd ms, ratio, paired ratio, ours B/f, osd B/f, write-back ms)
     at the level."""
     rows = {}
     with open(path) as f:
@@ -93,7 +93,7 @@ def main():
                      pairs <= 0.5))
         rows.append(("Catmull L4 %s peak / OSD, B/face" % cage, ours_bf, osd_bf,
                      ours_bf / osd_bf, "<= 1", ours_bf <= osd_bf))
-        rows.append(("  with the write-back, ms", with_back, None, None, "report", None))
+        rows.append(("  write-back alone, ms", with_back, None, None, "report", None))
     for cage, (ours, osd) in sorted(catmull_instructions(at("catmull_callgrind.txt")).items(),
                                     reverse=True):
         rows.append(("Catmull L2 %s instructions / OSD, M" % cage, ours / 1e6, osd / 1e6,
