@@ -101,7 +101,7 @@ double TimeImport(const Case& shape, int same_uv) {
 
 // Seconds the host takes to size (and zero) the arrays of the torus's mesh,
 // which SetMQOModel then fills: the floor no conversion gets below.
-double TimeHostSizing(const Case& shape, int) {
+double TimeHostSizing(const Case& shape) {
     const int triangles = int(shape.Triangles());
     const int corners = 2 * triangles;
     HostScene host;
@@ -135,7 +135,7 @@ void BM_SetMQOModel(benchmark::State& state) {
 void BM_HostSizing(benchmark::State& state) {
     const Case& shape = kCases[state.range(0)];
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        state.SetIterationTime(TimeHostSizing(shape, 0));
+        state.SetIterationTime(TimeHostSizing(shape));
     }
     state.counters["triangles"] = double(shape.Triangles());
 }
@@ -160,7 +160,6 @@ void Register() {
         }
     }
 }
-
 
 }  // namespace
 
