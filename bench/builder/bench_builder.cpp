@@ -23,7 +23,6 @@
 #include <ctime>
 #include <iterator>
 #include <memory>
-#include <vector>
 
 #include "builder/scene_builder.h"
 #include "model/mqo_model.h"
