@@ -85,4 +85,5 @@ def main():
                                              "-", "-"))
 
 
-main()
+if __name__ == "__main__":
+    main()

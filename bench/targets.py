@@ -9,64 +9,47 @@ catmull_callgrind.txt (subdivision), builder.txt, builder_fresh.txt and
 builder_warm.txt (scene building in three states of the heap) from
 RESULTS_DIR.
 """
-import json
 import os
 import statistics
 import sys
 
+from table import medians
 
-def load_medians(path):
-    """Median CPU ms of each benchmark in a Google Benchmark JSON file."""
+
+def table_fields(path):
+    """The fields of every line of a printed table, column bars dropped."""
     with open(path) as f:
-        data = json.load(f)
-    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
-    return {b["run_name"].split("/")[0]: b["cpu_time"] * scale[b["time_unit"]]
-            for b in data["benchmarks"] if b.get("aggregate_name") == "median"}
+        for line in f:
+            yield line.replace("|", " ").split()
 
 
 def catmull_rows(path, level):
     """cage -> (ours ms, osd ms, ratio, paired ratio, ours B/f, osd B/f, write-back ms)
     at the level."""
     rows = {}
-    with open(path) as f:
-        for line in f:
-            fields = line.replace("|", " ").split()
-            if len(fields) >= 12 and fields[0] in ("torus", "grid") and fields[1] == str(level):
-                ours, osd, ratio, pairs = (float(x) for x in fields[3:7])
-                rows[fields[0]] = (ours, osd, ratio, pairs, float(fields[9]), float(fields[10]),
-                                   float(fields[12]))
+    for fields in table_fields(path):
+        if len(fields) >= 13 and fields[0] in ("torus", "grid") and fields[1] == str(level):
+            ours, osd, ratio, pairs = (float(x) for x in fields[3:7])
+            rows[fields[0]] = (ours, osd, ratio, pairs, float(fields[9]), float(fields[10]),
+                               float(fields[12]))
     return rows
 
 
 def catmull_instructions(path):
     """cage -> (ours Ir, osd Ir) from catmull_callgrind.sh's table."""
-    rows = {}
-    with open(path) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) >= 5 and fields[0] in ("torus", "grid") and fields[2].isdigit():
-                rows[fields[0]] = (int(fields[2]), int(fields[3]))
-    return rows
+    return {fields[0]: (int(fields[2]), int(fields[3])) for fields in table_fields(path)
+            if len(fields) >= 5 and fields[0] in ("torus", "grid") and fields[2].isdigit()}
 
 
 def builder_rows(path):
     """(mode, triangles) -> (M triangles/s, time per triangle against 10k)."""
-    rows = {}
-    with open(path) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) == 6 and fields[0] in ("off", "on") and fields[1].isdigit():
-                rows[(fields[0], int(fields[1]))] = (float(fields[3]), float(fields[5]))
-    return rows
+    return {(fields[0], int(fields[1])): (float(fields[3]), float(fields[5]))
+            for fields in table_fields(path)
+            if len(fields) == 6 and fields[0] in ("off", "on") and fields[1].isdigit()}
 
 
 def peak_bytes_per_input_byte(path, document_bytes):
-    peaks = []
-    with open(path) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) == 4:
-                peaks.append(float(fields[3]) * 1024)
+    peaks = [float(fields[3]) * 1024 for fields in table_fields(path) if len(fields) == 4]
     return statistics.median(peaks) / document_bytes
 
 
@@ -75,7 +58,7 @@ def main():
     at = lambda name: os.path.join(results, name)
     rows = []  # (what, ours, anchor, ratio, target text, met or None)
 
-    load = load_medians(at("load.json"))
+    load = medians(at("load.json"))
     mb = os.path.getsize(document) / 1e6
     ratio = load["BM_Load"] / load["BM_AssimpReadFileObj"]
     rows.append(("Load time / Assimp ReadFile, ms", load["BM_Load"],
