@@ -126,27 +126,60 @@ void Join(std::vector<uint32_t>& parent, uint32_t f, uint32_t g) {
     }
 }
 
-// Every edge of every face with valid vertices, grouped by its lower vertex
-// a: entries[first[a]] up to entries[first[a + 1]] hold (higher vertex << 32
-// | face), ascending. Grouping by vertex is a counting sort, linear in the
-// faces; only the few edges around one vertex are compared.
-struct EdgeLists {
-    std::vector<uint32_t> first;
-    // Written whole by the filling pass, so made without zeroing first.
-    std::unique_ptr<uint64_t[]> entries;
+// A face's corners in ascending order. Its edges are its three pairs of
+// corners, those of one repeated vertex left out, so an edge's lower end is
+// the lower corner of its pair in this order.
+struct SortedCorners {
+    DWORD low, middle, high;
 };
 
-template <typename Visit>
-void ForEachEdge(const Mesh& mesh, Visit visit) {
-    const size_t count = mesh.verts.size();
+inline SortedCorners Sort(const DWORD v[3]) {
+    const DWORD low = std::min(std::min(v[0], v[1]), v[2]);
+    const DWORD high = std::max(std::max(v[0], v[1]), v[2]);
+    return {low, v[0] ^ v[1] ^ v[2] ^ low ^ high, high};
+}
+
+bool HasValidVertices(const Face& face, size_t vertex_count) {
+    return face.v[0] < vertex_count && face.v[1] < vertex_count && face.v[2] < vertex_count;
+}
+
+// The faces with an edge whose lower end is vertex a, ascending, are
+// faces[First(a)] up to faces[first[a]]: a counting sort, linear in the
+// faces. Only a face is kept, not its edges, which the comparison takes from
+// the face again: a third of the memory of keeping every edge.
+struct FacesByLowerEnd {
+    std::vector<uint32_t> first;
+    std::unique_ptr<uint32_t[]> faces;  // written whole, so made without zeroing
+
+    size_t First(size_t a) const { return a == 0 ? 0 : first[a - 1]; }
+};
+
+FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
+    const size_t vertex_count = mesh.verts.size();
+    FacesByLowerEnd lists;
+    lists.first.assign(vertex_count + 1, 0);
+    for (const Face& face : mesh.faces) {
+        if (!HasValidVertices(face, vertex_count)) continue;
+        const SortedCorners s = Sort(face.v);
+        // Listed under its lowest corner, and under the middle one when that
+        // is the lower end of the edge to the highest.
+        lists.first[s.low + 1] += s.low != s.high;
+        lists.first[s.middle + 1] += s.low != s.middle && s.middle != s.high;
+    }
+    for (size_t a = 1; a <= vertex_count; ++a) lists.first[a] += lists.first[a - 1];
+    lists.faces = std::make_unique_for_overwrite<uint32_t[]>(lists.first[vertex_count]);
+    // first[a] serves as a's write position; once every face is placed it
+    // has moved on to where a's list ends, which First reads back.
     for (size_t f = 0; f < mesh.faces.size(); ++f) {
-        const DWORD* v = mesh.faces[f].v;
-        if (v[0] >= count || v[1] >= count || v[2] >= count) continue;
-        for (int e = 0; e < 3; ++e) {
-            const DWORD a = v[e], b = v[(e + 1) % 3];
-            if (a != b) visit(std::min(a, b), std::max(a, b), uint32_t(f));
+        const Face& face = mesh.faces[f];
+        if (!HasValidVertices(face, vertex_count)) continue;
+        const SortedCorners s = Sort(face.v);
+        if (s.low != s.high) lists.faces[lists.first[s.low]++] = uint32_t(f);
+        if (s.low != s.middle && s.middle != s.high) {
+            lists.faces[lists.first[s.middle]++] = uint32_t(f);
         }
     }
+    return lists;
 }
 
 // A vertex has a handful of edges, for which an insertion sort is quickest.
@@ -163,20 +196,20 @@ void SortEntries(uint64_t* begin, uint64_t* end) {
     }
 }
 
-EdgeLists SortedEdges(const Mesh& mesh) {
-    EdgeLists lists;
-    lists.first.assign(mesh.verts.size() + 1, 0);
-    ForEachEdge(mesh, [&](DWORD a, DWORD, uint32_t) { ++lists.first[a + 1]; });
-    for (size_t a = 1; a < lists.first.size(); ++a) lists.first[a] += lists.first[a - 1];
-    lists.entries = std::make_unique_for_overwrite<uint64_t[]>(lists.first.back());
-    std::vector<uint32_t> next(lists.first.begin(), lists.first.end() - 1);
-    ForEachEdge(mesh, [&](DWORD a, DWORD b, uint32_t f) {
-        lists.entries[next[a]++] = uint64_t(b) << 32 | f;
-    });
-    for (size_t a = 0; a + 1 < lists.first.size(); ++a) {
-        SortEntries(lists.entries.get() + lists.first[a], lists.entries.get() + lists.first[a + 1]);
+// The edges whose lower end is a, as (higher end << 32 | face), ascending.
+void EdgesFrom(const Mesh& mesh, const FacesByLowerEnd& lists, size_t a,
+               std::vector<uint64_t>& edges) {
+    edges.clear();
+    for (size_t k = lists.First(a); k < lists.first[a]; ++k) {
+        const uint32_t f = lists.faces[k];
+        const SortedCorners s = Sort(mesh.faces[f].v);
+        if (s.low == a) {
+            if (s.middle != a) edges.push_back(uint64_t(s.middle) << 32 | f);
+            edges.push_back(uint64_t(s.high) << 32 | f);
+        }
+        if (s.middle == a && s.high != a) edges.push_back(uint64_t(s.high) << 32 | f);
     }
-    return lists;
+    SortEntries(edges.data(), edges.data() + edges.size());
 }
 
 // Patches across sharp edges, grouped by patch: the neighbours of patch p are
@@ -221,11 +254,12 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     std::vector<uint32_t> parent(face_count);
     std::iota(parent.begin(), parent.end(), 0u);
     std::vector<std::pair<uint32_t, uint32_t>> sharp;
-    const EdgeLists edges = SortedEdges(*this);
-    const uint64_t* e = edges.entries.get();
-    for (size_t a = 0; a + 1 < edges.first.size(); ++a) {
-        const size_t end = edges.first[a + 1];
-        for (size_t i = edges.first[a]; i < end; ++i) {
+    const FacesByLowerEnd lists = GroupFacesByLowerEnd(*this);
+    std::vector<uint64_t> e;
+    for (size_t a = 0; a < verts.size(); ++a) {
+        EdgesFrom(*this, lists, a, e);
+        const size_t end = e.size();
+        for (size_t i = 0; i < end; ++i) {
             for (size_t j = i + 1; j < end && j <= i + kMaxEdgeFan; ++j) {
                 if (e[j] >> 32 != e[i] >> 32) break;
                 const uint32_t f = uint32_t(e[i]), g = uint32_t(e[j]);

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
+#include <numeric>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "shell/host/max.h"
 
@@ -149,4 +155,99 @@ TEST(HostMesh, AutoSmoothFollowsTheExactAngleAtItsEdge) {
     }
     EXPECT_GT(decided_each_way[0], 100);
     EXPECT_GT(decided_each_way[1], 100);
+}
+
+// The definition on small random meshes: faces that share an edge (a pair of
+// distinct vertices) and whose double normals are less than the angle apart
+// are smoothed together, transitively; faces across any other shared edge
+// share no group. Few vertices make shared edges, faces on repeated vertices
+// and coplanar neighbours common.
+TEST(HostMesh, AutoSmoothMatchesItsDefinitionOnRandomMeshes) {
+    std::mt19937 random(7);
+    int checked = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int vertex_count = 4 + int(random() % 9);
+        const int face_count = 1 + int(random() % 24);
+        Mesh mesh;
+        mesh.setNumVerts(vertex_count);
+        for (Point3& p : mesh.verts) {
+            p = Point3(float(random() % 3), float(random() % 3), float(random() % 2));
+        }
+        mesh.setNumFaces(face_count);
+        for (Face& face : mesh.faces) {
+            face.setVerts(int(random() % vertex_count), int(random() % vertex_count),
+                          int(random() % vertex_count));
+        }
+        const float angle = std::array{0.3f, 1.0f, 2.0f, 3.5f}[random() % 4];
+
+        auto edges_of = [&](int f) {
+            std::vector<std::pair<DWORD, DWORD>> edges;
+            const DWORD* v = mesh.faces[f].v;
+            for (int e = 0; e < 3; ++e) {
+                const DWORD a = v[e], b = v[(e + 1) % 3];
+                if (a != b) edges.emplace_back(std::min(a, b), std::max(a, b));
+            }
+            return edges;
+        };
+        // Wider fans are compared only in part; the definition is for narrow ones.
+        std::map<std::pair<DWORD, DWORD>, int> fan;
+        for (int f = 0; f < face_count; ++f) {
+            for (const auto& edge : edges_of(f)) ++fan[edge];
+        }
+        bool narrow = true;
+        for (const auto& [edge, faces] : fan) narrow = narrow && faces <= 9;
+        if (!narrow) continue;
+
+        auto normal = [&](int f) {
+            const DWORD* v = mesh.faces[f].v;
+            const Point3 &a = mesh.verts[v[0]], &b = mesh.verts[v[1]], &c = mesh.verts[v[2]];
+            const double u[3] = {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z};
+            const double w[3] = {double(c.x) - a.x, double(c.y) - a.y, double(c.z) - a.z};
+            std::array<double, 3> n = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                                       u[0] * w[1] - u[1] * w[0]};
+            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (double& x : n) x = length > 0.0 ? x / length : std::nan("");
+            return n;
+        };
+        auto share_edge = [&](int f, int g) {
+            for (const auto& edge : edges_of(f)) {
+                for (const auto& other : edges_of(g)) {
+                    if (edge == other) return true;
+                }
+            }
+            return false;
+        };
+        std::vector<int> patch(face_count);
+        std::iota(patch.begin(), patch.end(), 0);
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (int f = 0; f < face_count; ++f) {
+                for (int g = 0; g < face_count; ++g) {
+                    if (f == g || patch[f] == patch[g] || !share_edge(f, g)) continue;
+                    const auto n = normal(f), m = normal(g);
+                    const double dot =
+                        std::clamp(n[0] * m[0] + n[1] * m[1] + n[2] * m[2], -1.0, 1.0);
+                    if (!(std::acos(dot) < angle)) continue;
+                    patch[f] = patch[g] = std::min(patch[f], patch[g]);
+                    changed = true;
+                }
+            }
+        }
+
+        mesh.AutoSmooth(angle, FALSE, FALSE);
+        ++checked;
+        for (int f = 0; f < face_count; ++f) {
+            const DWORD group = mesh.faces[f].smGroup;
+            ASSERT_NE(group, 0u) << round << " " << f;
+            for (int g = 0; g < face_count; ++g) {
+                const DWORD other = mesh.faces[g].smGroup;
+                if (patch[f] == patch[g]) {
+                    ASSERT_EQ(group, other) << round << " " << f << " " << g;
+                } else if (share_edge(f, g)) {
+                    ASSERT_EQ(group & other, 0u) << round << " " << f << " " << g;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 300);
 }
