@@ -161,8 +161,8 @@ FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
     for (const Face& face : mesh.faces) {
         if (!HasValidVertices(face, vertex_count)) continue;
         const SortedCorners s = Sort(face.v);
-        // Listed under its lowest corner, and under the middle one when that
-        // is the lower end of the edge to the highest.
+        // Listed under its lowest corner unless all three are one vertex,
+        // and under the middle one when it differs from both others.
         lists.first[s.low + 1] += s.low != s.high;
         lists.first[s.middle + 1] += s.low != s.middle && s.middle != s.high;
     }
@@ -196,20 +196,27 @@ void SortEntries(uint64_t* begin, uint64_t* end) {
     }
 }
 
-// The edges whose lower end is a, as (higher end << 32 | face), ascending.
-void EdgesFrom(const Mesh& mesh, const FacesByLowerEnd& lists, size_t a,
-               std::vector<uint64_t>& edges) {
-    edges.clear();
-    for (size_t k = lists.First(a); k < lists.first[a]; ++k) {
+// The edges whose lower end is a, as (higher end << 32 | face), ascending,
+// at the start of edges, which grows as needed; returns how many there are.
+// A face on two corners of one vertex has its one edge twice, as its corner
+// cycle passes along it twice.
+size_t EdgesFrom(const Mesh& mesh, const FacesByLowerEnd& lists, size_t a,
+                 std::vector<uint64_t>& edges) {
+    const size_t begin = lists.First(a), end = lists.first[a];
+    // At most two edges of a face have the same lower end.
+    if (edges.size() < 2 * (end - begin)) edges.resize(2 * (end - begin));
+    uint64_t* out = edges.data();
+    for (size_t k = begin; k < end; ++k) {
         const uint32_t f = lists.faces[k];
         const SortedCorners s = Sort(mesh.faces[f].v);
         if (s.low == a) {
-            if (s.middle != a) edges.push_back(uint64_t(s.middle) << 32 | f);
-            edges.push_back(uint64_t(s.high) << 32 | f);
+            if (s.middle != a) *out++ = uint64_t(s.middle) << 32 | f;
+            *out++ = uint64_t(s.high) << 32 | f;
         }
-        if (s.middle == a && s.high != a) edges.push_back(uint64_t(s.high) << 32 | f);
+        if (s.middle == a && s.high != a) *out++ = uint64_t(s.high) << 32 | f;
     }
-    SortEntries(edges.data(), edges.data() + edges.size());
+    SortEntries(edges.data(), out);
+    return size_t(out - edges.data());
 }
 
 // Patches across sharp edges, grouped by patch: the neighbours of patch p are
@@ -257,8 +264,7 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     const FacesByLowerEnd lists = GroupFacesByLowerEnd(*this);
     std::vector<uint64_t> e;
     for (size_t a = 0; a < verts.size(); ++a) {
-        EdgesFrom(*this, lists, a, e);
-        const size_t end = e.size();
+        const size_t end = EdgesFrom(*this, lists, a, e);
         for (size_t i = 0; i < end; ++i) {
             for (size_t j = i + 1; j < end && j <= i + kMaxEdgeFan; ++j) {
                 if (e[j] >> 32 != e[i] >> 32) break;
