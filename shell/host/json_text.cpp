@@ -1,5 +1,6 @@
 #include "shell/host/json_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,9 +13,12 @@ void AppendJsonFloat(std::string& out, float value) {
     } else if (std::isinf(value)) {
         out += value > 0 ? "\"inf\"" : "\"-inf\"";
     } else {
+        // The text of printf's "%.9g", enough digits to read the float back;
+        // to_chars makes the same text without a format to interpret.
         char text[32];
-        std::snprintf(text, sizeof text, "%.9g", double(value));
-        out += text;
+        const auto end =
+            std::to_chars(text, text + sizeof text, double(value), std::chars_format::general, 9);
+        out.append(text, end.ptr);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "shell/host/scene_dump.h"
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 #include <unordered_map>
@@ -35,12 +36,17 @@ void AppendFloats(std::string& out, std::initializer_list<float> values) {
     out += ']';
 }
 
+void AppendInt(std::string& out, long long value) {
+    char text[24];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 void AppendInts(std::string& out, std::initializer_list<long long> values) {
     out += '[';
     const char* separator = "";
     for (const long long value : values) {
         out += separator;
-        out += std::to_string(value);
+        AppendInt(out, value);
         separator = ",";
     }
     out += ']';
@@ -48,7 +54,7 @@ void AppendInts(std::string& out, std::initializer_list<long long> values) {
 
 void AppendKeyInt(std::string& out, const char* key, long long value) {
     out += key;
-    out += std::to_string(value);
+    AppendInt(out, value);
 }
 
 // With a file, text past this size is written out between array items.

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "shell/host/json_text.h"
 #include "shell/host/max.h"
@@ -86,6 +91,26 @@ TEST(HostJson, FloatsReadBackExactlyAndNonFiniteAreStrings) {
     out += ' ';
     AppendJsonFloat(out, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(out, "0.100000001 -3 \"inf\" \"-inf\" \"nan\"");
+}
+
+// Dumps written before keep comparing equal: every finite float is written as
+// printf's "%.9g" writes it, exponents, denormals and negative zero included.
+TEST(HostJson, FloatsAreWrittenAsPrintfWritesThem) {
+    std::mt19937 random(11);
+    std::vector<float> values = {-0.0f, 1e-45f, 3.4028235e38f, 1e10f, 1.5e-5f, 123456789.0f, 0.5f};
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t bits = random();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+    }
+    for (const float value : values) {
+        std::string out;
+        AppendJsonFloat(out, value);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%.9g", double(value));
+        ASSERT_EQ(out, expected);
+    }
 }
 
 TEST(HostJson, TextsAreDecodedFromCodePage932) {
