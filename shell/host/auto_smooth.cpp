@@ -184,6 +184,7 @@ FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
 
 // A vertex has a handful of edges, for which an insertion sort is quickest.
 void SortEntries(uint64_t* begin, uint64_t* end) {
+    if (end - begin < 2) return;  // begin may be null when there is nothing
     if (end - begin > 16) {
         std::sort(begin, end);
         return;

@@ -105,6 +105,21 @@ TEST(HostMesh, AutoSmoothLeavesDegenerateFacesApart) {
     EXPECT_NE(mesh.faces[2].smGroup, 0u);
 }
 
+// The first vertices touch no face, so there are no edges to sort for them.
+TEST(HostMesh, AutoSmoothPassesOverVerticesWithoutEdges) {
+    Mesh mesh;
+    mesh.setNumVerts(5);
+    mesh.verts[2] = Point3(1, 0, 0);
+    mesh.verts[3] = Point3(0, 1, 0);
+    mesh.verts[4] = Point3(1, 1, 0);
+    mesh.setNumFaces(2);
+    mesh.faces[0].setVerts(1, 2, 3);
+    mesh.faces[1].setVerts(3, 2, 4);
+    mesh.AutoSmooth(0.5f, FALSE, FALSE);
+    EXPECT_NE(mesh.faces[0].smGroup, 0u);
+    EXPECT_EQ(mesh.faces[0].smGroup, mesh.faces[1].smGroup);
+}
+
 // Two triangles on the x axis, the second folded by `fold` radians.
 static bool HingeSmoothed(double fold, float angle) {
     Mesh mesh;
