@@ -8,6 +8,8 @@ the 10k case of the same mode (1.00 everywhere means linear cost).
 import json
 import sys
 
+from table import milliseconds
+
 
 def main():
     with open(sys.argv[1]) as f:
@@ -25,8 +27,7 @@ def main():
             mode = "sizing"
         else:
             continue
-        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-        rows[(mode, int(b["triangles"]))] = b["real_time"] * scale
+        rows[(mode, int(b["triangles"]))] = milliseconds(b, "real_time")
         repetitions = max(repetitions, b.get("repetitions", 0))
 
     print("SetMQOModel, median of %d repetitions per case" % repetitions)
@@ -45,4 +46,5 @@ def main():
     print("sizing: the host's setNum calls alone, for the same mesh")
 
 
-main()
+if __name__ == "__main__":
+    main()

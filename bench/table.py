@@ -9,16 +9,24 @@ import statistics
 import sys
 
 
+def milliseconds(benchmark, field):
+    """A Google Benchmark time field ("cpu_time", "real_time") in ms."""
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[benchmark["time_unit"]]
+    return benchmark[field] * scale
+
+
 def medians(path):
     """Median CPU time (ms) of every benchmark in a Google Benchmark JSON file."""
     with open(path) as f:
         data = json.load(f)
-    times = {}
-    for b in data["benchmarks"]:
-        if b.get("aggregate_name") == "median":
-            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-            times[b["run_name"].split("/")[0]] = b["cpu_time"] * scale
-    return times
+    return {b["run_name"].split("/")[0]: milliseconds(b, "cpu_time")
+            for b in data["benchmarks"] if b.get("aggregate_name") == "median"}
+
+
+def import_runs(path):
+    """(wall s, user s, system s, peak KiB) of every whole import in import.txt."""
+    with open(path) as f:
+        return [[float(x) for x in line.split()] for line in f if len(line.split()) == 4]
 
 
 def throughputs(path):
@@ -40,12 +48,7 @@ def main():
     obj_bytes = os.path.getsize(os.path.splitext(document)[0] + ".obj")
     load = medians(os.path.join(results, "load.json"))
     tokenizer = throughputs(os.path.join(results, "tokenizer.json"))
-    runs = []
-    with open(os.path.join(results, "import.txt")) as f:
-        for line in f:
-            fields = line.split()
-            if len(fields) == 4:
-                runs.append([float(x) for x in fields])
+    runs = import_runs(os.path.join(results, "import.txt"))
     wall = statistics.median(r[0] for r in runs)
     cpu = statistics.median(r[1] + r[2] for r in runs)
     peak = statistics.median(r[3] for r in runs) * 1024

@@ -13,7 +13,7 @@ import os
 import statistics
 import sys
 
-from table import medians
+from table import import_runs, medians
 
 
 def table_fields(path):
@@ -49,8 +49,7 @@ def builder_rows(path):
 
 
 def peak_bytes_per_input_byte(path, document_bytes):
-    peaks = [float(fields[3]) * 1024 for fields in table_fields(path) if len(fields) == 4]
-    return statistics.median(peaks) / document_bytes
+    return statistics.median(run[3] * 1024 for run in import_runs(path)) / document_bytes
 
 
 def main():
@@ -88,7 +87,7 @@ def main():
     tables = [(builder_rows(at(name)), state) for name, state in states]
     for mode in ("off", "on"):
         for number, (table, state) in enumerate(tables):
-            rate, flat = table[(mode, 1000000)]
+            rate = table[(mode, 1000000)][0]
             what = "SetMQOModel 1M, same UV %s, M tri/s" % mode if number == 0 else "  same"
             rows.append(("%s, %s" % (what, state), rate, None, None, ">= 10", rate >= 10))
         for table, state in tables:

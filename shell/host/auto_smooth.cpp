@@ -35,9 +35,12 @@ struct Normal {
     bool Valid() const { return !std::isnan(x); }
 };
 
+bool HasValidVertices(const Face& face, size_t vertex_count) {
+    return face.v[0] < vertex_count && face.v[1] < vertex_count && face.v[2] < vertex_count;
+}
+
 Normal FaceNormal(const Mesh& mesh, const Face& face) {
-    const size_t count = mesh.verts.size();
-    if (face.v[0] >= count || face.v[1] >= count || face.v[2] >= count) return Normal{};
+    if (!HasValidVertices(face, mesh.verts.size())) return Normal{};
     const Point3& a = mesh.verts[face.v[0]];
     const Point3& b = mesh.verts[face.v[1]];
     const Point3& c = mesh.verts[face.v[2]];
@@ -139,8 +142,14 @@ inline SortedCorners Sort(const DWORD v[3]) {
     return {low, v[0] ^ v[1] ^ v[2] ^ low ^ high, high};
 }
 
-bool HasValidVertices(const Face& face, size_t vertex_count) {
-    return face.v[0] < vertex_count && face.v[1] < vertex_count && face.v[2] < vertex_count;
+// A face is listed under its lowest corner unless all three are one vertex,
+// and under the middle one when it differs from both others: the corners
+// that are the lower end of at least one of its edges.
+bool ListedUnderLow(const SortedCorners& s) {
+    return s.low != s.high;
+}
+bool ListedUnderMiddle(const SortedCorners& s) {
+    return s.low != s.middle && s.middle != s.high;
 }
 
 // The faces with an edge whose lower end is vertex a, ascending, are
@@ -161,10 +170,8 @@ FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
     for (const Face& face : mesh.faces) {
         if (!HasValidVertices(face, vertex_count)) continue;
         const SortedCorners s = Sort(face.v);
-        // Listed under its lowest corner unless all three are one vertex,
-        // and under the middle one when it differs from both others.
-        lists.first[s.low + 1] += s.low != s.high;
-        lists.first[s.middle + 1] += s.low != s.middle && s.middle != s.high;
+        lists.first[s.low + 1] += ListedUnderLow(s);
+        lists.first[s.middle + 1] += ListedUnderMiddle(s);
     }
     for (size_t a = 1; a <= vertex_count; ++a) lists.first[a] += lists.first[a - 1];
     lists.faces = std::make_unique_for_overwrite<uint32_t[]>(lists.first[vertex_count]);
@@ -174,10 +181,8 @@ FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
         const Face& face = mesh.faces[f];
         if (!HasValidVertices(face, vertex_count)) continue;
         const SortedCorners s = Sort(face.v);
-        if (s.low != s.high) lists.faces[lists.first[s.low]++] = uint32_t(f);
-        if (s.low != s.middle && s.middle != s.high) {
-            lists.faces[lists.first[s.middle]++] = uint32_t(f);
-        }
+        if (ListedUnderLow(s)) lists.faces[lists.first[s.low]++] = uint32_t(f);
+        if (ListedUnderMiddle(s)) lists.faces[lists.first[s.middle]++] = uint32_t(f);
     }
     return lists;
 }
