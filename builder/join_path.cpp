@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/host/platform.h"
+#include "host/platform.h"
 
 // A colon anywhere, stepping by characters so that a trail byte never counts.
 static bool HasColon(const char* name) {

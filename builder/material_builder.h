@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "builder/build_settings.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 struct MQOModel;
 

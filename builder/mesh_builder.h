@@ -6,7 +6,7 @@
 #include "builder/build_settings.h"
 #include "builder/material_builder.h"
 #include "model/point.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 struct MQOModel;
 struct MQOObject;

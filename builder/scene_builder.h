@@ -2,7 +2,7 @@
 #pragma once
 
 #include "builder/build_settings.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 struct MQOModel;
 

@@ -1,6 +1,5 @@
 // Answers through the project's window layer: the inputs go to the dialog as
 // the dialog user, from the options or from the terminal.
-#ifndef _WIN32
 #include <unistd.h>
 
 #include <deque>
@@ -74,4 +73,3 @@ bool DialogAnswerer::shown() const {
 INT_PTR DialogAnswerer::result() const {
     return state_->result;
 }
-#endif

@@ -3,7 +3,6 @@
 // timer of the same thread finds the dialog once it is visible and clicks
 // its buttons as a mouse would. Without --yes or --cancel the person at the
 // screen answers it.
-#ifdef _WIN32
 #include "cli/dialog_answerer.h"
 #include "cli/import_table_win32.h"
 
@@ -99,4 +98,3 @@ bool DialogAnswerer::shown() const {
 INT_PTR DialogAnswerer::result() const {
     return state_->result;
 }
-#endif

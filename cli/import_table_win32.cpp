@@ -1,4 +1,3 @@
-#ifdef _WIN32
 #include "cli/import_table_win32.h"
 
 #include <cstring>
@@ -55,4 +54,3 @@ void* ReplaceImport(HMODULE module, const char* library, const char* function, v
     VirtualProtect(slot, sizeof *slot, protection, &protection);
     return old;
 }
-#endif

@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "shell/host/json_text.h"
+#include "cli/json_text.h"
 
 void JsonWriter::Separate() {
     if (after_key_) {

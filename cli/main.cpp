@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "varnel_version.h"
 
 void PrintUsage() {
     std::puts(
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (std::strcmp(command, "--version") == 0) {
-        std::puts("3.0.0.0");
+        std::puts(VARNEL_VERSION_TEXT);
         return kExitOk;
     }
     if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2);

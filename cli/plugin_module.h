@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 #include "shell/win_ui.h"
 
 struct PluginModule {

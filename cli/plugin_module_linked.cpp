@@ -1,5 +1,4 @@
 // The module linked into the program, with the project's window layer.
-#ifndef _WIN32
 #include "cli/plugin_module.h"
 #include "shell/module_resources.h"
 #include "shell/plugin_main.h"
@@ -28,4 +27,3 @@ void UnloadPluginModule(PluginModule& module) {
     if (module.instance != nullptr) DllMain(module.instance, DLL_PROCESS_DETACH, nullptr);
     module = {};
 }
-#endif

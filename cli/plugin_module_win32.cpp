@@ -1,6 +1,5 @@
 // The module loaded by the system from the program's folder, and a real main
 // window.
-#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 
@@ -78,4 +77,3 @@ void UnloadPluginModule(PluginModule& module) {
     if (module.instance != nullptr) FreeLibrary(static_cast<HMODULE>(module.instance));
     module = {};
 }
-#endif

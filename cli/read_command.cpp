@@ -9,7 +9,7 @@
 #include "cli/json_writer.h"
 #include "cli/model_dump.h"
 #include "reader/mqo_loader.h"
-#include "shell/host/cp932.h"
+#include "host/cp932.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 // The Windows program writes no other formats: --export and --preview are
 // not options there, so they are refused like any unknown option.
-#ifdef _WIN32
 #include "cli/scene_outputs.h"
 
 bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) { return false; }
@@ -8,4 +7,3 @@ bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) { return false; }
 bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, bool) {
     return outputs.exports.empty() && outputs.preview.empty();
 }
-#endif

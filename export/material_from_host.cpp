@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/host/cp932.h"
+#include "host/cp932.h"
 
 namespace {
 

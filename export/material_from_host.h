@@ -2,7 +2,7 @@
 #pragma once
 
 #include "export/export_scene.h"
-#include "shell/host/mtl.h"
+#include "host/mtl.h"
 
 // The material's colours, factors and its diffuse, bump and opacity bitmaps.
 ExportMaterial MaterialFromHost(const StdMat2& material);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "export/export_scene.h"
-#include "shell/host/host_scene.h"
+#include "host/host_scene.h"
 
 // A face of a node with a multi-material takes sub-material (id mod count),
 // as the host draws it; with any other material, or none, every face takes

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export/export_scene.h"
-#include "shell/host/mesh.h"
+#include "host/mesh.h"
 
 struct CornerNormals {
     std::vector<Vec3> normals;     // unit length, each distinct normal once

@@ -10,7 +10,7 @@
 
 #include "builder/scene_builder.h"
 #include "reader/mqo_loader.h"
-#include "shell/host/host_scene.h"
+#include "host/host_scene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/varnel-fuzz-import-" + std::to_string(getpid()) + ".mqo";

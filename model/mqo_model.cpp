@@ -1,6 +1,6 @@
 #include "model/mqo_model.h"
 
-#include "reader/report.h"
+#include "model/report.h"
 
 MQOModel::~MQOModel() {
     ForgetReportModel(this);

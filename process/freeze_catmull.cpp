@@ -2,7 +2,7 @@
 
 #include "model/mqo_model.h"
 #include "process/subdiv_mesh.h"
-#include "reader/report.h"
+#include "model/report.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "process/subdiv_mesh.h"
-#include "reader/report.h"
+#include "model/report.h"
 
 namespace {
 

@@ -1,32 +1,12 @@
-// Diagnostics: message formatting and delivery, and the printable form of
-// tokens. Messages are code page 932 text ending with a newline.
+// The printable form of tokens in the reader's messages, beside the message
+// delivery every reader uses.
 #pragma once
 
-#include <cstdarg>
-#include <cstddef>
+#include "model/report.h"
 
-#include "model/mqo_message_sink.h"
-
-struct MQOModel;
-
-constexpr size_t kMessageSize = 1024;
 constexpr size_t kEscapeSize = 4096;
 
 // Printable form of a token: bytes 32..127 stand as themselves, every other
 // byte as "0x%02x". The result lives in one process-wide buffer until the
 // next call.
 const char* EscapeText(const char* text);
-
-// Formats into kMessageSize bytes, appends a newline and delivers to sink.
-void ReportTo(const MQOMessageSink& sink, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
-// The same for callers that have their own variable arguments.
-void VReportTo(const MQOMessageSink& sink, const char* format, va_list args)
-    __attribute__((format(printf, 2, 0)));
-
-// The model whose message_sink receives ReportModel messages.
-void SetReportModel(MQOModel* model);
-// Clears the current model if it is this one; a model calls it as it dies.
-void ForgetReportModel(const MQOModel* model);
-// Formats like ReportTo and delivers to the current model's sink, if any.
-void ReportModel(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/host/platform.h"
+#include "host/platform.h"
 
 int DirOfPath(char* out, size_t capacity, const char* path) {
     if (capacity == 0) return 0;

@@ -1,7 +1,7 @@
 #include "shell/options_dialog.h"
 
 #include "builder/import_options.h"
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 #include "shell/resource.h"
 
 // The record the open dialog edits. One dialog at a time, on the host's

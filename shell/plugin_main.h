@@ -3,7 +3,7 @@
 // the module's string table for them.
 #pragma once
 
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 #include "shell/win_ui.h"
 
 // The host's version word for release 9: release 9000, interface 21, SDK

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "builder/import_options.h"
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 
 // Every import starts from a copy of these words, so the dialog always opens
 // with them: the choices of one import are not kept for the next.

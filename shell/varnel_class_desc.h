@@ -1,7 +1,7 @@
 // The class descriptor through which the host finds and makes the importer.
 #pragma once
 
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 
 // The importer's class id.
 const Class_ID kVarnelClassID(0x0786A33C, 0x492BE6F7);

@@ -6,7 +6,7 @@
 // dialog keyboard rules to input that the program playing the host supplies.
 #pragma once
 
-#include "shell/host/platform.h"
+#include "host/platform.h"
 
 #ifdef _WIN32
 #include <commctrl.h>

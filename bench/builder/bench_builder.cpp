@@ -26,7 +26,7 @@
 
 #include "builder/scene_builder.h"
 #include "model/mqo_model.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "builder/scene_builder.h"
 #include "builder/trace.h"
 #include "model/mqo_model.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 // An object with vertex k at (k, 2k, 3k).
 inline MQOObject* AddObjectWithVertices(MQOModel& model, int vertex_count,

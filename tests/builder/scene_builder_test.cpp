@@ -4,7 +4,7 @@
 
 #include "builder_fixture.h"
 #include "model/text.h"
-#include "shell/host/scene_dump.h"
+#include "cli/scene_dump.h"
 
 static std::string Dump(const HostScene& host) {
     std::string out;

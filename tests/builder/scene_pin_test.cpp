@@ -10,7 +10,7 @@
 #include <string>
 
 #include "builder_fixture.h"
-#include "shell/host/scene_dump.h"
+#include "cli/scene_dump.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "export/smoothing_normals.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "model/mqo_model.h"
 #include "model/text.h"
-#include "reader/report.h"
+#include "model/report.h"
 #include "support/test_support.h"
 
 TEST(Model, LookupsAnswerNullOutsideTheirLists) {

@@ -10,7 +10,7 @@
 #include "object_builder.h"
 #include "process/freeze_catmull.h"
 #include "process/subdiv_mesh.h"
-#include "reader/report.h"
+#include "model/report.h"
 #include "support/test_support.h"
 
 namespace {

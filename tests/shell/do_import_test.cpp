@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "scripted_user.h"
-#include "shell/host/max.h"
+#include "host/max.h"
 #include "shell/module_resources.h"
 #include "shell/plugin_main.h"
 #include "shell/resource.h"

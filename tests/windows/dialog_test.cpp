@@ -9,7 +9,7 @@
 
 #include "cli/import_table_win32.h"
 #include "loaded_module.h"
-#include "shell/host/host_scene.h"
+#include "host/host_scene.h"
 #include "shell/varnel.h"
 
 namespace {

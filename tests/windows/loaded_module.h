@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 
 struct LoadedModule {
     LoadedModule();

@@ -1,4 +1,4 @@
-#include "shell/host/host_scene.h"
+#include "host/host_scene.h"
 
 static HostScene* current_host = nullptr;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/host/platform.h"
+#include "host/platform.h"
 
 using TimeValue = int;
 using MtlID = uint16_t;

@@ -1,4 +1,4 @@
-#include "shell/host/plugin.h"
+#include "host/plugin.h"
 
 static int custom_controls_inits = 0;
 

@@ -2,8 +2,8 @@
 // Operations a plug-in does not override keep the defaults given here.
 #pragma once
 
-#include "shell/host/interfaces.h"
-#include "shell/host/max_types.h"
+#include "host/interfaces.h"
+#include "host/max_types.h"
 
 // ZoomExtents() answer of an importer that leaves the view alone.
 constexpr int ZOOMEXT_NOT_IMPLEMENTED = -1;

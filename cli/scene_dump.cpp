@@ -1,12 +1,12 @@
-#include "shell/host/scene_dump.h"
+#include "cli/scene_dump.h"
 
 #include <charconv>
 #include <cstdio>
 #include <string>
 #include <unordered_map>
 
-#include "shell/host/host_scene.h"
-#include "shell/host/json_text.h"
+#include "host/host_scene.h"
+#include "cli/json_text.h"
 
 namespace {
 

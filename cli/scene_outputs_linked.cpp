@@ -1,5 +1,4 @@
 // Writes the scene through the export library (Linux builds only).
-#ifndef _WIN32
 #include "cli/scene_outputs.h"
 
 #include <cstdio>
@@ -70,4 +69,3 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, bool 
     }
     return ok;
 }
-#endif

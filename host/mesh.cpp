@@ -1,4 +1,4 @@
-#include "shell/host/mesh.h"
+#include "host/mesh.h"
 
 int Face::getEdgeVis(int edge) const {
     if (edge < 0 || edge > 2) return 0;

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/host/max_types.h"
+#include "host/max_types.h"
 
 // MtlBase flag: the map is shown in the viewports.
 constexpr DWORD MTL_TEX_DISPLAY_ENABLED = 1u << 17;

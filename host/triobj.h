@@ -1,8 +1,8 @@
 // A triangle-mesh object, what a mesh node references.
 #pragma once
 
-#include "shell/host/mesh.h"
-#include "shell/host/node.h"
+#include "host/mesh.h"
+#include "host/node.h"
 
 class TriObject : public Object {
    public:

@@ -1,6 +1,5 @@
-#include "shell/host/platform.h"
+#include "host/platform.h"
 
-#ifndef _WIN32
 // Only the inline lead-byte rule is taken from the model; nothing is linked.
 #include "model/text.h"
 
@@ -23,4 +22,3 @@ char* CharPrev(const char* start, const char* current) {
     }
     return const_cast<char*>(prev);
 }
-#endif

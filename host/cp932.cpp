@@ -1,4 +1,4 @@
-#include "shell/host/cp932.h"
+#include "host/cp932.h"
 
 static void AppendUtf8(std::string& out, uint32_t c) {
     if (c < 0x80) {

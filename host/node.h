@@ -2,7 +2,7 @@
 // wraps it while an importer builds it.
 #pragma once
 
-#include "shell/host/max_types.h"
+#include "host/max_types.h"
 
 class Mtl;
 

@@ -1,7 +1,6 @@
 // Windows and modal dialogs off Windows. A dialog is a window record with one
 // child per template item; its procedure gets the messages the system would
 // send for each input of the dialog user.
-#ifndef _WIN32
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -347,4 +346,3 @@ DialogUser SetDialogUser(const DialogUser& user) {
     desktop.user = user;
     return previous;
 }
-#endif

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "shell/host/max_types.h"
+#include "host/max_types.h"
 
 // Edge visibility bits of Face::flags; the material id is in the high 16 bits.
 constexpr DWORD EDGE_A = 1u << 0;

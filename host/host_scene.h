@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "shell/host/interfaces.h"
-#include "shell/host/mtl.h"
-#include "shell/host/node.h"
-#include "shell/host/triobj.h"
+#include "host/interfaces.h"
+#include "host/mtl.h"
+#include "host/node.h"
+#include "host/triobj.h"
 
 class HostScene {
    public:

@@ -2,7 +2,7 @@
 // add nodes, Interface for everything else it needs of the host.
 #pragma once
 
-#include "shell/host/max_types.h"
+#include "host/max_types.h"
 
 class HostScene;
 class ImpNode;

@@ -1,5 +1,4 @@
 // The module's string table and the common controls off Windows.
-#ifndef _WIN32
 #include <cstring>
 
 #include "model/text.h"
@@ -30,4 +29,3 @@ void InitCommonControls() {
 int CommonControlsInitCount() {
     return common_controls_inits;
 }
-#endif

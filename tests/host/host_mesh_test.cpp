@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/host/max.h"
+#include "host/max.h"
 
 TEST(HostMesh, SizingZeroesNewEntriesAndKeepKeepsOldOnes) {
     Mesh mesh;

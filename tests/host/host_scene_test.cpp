@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/host/json_text.h"
-#include "shell/host/max.h"
-#include "shell/host/scene_dump.h"
+#include "cli/json_text.h"
+#include "host/max.h"
+#include "cli/scene_dump.h"
 
 TEST(HostScene, FactoriesRegisterWithTheNewestLiveScene) {
     HostScene outer;

@@ -1,11 +1,11 @@
-#include "shell/host/json_text.h"
+#include "cli/json_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "shell/host/cp932.h"
+#include "host/cp932.h"
 
 void AppendJsonFloat(std::string& out, float value) {
     if (std::isnan(value)) {

@@ -1,5 +1,4 @@
 // The terminal form of the dialog; Windows shows its own dialog instead.
-#ifndef _WIN32
 #include "cli/terminal_dialog.h"
 
 #include <poll.h>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/host/cp932.h"
+#include "host/cp932.h"
 
 namespace {
 
@@ -146,4 +145,3 @@ DialogInput TerminalDialog::ReadEscape() {
             return {};
     }
 }
-#endif

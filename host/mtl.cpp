@@ -1,8 +1,8 @@
-#include "shell/host/mtl.h"
+#include "host/mtl.h"
 
 #include <memory>
 
-#include "shell/host/host_scene.h"
+#include "host/host_scene.h"
 
 void StdMat2::SetSubTexmap(int i, Texmap* m) {
     if (i < 0 || i >= STD2_NMAX_TEXMAPS) return;

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/host/mesh.h"
+#include "host/mesh.h"
 
 namespace {
 
