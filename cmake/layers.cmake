@@ -8,7 +8,8 @@ function(varnel_layer target folder)
   file(MAKE_DIRECTORY ${root})
   file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
   target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${root}>
-                                              $<INSTALL_INTERFACE:include/varnel>)
+                                              $<INSTALL_INTERFACE:include/varnel>
+                                              $<INSTALL_INTERFACE:include>)
 endfunction()
 
 # The folder's sources; those under stand_in/ stand in for the system's own
