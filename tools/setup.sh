@@ -14,7 +14,9 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 # Node.js runs the Khronos glTF Validator over the exported files; the
-# validator goes into the build tree, outside git.
+# validator goes into the build tree, outside git, where CMake looks for it
+# (cache variable VARNEL_GLTF_VALIDATOR). Without them the export round-trip
+# tests skip.
 if ! command -v npm >/dev/null 2>&1; then
     SUDO=""
     [ "$(id -u)" -eq 0 ] || SUDO="sudo"

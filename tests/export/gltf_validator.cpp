@@ -1,10 +1,29 @@
 #include "gltf_validator.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
+
+// VARNEL_NODE and VARNEL_GLTF_VALIDATOR are what CMake found, or empty.
+std::string GltfValidatorMissing() {
+    const std::string node = VARNEL_NODE;
+    const std::string validator = VARNEL_GLTF_VALIDATOR;
+    std::error_code error;
+    if (node.empty() || !std::filesystem::exists(node, error)) {
+        return "Node.js (node) is missing: run tools/setup.sh or install nodejs, then configure "
+               "the build again";
+    }
+    if (validator.empty() || !std::filesystem::exists(validator + "/package.json", error)) {
+        return "the glTF Validator is missing: run tools/setup.sh and configure the build again, "
+               "or set VARNEL_GLTF_VALIDATOR to the gltf-validator package folder";
+    }
+    return "";
+}
 
 std::vector<GltfVerdict> ValidateGltf(const std::vector<std::string>& paths) {
-    std::string command = "node '" VARNEL_VALIDATE_SCRIPT "' '" VARNEL_GLTF_VALIDATOR "'";
+    std::string command =
+        "'" VARNEL_NODE "' '" VARNEL_VALIDATE_SCRIPT "' '" VARNEL_GLTF_VALIDATOR "'";
     for (const std::string& path : paths) command += " '" + path + "'";
     std::vector<GltfVerdict> verdicts;
     FILE* pipe = popen(command.c_str(), "r");

@@ -11,6 +11,10 @@ struct GltfVerdict {
     std::string details;     // the first errors, for the failure message
 };
 
-// One verdict per file, in order; empty when the validator could not run
-// (tools/setup.sh installs it).
+// What keeps the validator from running (Node.js or the validator's package
+// not found when the build was configured, or gone since), with how to get
+// it; empty when both are there.
+std::string GltfValidatorMissing();
+
+// One verdict per file, in order; empty when the validator could not run.
 std::vector<GltfVerdict> ValidateGltf(const std::vector<std::string>& paths);

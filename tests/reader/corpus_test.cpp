@@ -1,36 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "reader/mqo_loader.h"
 #include "reader/report.h"
+#include "support/require.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> CorpusDocuments() {
-    std::vector<fs::path> paths;
-    std::error_code error;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(SharedDir() + "/corpus", error)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        if (ext == ".mqo") paths.push_back(entry.path());
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
 // Every real document we hold must load.
 TEST(Corpus, EveryDocumentLoads) {
-    std::vector<fs::path> documents = CorpusDocuments();
-    if (documents.empty()) GTEST_SKIP() << "no documents in " << SharedDir() << "/corpus";
+    const std::vector<fs::path> documents = CorpusDocuments();
+    if (documents.empty()) SKIP_FOR_MISSING(CorpusMissing());
     for (const fs::path& path : documents) {
         MessageLog log;
         MQOLoader loader;
