@@ -1,7 +1,7 @@
 // Whole scenes pinned as dumps: a small document whose values are checked by
 // hand, and a generated one large enough to grow every table the conversion
-// uses, so that a faster conversion is caught the moment it builds anything
-// differently.
+// uses, kept as golden files under tests/data/golden/scene, so that a faster
+// conversion is caught the moment it builds anything differently.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +11,7 @@
 
 #include "builder_fixture.h"
 #include "cli/scene_dump.h"
+#include "support/golden.h"
 
 namespace {
 
@@ -151,22 +152,60 @@ void GeneratedDocument(MQOModel& model) {
     }
 }
 
-// FNV-1a, to pin a dump too long to spell out.
-uint64_t Digest(const std::string& text) {
-    uint64_t h = 14695981039346656037ull;
-    for (const unsigned char c : text) h = (h ^ c) * 1099511628211ull;
-    return h;
+// The dump with each node, mesh field and mesh array item on a line of its
+// own, so that a golden file of it reads and diffs line by line. Breaks go
+// after the commas outside strings that separate values at depth four or
+// less, where the mesh's arrays hold their items.
+std::string OneItemPerLine(const std::string& json) {
+    std::string out;
+    int depth = 0;
+    bool in_string = false, escaped = false;
+    for (const char c : json) {
+        out += c;
+        if (in_string) {
+            in_string = escaped || c != '"';
+            escaped = !escaped && c == '\\';
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        } else if (c == ',' && depth <= 4) {
+            out += '\n';
+        }
+    }
+    return out + '\n';
+}
+
+// The lines of the texture vertices and texture faces, taken out of a dump
+// of one node; what is left keeps an empty line in their place.
+struct TextureLines {
+    std::string texture;
+    std::string rest;
+};
+
+TextureLines SplitTextureLines(const std::string& lines) {
+    const size_t begin = lines.find("\n\"tverts\":") + 1;
+    const size_t end = lines.find("\n\"vertcol\":") + 1;
+    if (begin == 0 || end == 0 || end < begin) return {"", lines};
+    return {lines.substr(begin, end - begin), lines.substr(0, begin) + "\n" + lines.substr(end)};
 }
 
 TEST(ScenePin, GeneratedTorusInBothModes) {
     MQOModel sequential;
     GeneratedDocument(sequential);
-    const std::string off = NodesJson(sequential, 0);
+    const std::string off = OneItemPerLine(NodesJson(sequential, 0));
     MQOModel shared;
     GeneratedDocument(shared);
-    const std::string on = NodesJson(shared, 1);
-    EXPECT_EQ(Digest(off), 4473016191285329976u);
-    EXPECT_EQ(Digest(on), 14387411893788461090u);
+    const std::string on = OneItemPerLine(NodesJson(shared, 1));
+    EXPECT_TRUE(MatchesGolden("scene/generated_torus.json", off));
+    // Sharing coordinates changes the texture vertices and faces and nothing
+    // else, so only those are pinned for the second mode.
+    const TextureLines off_parts = SplitTextureLines(off), on_parts = SplitTextureLines(on);
+    ASSERT_FALSE(on_parts.texture.empty());
+    EXPECT_TRUE(SameLines(off_parts.rest, on_parts.rest));
+    EXPECT_TRUE(MatchesGolden("scene/generated_torus_shared_texture.txt", on_parts.texture));
 }
 
 }  // namespace

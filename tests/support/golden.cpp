@@ -113,10 +113,16 @@ std::string DescribeLineDifferences(const std::string& expected, const std::stri
                << "no golden file " << path
                << "; run the test with VARNEL_UPDATE_GOLDENS=1 to write it";
     }
-    if (*expected == text) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult same = SameLines(*expected, text);
+    if (same) return same;
     return ::testing::AssertionFailure()
            << "the result differs from " << path << ":\n"
-           << DescribeLineDifferences(*expected, text)
+           << same.message()
            << "If the change is intended, rerun with VARNEL_UPDATE_GOLDENS=1 and review the "
               "file's diff.";
+}
+
+::testing::AssertionResult SameLines(const std::string& expected, const std::string& actual) {
+    if (expected == actual) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << DescribeLineDifferences(expected, actual);
 }

@@ -16,3 +16,7 @@
 // tests/data/golden). A mismatch reports the first differing lines with
 // their numbers; a missing file fails with how to create it.
 ::testing::AssertionResult MatchesGolden(const std::string& name, const std::string& text);
+
+// Compares two texts as MatchesGolden does, for results checked against each
+// other rather than against a file.
+::testing::AssertionResult SameLines(const std::string& expected, const std::string& actual);
