@@ -4,8 +4,8 @@
 #include <string>
 
 #include "model/mqo_model.h"
-#include "model/text.h"
 #include "model/report.h"
+#include "model/text.h"
 #include "support/test_support.h"
 
 TEST(Model, LookupsAnswerNullOutsideTheirLists) {
@@ -43,13 +43,21 @@ TEST(Model, NewRecordsCarryTheirDefaults) {
     EXPECT_EQ(o.lathe_seg, 3);
     EXPECT_EQ(o.scale, Point3f(1, 1, 1));
     EXPECT_EQ(o.color, Color4f(1, 1, 1, 1));
-    EXPECT_EQ(o.patch + o.mirror + o.mirror_axis + o.uid + o.locking + o.depth, 0);
+    EXPECT_EQ(o.patch, 0);
+    EXPECT_EQ(o.mirror, 0);
+    EXPECT_EQ(o.mirror_axis, 0);
+    EXPECT_EQ(o.uid, 0);
+    EXPECT_EQ(o.locking, 0);
+    EXPECT_EQ(o.depth, 0);
     EXPECT_STREQ(o.name, "");
 
     const MQOFace& f = *model.AddObject()->AddFace();
     EXPECT_EQ(f.count, 0);
     EXPECT_EQ(f.material, -1);
-    EXPECT_EQ(f.has_uv + f.has_col + f.has_material + f.has_uid, 0);
+    EXPECT_EQ(f.has_uv, 0);
+    EXPECT_EQ(f.has_col, 0);
+    EXPECT_EQ(f.has_material, 0);
+    EXPECT_EQ(f.has_uid, 0);
 
     const MQOMaterial& m = *model.AddMaterial();
     EXPECT_EQ(m.flags, 0u);
@@ -67,7 +75,9 @@ TEST(Model, NewRecordsCarryTheirDefaults) {
 TEST(Model, TotalsCountDegenerateFacesUnclamped) {
     MQOModel model;
     model.UpdateTotals();
-    EXPECT_EQ(model.face_total + model.vertex_total + model.triangle_total, 0);
+    EXPECT_EQ(model.face_total, 0);
+    EXPECT_EQ(model.vertex_total, 0);
+    EXPECT_EQ(model.triangle_total, 0);
 
     MQOObject* a = model.AddObject();
     for (int count : {4, 4, 3}) a->AddFace()->count = count;
