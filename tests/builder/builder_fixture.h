@@ -7,8 +7,9 @@
 
 #include "builder/scene_builder.h"
 #include "builder/trace.h"
-#include "model/mqo_model.h"
 #include "host/max.h"
+#include "model/mqo_model.h"
+#include "support/add_face.h"
 
 // An object with vertex k at (k, 2k, 3k).
 inline MQOObject* AddObjectWithVertices(MQOModel& model, int vertex_count,
@@ -19,22 +20,10 @@ inline MQOObject* AddObjectWithVertices(MQOModel& model, int vertex_count,
     return object;
 }
 
-// A face as the reader leaves it: coordinates (0, 0) and white corners.
-inline MQOFace* AddFace(MQOObject& object, std::initializer_list<int> v, int material = -1) {
-    MQOFace* face = object.AddFace();
-    face->count = static_cast<int>(v.size());
+inline void SetUVs(MQOFace& face, std::initializer_list<Point2f> uvs) {
     int c = 0;
-    for (int index : v) face->v[c++] = index;
-    for (c = 0; c < 4; ++c) face->col[c] = Color4f(1, 1, 1, 1);
-    face->material = material;
-    face->has_material = material >= 0;
-    return face;
-}
-
-inline void SetUVs(MQOFace* face, std::initializer_list<Point2f> uvs) {
-    int c = 0;
-    for (const Point2f& uv : uvs) face->uv[c++] = uv;
-    face->has_uv = 1;
+    for (const Point2f& uv : uvs) face.uv[c++] = uv;
+    face.has_uv = 1;
 }
 
 inline MQOMaterial* AddMaterial(MQOModel& model, const char* name) {

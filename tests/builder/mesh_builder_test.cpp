@@ -130,7 +130,7 @@ TEST(MeshConversion, CornerColoursComeFromVertexThenMaterialThenWhite) {
     MQOModel model;
     AddMaterial(model, "red")->col = Color4f(1, 0, 0, 0.5f);
     MQOObject* object = AddObjectWithVertices(model, 4);
-    AddFace(*object, {0, 1, 2}, 0)->col[0] = Color4f(0, 0, 1, 1);  // not used for the mesh
+    AddFace(*object, {0, 1, 2}, 0).col[0] = Color4f(0, 0, 1, 1);  // not used for the mesh
     AddFace(*object, {1, 2, 3});
     *object->AddVertexColor() = MQOVertexColor{2, {10, 20, 30, 40}};
     *object->AddVertexColor() = MQOVertexColor{2, {255, 0, 51, 7}};  // the later record wins
@@ -153,7 +153,7 @@ TEST(MeshConversion, CornerColoursComeFromVertexThenMaterialThenWhite) {
 TEST(MeshConversion, WithoutVertexColourRecordsTheMeshHasNoColours) {
     MQOModel model;
     MQOObject* object = AddObjectWithVertices(model, 3);
-    AddFace(*object, {0, 1, 2})->col[0] = Color4f(0, 0, 0, 1);
+    AddFace(*object, {0, 1, 2}).col[0] = Color4f(0, 0, 0, 1);
     object->FaceAt(0)->has_col = 1;
     Import import(model, Options(1, 1));
     EXPECT_EQ(import.mesh(0).getNumVertCol(), 0);

@@ -135,7 +135,7 @@ void GeneratedDocument(MQOModel& model) {
             const int i1 = (i + 1) % around, j1 = (j + 1) % across;
             const int v[4] = {j * around + i, j * around + i1, j1 * around + i1, j1 * around + i};
             const int material = j % 4 == 3 ? -1 : j % 4;
-            MQOFace* face = (i + j) % 11 == 0
+            MQOFace& face = (i + j) % 11 == 0
                                 ? AddFace(*object, {v[0], v[1], v[2]}, material)
                                 : AddFace(*object, {v[0], v[1], v[2], v[3]}, material);
             if ((i * 7 + j) % 13 == 0) continue;  // untextured
@@ -143,9 +143,9 @@ void GeneratedDocument(MQOModel& model) {
             const float u0 = float(i % 16) / 16.0f + float(chart), v0 = float(j) / 12.0f;
             const float u1 = float(i % 16 + 1) / 16.0f + float(chart), v1 = float(j + 1) / 12.0f;
             SetUVs(face, {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}});
-            if (i == 5) face->uv[0].u = -0.0f;
-            if (i == 6 && j % 2 == 0) face->uv[1].v = nan;
-            if (i == 7) face->uv[2].u = std::nextafter(face->uv[2].u, 9.0f);
+            if (i == 5) face.uv[0].u = -0.0f;
+            if (i == 6 && j % 2 == 0) face.uv[1].v = nan;
+            if (i == 7) face.uv[2].u = std::nextafter(face.uv[2].u, 9.0f);
         }
         AddFace(*object, {j * around, j * around, j * around + 1, j * around + 1}, 0);
         AddFace(*object, {j * around + 2, j * around + 3, j * around + 2, j * around + 4}, 1);
