@@ -17,6 +17,7 @@
 
 #include "document_generator.h"
 #include "reader/mqo_loader.h"
+#include "temp_file.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ struct Inputs {
     std::string obj;
     size_t mqo_bytes = 0;
     size_t obj_bytes = 0;
-    std::unique_ptr<GeneratedFile> mqo_file;
-    std::unique_ptr<GeneratedFile> obj_file;
+    std::unique_ptr<TempFile> mqo_file;
+    std::unique_ptr<TempFile> obj_file;
 };
 
 Inputs inputs;
@@ -123,8 +124,8 @@ int main(int argc, char** argv) {
         inputs.obj = argv[2];
     } else if (argc == 1) {
         TorusDocuments d = Torus(kTorusRings, kTorusSides);
-        inputs.mqo_file = std::make_unique<GeneratedFile>(d.mqo, ".mqo");
-        inputs.obj_file = std::make_unique<GeneratedFile>(d.obj, ".obj");
+        inputs.mqo_file = std::make_unique<TempFile>(d.mqo, ".mqo");
+        inputs.obj_file = std::make_unique<TempFile>(d.obj, ".obj");
         inputs.mqo = inputs.mqo_file->path();
         inputs.obj = inputs.obj_file->path();
     } else {

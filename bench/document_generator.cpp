@@ -1,11 +1,7 @@
 #include "document_generator.h"
 
-#include <stdlib.h>
-
 #include <cmath>
 #include <cstdio>
-#include <stdexcept>
-#include <vector>
 
 namespace {
 
@@ -64,25 +60,6 @@ std::string VertexDocument(const std::string& lines, size_t count) {
     out += lines;
     out += "\t}\r\n}\r\nEof\r\n";
     return out;
-}
-
-GeneratedFile::GeneratedFile(const std::string& content, const std::string& suffix) {
-    std::string pattern = "/tmp/varnel-bench-XXXXXX" + suffix;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
-    FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
-    if (file == nullptr) throw std::runtime_error("cannot make a temporary file");
-    path_ = name.data();
-    size_ = std::fwrite(content.data(), 1, content.size(), file);
-    if (std::fclose(file) != 0 || size_ != content.size()) {
-        std::remove(name.data());
-        throw std::runtime_error("writing the document failed");
-    }
-}
-
-GeneratedFile::~GeneratedFile() {
-    std::remove(path_.c_str());
 }
 
 namespace {

@@ -1,5 +1,6 @@
-// Generated documents for the benchmarks: vertex lines as the modelling
-// program writes them, in files that remove themselves.
+// Generated documents for the benchmarks: vertex lines and whole documents
+// as the modelling program writes them. The tests' TempFile
+// (tests/support/temp_file.h) puts them in files that remove themselves.
 #pragma once
 
 #include <cstddef>
@@ -34,20 +35,3 @@ TorusDocuments Torus(int rings, int sides);
 // The torus that the reading benchmarks share: 512,000 quads in a file of about 70 MB.
 constexpr int kTorusRings = 800;
 constexpr int kTorusSides = 640;
-
-// A temporary file holding the given bytes, removed when the object goes away.
-// The suffix ends its name (readers that go by the extension need one).
-class GeneratedFile {
-   public:
-    explicit GeneratedFile(const std::string& content, const std::string& suffix = "");
-    ~GeneratedFile();
-    GeneratedFile(const GeneratedFile&) = delete;
-    GeneratedFile& operator=(const GeneratedFile&) = delete;
-
-    const std::string& path() const { return path_; }
-    size_t size() const { return size_; }
-
-   private:
-    std::string path_;
-    size_t size_ = 0;
-};

@@ -9,6 +9,7 @@
 
 #include "document_generator.h"
 #include "reader/mqo_loader.h"
+#include "temp_file.h"
 
 namespace {
 
@@ -16,14 +17,14 @@ constexpr size_t kDocumentBytes = 50u << 20;
 
 struct VertexFile {
     size_t count = 0;
-    std::unique_ptr<GeneratedFile> file;
+    std::unique_ptr<TempFile> file;
 };
 
 // Made once and shared by both benchmarks, so that they read the same bytes.
 const VertexFile& Vertices() {
     static VertexFile vertices = [] {
         VertexFile v;
-        v.file = std::make_unique<GeneratedFile>(VertexLines(kDocumentBytes, &v.count));
+        v.file = std::make_unique<TempFile>(VertexLines(kDocumentBytes, &v.count));
         return v;
     }();
     return vertices;

@@ -1,31 +1,8 @@
 #include "support/test_support.h"
 
 #include <iconv.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
-
-TempFile::TempFile(const std::string& content, const std::string& suffix) {
-    std::string pattern = "/tmp/varnel-test-XXXXXX" + suffix;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
-    if (fd < 0) throw std::runtime_error("mkstemps failed");
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-    path_ = name.data();
-}
-
-TempFile::~TempFile() {
-    std::remove(path_.c_str());
-}
 
 static std::string Convert(const std::string& in, const char* to, const char* from) {
     iconv_t cd = iconv_open(to, from);

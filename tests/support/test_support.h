@@ -1,24 +1,12 @@
-// Helpers shared by the tests: temporary documents, code page conversion and
-// a sink that records messages.
+// Helpers shared by the tests: temporary documents (support/temp_file.h),
+// code page conversion and a sink that records messages.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "model/mqo_message_sink.h"
-
-// A file holding the given bytes, removed when the object goes away.
-class TempFile {
-   public:
-    explicit TempFile(const std::string& content, const std::string& suffix = ".mqo");
-    ~TempFile();
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return path_; }
-
-   private:
-    std::string path_;
-};
+#include "support/temp_file.h"
 
 // Converts with iconv; the tests compare message bytes against these.
 std::string Utf8ToCp932(const std::string& utf8);
