@@ -4,8 +4,8 @@
 //
 // To accept a changed result, run the tests with VARNEL_UPDATE_GOLDENS=1 in
 // the environment: each golden test then writes its file from the current
-// code instead of comparing, and says so. Review the files' diff before
-// committing them.
+// code instead of comparing and reports itself skipped, naming the file.
+// Review the files' diff before committing them.
 #pragma once
 
 #include <gtest/gtest.h>
