@@ -170,14 +170,16 @@ void AddSmallCage(MQOObject& o) {
             o.AddVertex(Point3f(static_cast<float>(x), height, static_cast<float>(y)));
         }
     }
+    const int tip = o.VertexCount();
     o.AddVertex(Point3f(1, 1.5f, 0.5f));  // tip of the fin
     auto at = [&](int x, int y) { return y * columns + x; };
+    // Corners as x, y pairs of grid points; x = -1 stands for the fin's tip.
     auto face = [&](std::initializer_list<int> xy, int material, bool coloured) {
         std::vector<int> corners(xy);
         MQOFace& f = AddFace(o, {});
         for (size_t i = 0; i + 1 < corners.size(); i += 2) {
             const int x = corners[i], y = corners[i + 1], c = f.count++;
-            f.v[c] = x < 0 ? 12 : at(x, y);
+            f.v[c] = x < 0 ? tip : at(x, y);
             f.uv[c] = Point2f(static_cast<float>(x) / 3 + (x >= 2 ? 0.5f : 0), y * 0.5f);
             if (coloured) f.col[c] = Color4f(x / 3.0f, y / 2.0f, (x + y) % 2 * 0.5f, 1);
         }
