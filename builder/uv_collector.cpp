@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "builder/face_rules.h"
+#include "model/counting_sort.h"
 #include "model/mqo_model.h"
 
 // The bits of a coordinate under which equal floats meet: -0.0 is folded onto
@@ -128,27 +129,29 @@ void UVCollector::CollectUVsShared(const MQOModel& model, const MQOObject& objec
     // not hash again.
     const int bits = BucketBits(face_count * 4);
     std::vector<uint16_t> bucket_of(face_count * 4, kNoBucket);
-    std::vector<uint32_t> start((size_t(1) << bits) + 1, 0);
-    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
-        const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
-        if (IsNaNKey(u) || IsNaNKey(v)) return;
-        const uint16_t bucket = bits == 0 ? 0 : uint16_t(Hash(group, u, v) >> (32 - bits));
-        bucket_of[i * 4 + size_t(c)] = bucket;
-        ++start[size_t(bucket) + 1];
+    std::vector<uint32_t> start;
+    CountKeys(start, size_t(1) << bits, [&](auto count) {
+        for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+            const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);
+            if (IsNaNKey(u) || IsNaNKey(v)) return;
+            const uint16_t bucket = bits == 0 ? 0 : uint16_t(Hash(group, u, v) >> (32 - bits));
+            bucket_of[i * 4 + size_t(c)] = bucket;
+            count(bucket);
+        });
     });
-    for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
 
     std::vector<KeyedCorner> keyed(start.back());
-    std::vector<uint32_t> next(start.begin(), start.end() - 1);
-    for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
-        const uint32_t self = uint32_t(i * 4 + size_t(c));
-        const uint16_t bucket = bucket_of[self];
-        if (bucket == kNoBucket) return;
-        keyed[next[bucket]++] = {FloatKey(p.u), FloatKey(p.v), group, self};
+    PlaceByKey(start, [&](auto place) {
+        for_each_corner([&](size_t i, int c, int group, const Point2f& p) {
+            const uint32_t self = uint32_t(i * 4 + size_t(c));
+            const uint16_t bucket = bucket_of[self];
+            if (bucket == kNoBucket) return;
+            keyed[place(bucket)] = {FloatKey(p.u), FloatKey(p.v), group, self};
+        });
     });
     FindFirstCorners(keyed, start);
 
-    next.assign(start.begin(), start.end() - 1);
+    std::vector<uint32_t> next(start.begin(), start.end() - 1);
     for_each_corner([&](size_t i, int c, int, const Point2f& p) {
         const uint32_t self = uint32_t(i * 4 + size_t(c));
         const uint16_t bucket = bucket_of[self];

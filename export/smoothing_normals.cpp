@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/counting_sort.h"
+
 namespace {
 
 Vec3 Normalized(const Vec3& v) {
@@ -31,21 +33,24 @@ struct VertexCorners {
     std::vector<uint32_t> corners;
 };
 
-VertexCorners CornersByVertex(const Mesh& mesh) {
+// Hands each corner of the faces in range to visit(vertex, corner), in order.
+template <typename Visit>
+void ForEachCorner(const Mesh& mesh, Visit visit) {
     const size_t vert_count = mesh.verts.size();
-    VertexCorners out;
-    out.start.assign(vert_count + 1, 0);
-    for (const Face& face : mesh.faces) {
-        if (!FaceInRange(face, vert_count)) continue;
-        for (DWORD v : face.v) ++out.start[v + 1];
-    }
-    for (size_t v = 0; v < vert_count; ++v) out.start[v + 1] += out.start[v];
-    out.corners.resize(out.start[vert_count]);
-    std::vector<uint32_t> fill(out.start.begin(), out.start.end() - 1);
     for (size_t f = 0; f < mesh.faces.size(); ++f) {
         if (!FaceInRange(mesh.faces[f], vert_count)) continue;
-        for (int s = 0; s < 3; ++s) out.corners[fill[mesh.faces[f].v[s]]++] = uint32_t(f * 3 + s);
+        for (int s = 0; s < 3; ++s) visit(mesh.faces[f].v[s], uint32_t(f * 3 + s));
     }
+}
+
+VertexCorners CornersByVertex(const Mesh& mesh) {
+    VertexCorners out;
+    CountKeys(out.start, mesh.verts.size(),
+              [&](auto count) { ForEachCorner(mesh, [&](DWORD v, uint32_t) { count(v); }); });
+    out.corners.resize(out.start.back());
+    PlaceByKey(out.start, [&](auto place) {
+        ForEachCorner(mesh, [&](DWORD v, uint32_t corner) { out.corners[place(v)] = corner; });
+    });
     return out;
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "host/mesh.h"
+#include "model/counting_sort.h"
 
 namespace {
 
@@ -153,37 +154,36 @@ bool ListedUnderMiddle(const SortedCorners& s) {
 }
 
 // The faces with an edge whose lower end is vertex a, ascending, are
-// faces[First(a)] up to faces[first[a]]: a counting sort, linear in the
+// faces[first[a]] up to faces[first[a + 1]]: a counting sort, linear in the
 // faces. Only a face is kept, not its edges, which the comparison takes from
 // the face again: a third of the memory of keeping every edge.
 struct FacesByLowerEnd {
     std::vector<uint32_t> first;
     std::unique_ptr<uint32_t[]> faces;  // written whole, so made without zeroing
-
-    size_t First(size_t a) const { return a == 0 ? 0 : first[a - 1]; }
 };
 
-FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
+// Hands each listing of a face to listed(vertex, face), in face order.
+template <typename Listed>
+void ForEachListing(const Mesh& mesh, Listed listed) {
     const size_t vertex_count = mesh.verts.size();
-    FacesByLowerEnd lists;
-    lists.first.assign(vertex_count + 1, 0);
-    for (const Face& face : mesh.faces) {
-        if (!HasValidVertices(face, vertex_count)) continue;
-        const SortedCorners s = Sort(face.v);
-        lists.first[s.low + 1] += ListedUnderLow(s);
-        lists.first[s.middle + 1] += ListedUnderMiddle(s);
-    }
-    for (size_t a = 1; a <= vertex_count; ++a) lists.first[a] += lists.first[a - 1];
-    lists.faces = std::make_unique_for_overwrite<uint32_t[]>(lists.first[vertex_count]);
-    // first[a] serves as a's write position; once every face is placed it
-    // has moved on to where a's list ends, which First reads back.
     for (size_t f = 0; f < mesh.faces.size(); ++f) {
         const Face& face = mesh.faces[f];
         if (!HasValidVertices(face, vertex_count)) continue;
         const SortedCorners s = Sort(face.v);
-        if (ListedUnderLow(s)) lists.faces[lists.first[s.low]++] = uint32_t(f);
-        if (ListedUnderMiddle(s)) lists.faces[lists.first[s.middle]++] = uint32_t(f);
+        if (ListedUnderLow(s)) listed(s.low, uint32_t(f));
+        if (ListedUnderMiddle(s)) listed(s.middle, uint32_t(f));
     }
+}
+
+FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
+    FacesByLowerEnd lists;
+    CountKeys(lists.first, mesh.verts.size(), [&](auto count) {
+        ForEachListing(mesh, [&](DWORD vertex, uint32_t) { count(vertex); });
+    });
+    lists.faces = std::make_unique_for_overwrite<uint32_t[]>(lists.first.back());
+    PlaceByKey(lists.first, [&](auto place) {
+        ForEachListing(mesh, [&](DWORD vertex, uint32_t f) { lists.faces[place(vertex)] = f; });
+    });
     return lists;
 }
 
@@ -208,7 +208,7 @@ void SortEntries(uint64_t* begin, uint64_t* end) {
 // cycle passes along it twice.
 size_t EdgesFrom(const Mesh& mesh, const FacesByLowerEnd& lists, size_t a,
                  std::vector<uint64_t>& edges) {
-    const size_t begin = lists.First(a), end = lists.first[a];
+    const size_t begin = lists.first[a], end = lists.first[a + 1];
     // At most two edges of a face have the same lower end.
     if (edges.size() < 2 * (end - begin)) edges.resize(2 * (end - begin));
     uint64_t* out = edges.data();
@@ -234,22 +234,22 @@ struct PatchNeighbours {
 
 PatchNeighbours NeighboursAcross(const std::vector<std::pair<uint32_t, uint32_t>>& sharp,
                                  const std::vector<uint32_t>& patch_of, uint32_t patch_count) {
+    // Each sharp edge between two patches lists either patch under the other.
+    auto for_each_pair = [&](auto listed) {
+        for (const auto& [f, g] : sharp) {
+            const uint32_t a = patch_of[f], b = patch_of[g];
+            if (a == b) continue;
+            listed(a, b);
+            listed(b, a);
+        }
+    };
     PatchNeighbours n;
-    n.first.assign(size_t(patch_count) + 1, 0);
-    for (const auto& [f, g] : sharp) {
-        if (patch_of[f] == patch_of[g]) continue;
-        ++n.first[patch_of[f] + 1];
-        ++n.first[patch_of[g] + 1];
-    }
-    for (size_t p = 1; p < n.first.size(); ++p) n.first[p] += n.first[p - 1];
+    CountKeys(n.first, patch_count,
+              [&](auto count) { for_each_pair([&](uint32_t p, uint32_t) { count(p); }); });
     n.neighbour.resize(n.first.back());
-    std::vector<uint32_t> next(n.first.begin(), n.first.end() - 1);
-    for (const auto& [f, g] : sharp) {
-        const uint32_t a = patch_of[f], b = patch_of[g];
-        if (a == b) continue;
-        n.neighbour[next[a]++] = b;
-        n.neighbour[next[b]++] = a;
-    }
+    PlaceByKey(n.first, [&](auto place) {
+        for_each_pair([&](uint32_t p, uint32_t q) { n.neighbour[place(p)] = q; });
+    });
     return n;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/counting_sort.h"
 #include "model/mqo_object.h"
 #include "process/subdiv_mesh.h"
 
@@ -81,13 +82,15 @@ void AddFaces(const MQOObject& object, SubdivMesh& mesh, std::vector<int32_t>& o
 // three or more faces pairs the first two found and leaves the rest open.
 void PairTwins(SubdivMesh& mesh, const std::vector<int32_t>& origins, int vertex_count) {
     // Half-edges grouped by origin, each group in creation order.
-    std::vector<int32_t> start(static_cast<size_t>(vertex_count) + 1, 0);
-    for (int32_t v : origins) ++start[v + 1];
-    for (int v = 0; v < vertex_count; ++v) start[v + 1] += start[v];
+    std::vector<int32_t> start;
+    CountKeys(start, static_cast<size_t>(vertex_count), [&](auto count) {
+        for (int32_t v : origins) count(static_cast<size_t>(v));
+    });
     std::vector<int32_t> leaving(origins.size());
-    std::vector<int32_t> fill(start.begin(), start.end() - 1);
-    for (size_t h = 0; h < origins.size(); ++h)
-        leaving[fill[origins[h]]++] = static_cast<int32_t>(h);
+    PlaceByKey(start, [&](auto place) {
+        for (size_t h = 0; h < origins.size(); ++h)
+            leaving[place(static_cast<size_t>(origins[h]))] = static_cast<int32_t>(h);
+    });
 
     RecordList<HalfEdge>& he = mesh.half_edges;
     for (int32_t p = 0; p < static_cast<int32_t>(he.size()); ++p) {
