@@ -5,6 +5,7 @@
 
 #include "export/preview_camera.h"
 #include "export/rasterizer.h"
+#include "host/unit_vector.h"
 
 namespace {
 
@@ -14,11 +15,6 @@ const Vec3 kBackground{0.16f, 0.17f, 0.19f};
 
 float Dot(const Vec3& a, const Vec3& b) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-Vec3 Normalized(const Vec3& v) {
-    const float len = std::sqrt(Dot(v, v));
-    return {v[0] / len, v[1] / len, v[2] / len};
 }
 
 // A light over the viewer's left shoulder; both sides of a surface are lit.

@@ -1,16 +1,9 @@
 #include "export/smoothing_normals.h"
 
-#include <cmath>
-
+#include "host/unit_vector.h"
 #include "model/counting_sort.h"
 
 namespace {
-
-Vec3 Normalized(const Vec3& v) {
-    const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (!(len > 0.0f) || !std::isfinite(len)) return {0.0f, 0.0f, 0.0f};
-    return {v[0] / len, v[1] / len, v[2] / len};
-}
 
 bool FaceInRange(const Face& face, size_t vert_count) {
     return face.v[0] < vert_count && face.v[1] < vert_count && face.v[2] < vert_count;
@@ -24,7 +17,7 @@ Vec3 FaceNormal(const Mesh& mesh, const Face& face) {
     const Point3& c = mesh.verts[face.v[2]];
     const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
     const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
-    return Normalized({uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx});
+    return Normalized<float>({uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx});
 }
 
 // Corners (face * 3 + slot) grouped by vertex, in face order.
