@@ -12,12 +12,13 @@
 #include "cli/commands.h"
 #include "cli/dialog_answerer.h"
 #include "cli/import_args.h"
+#include "cli/json_writer.h"
 #include "cli/plugin_module.h"
+#include "cli/scene_dump.h"
 #include "cli/scene_outputs.h"
-#include "reader/mqo_loader.h"
 #include "host/cp932.h"
 #include "host/max.h"
-#include "cli/scene_dump.h"
+#include "reader/mqo_loader.h"
 #include "shell/plugin_main.h"
 #include "shell/varnel.h"
 #include "shell/varnel_class_desc.h"
@@ -103,23 +104,30 @@ struct DialogSeen {
 
 void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& options,
                     const HostScene& host) {
-    std::string out = "{\"result\":" + std::to_string(result) + ",\"dialog\":{\"shown\":";
-    out += dialog.shown ? "true" : "false";
-    out += ",\"result\":";
-    out += dialog.shown ? std::to_string(dialog.result) : "null";
-    out += ",\"options\":[";
+    JsonWriter json(stdout);
+    json.BeginObject();
+    json.IntField("result", result);
+    json.Key("dialog");
+    json.BeginObject();
+    json.Key("shown");
+    json.Bool(dialog.shown);
+    json.Key("result");
+    if (dialog.shown) {
+        json.Int(dialog.result);
+    } else {
+        json.Null();
+    }
     const int32_t words[] = {options.load_use_material_only, options.same_uv_collect, options.spare,
                              options.freeze_mirror, options.freeze_catmull};
-    for (int i = 0; i < 5; ++i) {
-        if (i > 0) out += ',';
-        out += std::to_string(words[i]);
-    }
-    out += "]},\"nodes\":";
-    AppendNodesJson(out, host, stdout);
-    out += ",\"materials\":";
-    AppendMaterialsJson(out, host);
-    out += "}\n";
-    std::fputs(out.c_str(), stdout);
+    json.Key("options");
+    json.Ints(words, 5);
+    json.EndObject();
+    json.Key("nodes");
+    WriteNodesJson(json, host);
+    json.Key("materials");
+    WriteMaterialsJson(json, host);
+    json.EndObject();
+    json.EndLine();
 }
 
 const char* MaterialKind(const MtlBase* material) {

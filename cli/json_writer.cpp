@@ -1,66 +1,95 @@
 #include "cli/json_writer.h"
 
-#include <cinttypes>
-#include <cstring>
+#include <cmath>
 
-#include "cli/json_text.h"
+#include "host/cp932.h"
 
-void JsonWriter::Separate() {
-    if (after_key_) {
-        after_key_ = false;
-        return;
+namespace {
+
+// With a file, the text held is written out once it passes this size.
+constexpr size_t kSpillBytes = size_t(1) << 20;
+
+std::string Escaped(const std::string& utf8) {
+    std::string json;
+    json.reserve(utf8.size() + 2);
+    json += '"';
+    for (const char ch : utf8) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            json += '\\';
+            json += ch;
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            json += escape;
+        } else {
+            json += ch;
+        }
     }
-    if (!first_.empty()) {
-        if (!first_.back()) std::fputc(',', out_);
-        first_.back() = false;
-    }
+    json += '"';
+    return json;
 }
 
-void JsonWriter::BeginObject() {
-    Separate();
-    std::fputc('{', out_);
-    first_.push_back(true);
+}  // namespace
+
+JsonWriter::JsonWriter(std::string& out, std::FILE* file)
+    : out_(out), file_(file), buffer_(new char[kBufferBytes]) {
+    pos_ = buffer_.get();
+    end_ = pos_ + kBufferBytes;
 }
 
-void JsonWriter::EndObject() {
-    first_.pop_back();
-    std::fputc('}', out_);
+JsonWriter::~JsonWriter() {
+    Drain();
+    if (&out_ == &own_) WriteOut();
 }
 
-void JsonWriter::BeginArray() {
-    Separate();
-    std::fputc('[', out_);
-    first_.push_back(true);
+void JsonWriter::Drain() {
+    out_.append(buffer_.get(), size_t(pos_ - buffer_.get()));
+    pos_ = buffer_.get();
+    if (out_.size() >= kSpillBytes) WriteOut();
 }
 
-void JsonWriter::EndArray() {
-    first_.pop_back();
-    std::fputc(']', out_);
+void JsonWriter::WriteOut() {
+    if (file_ == nullptr || out_.empty()) return;
+    std::fwrite(out_.data(), 1, out_.size(), file_);
+    out_.clear();
 }
 
-void JsonWriter::Key(const char* name) {
-    Separate();
-    std::fprintf(out_, "\"%s\":", name);
-    after_key_ = true;
+// Text longer than the room left goes to the string after what the buffer
+// holds.
+void JsonWriter::PutLong(std::string_view text) {
+    Drain();
+    out_.append(text);
 }
 
-void JsonWriter::Int(int64_t value) {
-    Separate();
-    std::fprintf(out_, "%" PRId64, value);
+void JsonWriter::Null() {
+    BeginValue();
+    Put("null");
+}
+
+void JsonWriter::Bool(bool value) {
+    BeginValue();
+    Put(value ? "true" : "false");
 }
 
 void JsonWriter::Float(float value) {
-    Separate();
-    std::string text;
-    AppendJsonFloat(text, value);
-    std::fputs(text.c_str(), out_);
+    BeginValue();
+    if (std::isnan(value)) {
+        Put("\"nan\"");
+    } else if (std::isinf(value)) {
+        Put(value > 0 ? "\"inf\"" : "\"-inf\"");
+    } else {
+        // The text of printf's "%.9g", enough digits to read the float back;
+        // to_chars makes the same text without a format to interpret.
+        pos_ = std::to_chars(pos_, end_, double(value), std::chars_format::general, 9).ptr;
+    }
 }
 
 void JsonWriter::Cp932String(const char* text) {
-    Separate();
-    std::string json;
-    AppendJsonText(json, text);
-    std::fputs(json.c_str(), out_);
+    BeginValue();
+    std::string utf8;
+    if (text != nullptr) AppendCp932AsUtf8(utf8, text, std::strlen(text));
+    Put(Escaped(utf8));
 }
 
 void JsonWriter::Floats(const float* values, int count) {
@@ -73,4 +102,10 @@ void JsonWriter::Ints(const int32_t* values, int count) {
     BeginArray();
     for (int i = 0; i < count; ++i) Int(values[i]);
     EndArray();
+}
+
+void JsonWriter::EndLine() {
+    Put("\n");
+    Drain();
+    WriteOut();
 }

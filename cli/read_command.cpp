@@ -8,8 +8,8 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/model_dump.h"
-#include "reader/mqo_loader.h"
 #include "host/cp932.h"
+#include "reader/mqo_loader.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ int RunRead(int argc, char** argv) {
     if (json) {
         JsonWriter writer(stdout);
         WriteModelDump(writer, result, messages, *loader.GetModel());
-        std::fputc('\n', stdout);
+        writer.EndLine();
     }
     if (result == 0 && loader.path[0] == '\0') {
         std::fprintf(stderr, "varnel read: cannot open %s\n", file);

@@ -1,12 +1,11 @@
 #include "cli/scene_dump.h"
 
 #include <charconv>
-#include <cstdio>
-#include <string>
+#include <initializer_list>
 #include <unordered_map>
 
+#include "cli/json_writer.h"
 #include "host/host_scene.h"
-#include "cli/json_text.h"
 
 namespace {
 
@@ -20,194 +19,184 @@ MaterialIndex IndexMaterials(const HostScene& scene) {
     return index;
 }
 
-void AppendIndex(std::string& out, const MaterialIndex& index, const MtlBase* material) {
+void WriteIndex(JsonWriter& json, const MaterialIndex& index, const MtlBase* material) {
     const auto found = index.find(material);
-    out += found == index.end() ? "null" : std::to_string(found->second);
-}
-
-void AppendFloats(std::string& out, std::initializer_list<float> values) {
-    out += '[';
-    const char* separator = "";
-    for (const float value : values) {
-        out += separator;
-        AppendJsonFloat(out, value);
-        separator = ",";
+    if (found == index.end()) {
+        json.Null();
+    } else {
+        json.Int(found->second);
     }
-    out += ']';
 }
 
-void AppendInt(std::string& out, long long value) {
-    char text[24];
-    out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+// The host's words are unsigned 32-bit: written as 64-bit integers they keep
+// their values.
+void WriteInts(JsonWriter& json, std::initializer_list<int64_t> values) {
+    json.BeginArray();
+    for (const int64_t value : values) json.Int(value);
+    json.EndArray();
 }
 
-void AppendInts(std::string& out, std::initializer_list<long long> values) {
-    out += '[';
-    const char* separator = "";
-    for (const long long value : values) {
-        out += separator;
-        AppendInt(out, value);
-        separator = ",";
-    }
-    out += ']';
+void WritePoint(JsonWriter& json, const Point3& p) {
+    const float values[] = {p.x, p.y, p.z};
+    json.Floats(values, 3);
 }
 
-void AppendKeyInt(std::string& out, const char* key, long long value) {
-    out += key;
-    AppendInt(out, value);
-}
-
-// With a file, text past this size is written out between array items.
-constexpr size_t kSpillBytes = size_t(1) << 20;
-
-void Spill(std::string& out, std::FILE* file) {
-    if (file == nullptr || out.size() < kSpillBytes) return;
-    std::fwrite(out.data(), 1, out.size(), file);
-    out.clear();
+void WriteColor(JsonWriter& json, const Color& c) {
+    const float values[] = {c.r, c.g, c.b};
+    json.Floats(values, 3);
 }
 
 template <typename T, typename Write>
-void AppendArray(std::string& out, const std::vector<T>& items, Write write,
-                 std::FILE* spill = nullptr) {
-    out += '[';
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) out += ',';
-        write(items[i]);
-        Spill(out, spill);
-    }
-    out += ']';
+void WriteArray(JsonWriter& json, const std::vector<T>& items, Write write) {
+    json.BeginArray();
+    for (const T& item : items) write(item);
+    json.EndArray();
 }
 
-void AppendMesh(std::string& out, const Mesh& mesh, std::FILE* spill) {
-    const auto point = [&](const Point3& p) { AppendFloats(out, {p.x, p.y, p.z}); };
-    const auto corners = [&](const TVFace& f) { AppendInts(out, {f.t[0], f.t[1], f.t[2]}); };
-    out += "{\"verts\":";
-    AppendArray(out, mesh.verts, point, spill);
-    out += ",\"faces\":";
-    AppendArray(
-        out, mesh.faces,
-        [&](const Face& f) {
-            out += "{\"v\":";
-            AppendInts(out, {f.v[0], f.v[1], f.v[2]});
-            AppendKeyInt(out, ",\"mat_id\":", f.getMatID());
-            out += ",\"edge_vis\":";
-            AppendInts(out, {f.getEdgeVis(0), f.getEdgeVis(1), f.getEdgeVis(2)});
-            AppendKeyInt(out, ",\"sm_group\":", f.smGroup);
-            out += '}';
-        },
-        spill);
-    out += ",\"tverts\":";
-    AppendArray(out, mesh.tVerts, point, spill);
-    out += ",\"tvfaces\":";
-    AppendArray(out, mesh.tvFace, corners, spill);
-    out += ",\"vertcol\":";
-    AppendArray(out, mesh.vertCol, point, spill);
-    out += ",\"vcfaces\":";
-    AppendArray(out, mesh.vcFace, corners, spill);
-    out += ",\"autosmooth\":";
+void WriteFace(JsonWriter& json, const Face& f) {
+    json.BeginObject();
+    json.Key("v");
+    WriteInts(json, {f.v[0], f.v[1], f.v[2]});
+    json.IntField("mat_id", f.getMatID());
+    json.Key("edge_vis");
+    WriteInts(json, {f.getEdgeVis(0), f.getEdgeVis(1), f.getEdgeVis(2)});
+    json.IntField("sm_group", f.smGroup);
+    json.EndObject();
+}
+
+void WriteMesh(JsonWriter& json, const Mesh& mesh) {
+    const auto point = [&](const Point3& p) { WritePoint(json, p); };
+    const auto corners = [&](const TVFace& f) { WriteInts(json, {f.t[0], f.t[1], f.t[2]}); };
+    json.BeginObject();
+    json.Key("verts");
+    WriteArray(json, mesh.verts, point);
+    json.Key("faces");
+    WriteArray(json, mesh.faces, [&](const Face& f) { WriteFace(json, f); });
+    json.Key("tverts");
+    WriteArray(json, mesh.tVerts, point);
+    json.Key("tvfaces");
+    WriteArray(json, mesh.tvFace, corners);
+    json.Key("vertcol");
+    WriteArray(json, mesh.vertCol, point);
+    json.Key("vcfaces");
+    WriteArray(json, mesh.vcFace, corners);
+    json.Key("autosmooth");
     if (mesh.autoSmoothCalled) {
-        AppendJsonFloat(out, mesh.autoSmoothAngle);
+        json.Float(mesh.autoSmoothAngle);
     } else {
-        out += "null";
+        json.Null();
     }
-    out += '}';
+    json.EndObject();
 }
 
-void AppendStdMat(std::string& out, StdMat2& m, const MaterialIndex& index) {
-    const auto color = [&](const Color& c) { AppendFloats(out, {c.r, c.g, c.b}); };
-    const auto number = [&](const char* key, float value) {
-        out += key;
-        AppendJsonFloat(out, value);
-    };
-    out += "{\"type\":\"StdMat2\",\"name\":";
-    AppendJsonText(out, m.GetName());
-    AppendKeyInt(out, ",\"shading\":", m.GetShading());
-    out += ",\"ambient\":";
-    color(m.GetAmbient(0));
-    out += ",\"diffuse\":";
-    color(m.GetDiffuse(0));
-    out += ",\"specular\":";
-    color(m.GetSpecular(0));
-    number(",\"shininess\":", m.GetShininess(0));
-    number(",\"shin_str\":", m.GetShinStr(0));
-    number(",\"self_illum\":", m.GetSelfIllum(0));
-    number(",\"opacity\":", m.GetOpacity(0));
-    out += ",\"maps\":{";
-    const char* separator = "";
+// The map slots that hold a map, keyed by slot number.
+void WriteMaps(JsonWriter& json, StdMat2& m, const MaterialIndex& index) {
+    json.BeginObject();
     for (int slot = 0; slot < m.NumSubTexmaps(); ++slot) {
         if (m.GetSubTexmap(slot) == nullptr) continue;
-        out += separator;
-        out += '"';
-        out += std::to_string(slot);
-        out += "\":";
-        AppendIndex(out, index, m.GetSubTexmap(slot));
-        separator = ",";
+        char key[16];
+        *std::to_chars(key, key + sizeof key - 1, slot).ptr = '\0';
+        json.Key(key);
+        WriteIndex(json, index, m.GetSubTexmap(slot));
     }
-    out += "}}";
+    json.EndObject();
 }
 
-void AppendMultiMtl(std::string& out, MultiMtl& m, const MaterialIndex& index) {
-    out += "{\"type\":\"MultiMtl\",\"name\":";
-    AppendJsonText(out, m.GetName());
-    out += ",\"sub\":[";
-    for (int i = 0; i < m.NumSubMtls(); ++i) {
-        if (i > 0) out += ',';
-        AppendIndex(out, index, m.GetSubMtl(i));
-    }
-    out += "]}";
+void WriteStdMat(JsonWriter& json, StdMat2& m, const MaterialIndex& index) {
+    json.BeginObject();
+    json.TextField("type", "StdMat2");
+    json.TextField("name", m.GetName());
+    json.IntField("shading", m.GetShading());
+    json.Key("ambient");
+    WriteColor(json, m.GetAmbient(0));
+    json.Key("diffuse");
+    WriteColor(json, m.GetDiffuse(0));
+    json.Key("specular");
+    WriteColor(json, m.GetSpecular(0));
+    json.FloatField("shininess", m.GetShininess(0));
+    json.FloatField("shin_str", m.GetShinStr(0));
+    json.FloatField("self_illum", m.GetSelfIllum(0));
+    json.FloatField("opacity", m.GetOpacity(0));
+    json.Key("maps");
+    WriteMaps(json, m, index);
+    json.EndObject();
 }
 
-void AppendBitmapTex(std::string& out, BitmapTex& t) {
+void WriteMultiMtl(JsonWriter& json, MultiMtl& m, const MaterialIndex& index) {
+    json.BeginObject();
+    json.TextField("type", "MultiMtl");
+    json.TextField("name", m.GetName());
+    json.Key("sub");
+    json.BeginArray();
+    for (int i = 0; i < m.NumSubMtls(); ++i) WriteIndex(json, index, m.GetSubMtl(i));
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteBitmapTex(JsonWriter& json, BitmapTex& t) {
     const StdUVGen& uv = *t.GetUVGen();
-    const auto number = [&](const char* key, float value) {
-        out += key;
-        AppendJsonFloat(out, value);
-    };
-    out += "{\"type\":\"BitmapTex\",\"map_name\":";
-    AppendJsonText(out, t.GetMapName());
-    number(",\"u_offs\":", uv.GetUOffs(0));
-    number(",\"v_offs\":", uv.GetVOffs(0));
-    number(",\"u_scl\":", uv.GetUScl(0));
-    number(",\"v_scl\":", uv.GetVScl(0));
-    number(",\"ang\":", uv.GetAng(0));
-    number(",\"blur\":", uv.GetBlur(0));
-    AppendKeyInt(out, ",\"tiling\":", uv.GetTextureTiling());
-    out += ",\"active\":";
-    out += t.TestMtlFlag(MTL_TEX_DISPLAY_ENABLED) ? "true" : "false";
-    out += '}';
+    json.BeginObject();
+    json.TextField("type", "BitmapTex");
+    json.TextField("map_name", t.GetMapName());
+    json.FloatField("u_offs", uv.GetUOffs(0));
+    json.FloatField("v_offs", uv.GetVOffs(0));
+    json.FloatField("u_scl", uv.GetUScl(0));
+    json.FloatField("v_scl", uv.GetVScl(0));
+    json.FloatField("ang", uv.GetAng(0));
+    json.FloatField("blur", uv.GetBlur(0));
+    json.IntField("tiling", uv.GetTextureTiling());
+    json.Key("active");
+    json.Bool(t.TestMtlFlag(MTL_TEX_DISPLAY_ENABLED));
+    json.EndObject();
+}
+
+void WriteNode(JsonWriter& json, const INode& node, const MaterialIndex& index) {
+    json.BeginObject();
+    json.TextField("name", node.GetName());
+    json.Key("mtl");
+    WriteIndex(json, index, node.GetMtl());
+    json.Key("mesh");
+    const auto* object = dynamic_cast<TriObject*>(node.GetObjectRef());
+    if (object != nullptr) {
+        WriteMesh(json, object->mesh);
+    } else {
+        json.Null();
+    }
+    json.EndObject();
+}
+
+void WriteMaterial(JsonWriter& json, MtlBase* material, const MaterialIndex& index) {
+    if (auto* m = dynamic_cast<StdMat2*>(material)) {
+        WriteStdMat(json, *m, index);
+    } else if (auto* multi = dynamic_cast<MultiMtl*>(material)) {
+        WriteMultiMtl(json, *multi, index);
+    } else if (auto* tex = dynamic_cast<BitmapTex*>(material)) {
+        WriteBitmapTex(json, *tex);
+    } else {
+        json.Null();
+    }
 }
 
 }  // namespace
 
-void AppendNodesJson(std::string& out, const HostScene& scene, std::FILE* spill) {
+void WriteNodesJson(JsonWriter& json, const HostScene& scene) {
     const MaterialIndex index = IndexMaterials(scene);
-    AppendArray(out, scene.SceneNodes(), [&](const INode* node) {
-        out += "{\"name\":";
-        AppendJsonText(out, node->GetName());
-        out += ",\"mtl\":";
-        AppendIndex(out, index, node->GetMtl());
-        out += ",\"mesh\":";
-        const auto* object = dynamic_cast<TriObject*>(node->GetObjectRef());
-        if (object != nullptr) {
-            AppendMesh(out, object->mesh, spill);
-        } else {
-            out += "null";
-        }
-        out += '}';
+    WriteArray(json, scene.SceneNodes(), [&](const INode* node) { WriteNode(json, *node, index); });
+}
+
+void WriteMaterialsJson(JsonWriter& json, const HostScene& scene) {
+    const MaterialIndex index = IndexMaterials(scene);
+    WriteArray(json, scene.Materials(), [&](const std::unique_ptr<MtlBase>& material) {
+        WriteMaterial(json, material.get(), index);
     });
 }
 
+void AppendNodesJson(std::string& out, const HostScene& scene, std::FILE* spill) {
+    JsonWriter json(out, spill);
+    WriteNodesJson(json, scene);
+}
+
 void AppendMaterialsJson(std::string& out, const HostScene& scene) {
-    const MaterialIndex index = IndexMaterials(scene);
-    AppendArray(out, scene.Materials(), [&](const std::unique_ptr<MtlBase>& material) {
-        if (auto* m = dynamic_cast<StdMat2*>(material.get())) {
-            AppendStdMat(out, *m, index);
-        } else if (auto* multi = dynamic_cast<MultiMtl*>(material.get())) {
-            AppendMultiMtl(out, *multi, index);
-        } else if (auto* tex = dynamic_cast<BitmapTex*>(material.get())) {
-            AppendBitmapTex(out, *tex);
-        } else {
-            out += "null";
-        }
-    });
+    JsonWriter json(out);
+    WriteMaterialsJson(json, scene);
 }

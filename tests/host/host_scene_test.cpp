@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/json_text.h"
-#include "host/max.h"
+#include "cli/json_writer.h"
 #include "cli/scene_dump.h"
+#include "host/max.h"
 
 TEST(HostScene, FactoriesRegisterWithTheNewestLiveScene) {
     HostScene outer;
@@ -79,18 +79,47 @@ TEST(HostPlatform, StepsOverDoubleByteCharacters) {
     EXPECT_EQ(CharNext(cut), cut + 1);
 }
 
-TEST(HostJson, FloatsReadBackExactlyAndNonFiniteAreStrings) {
+// The text one writer makes of what write writes.
+template <typename Write>
+std::string Json(Write write) {
     std::string out;
-    AppendJsonFloat(out, 0.1f);
-    out += ' ';
-    AppendJsonFloat(out, -3.0f);
-    out += ' ';
-    AppendJsonFloat(out, std::numeric_limits<float>::infinity());
-    out += ' ';
-    AppendJsonFloat(out, -std::numeric_limits<float>::infinity());
-    out += ' ';
-    AppendJsonFloat(out, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(out, "0.100000001 -3 \"inf\" \"-inf\" \"nan\"");
+    JsonWriter json(out);
+    write(json);
+    return out;
+}
+
+// Commas go between the items of every container however they nest, and
+// never after an opening bracket or a key.
+TEST(HostJson, CommasSeparateItemsAtEveryDepth) {
+    const std::string out = Json([](JsonWriter& json) {
+        json.BeginObject();
+        json.Key("a");
+        json.BeginArray();
+        json.BeginArray();
+        json.EndArray();
+        json.BeginArray();
+        json.Int(-1);
+        json.BeginObject();
+        json.EndObject();
+        json.Bool(false);
+        json.EndArray();
+        json.EndArray();
+        json.Key("b");
+        json.Null();
+        json.IntField("c", 4294967295);
+        json.EndObject();
+    });
+    EXPECT_EQ(out, "{\"a\":[[],[-1,{},false]],\"b\":null,\"c\":4294967295}");
+}
+
+TEST(HostJson, FloatsReadBackExactlyAndNonFiniteAreStrings) {
+    const std::string out = Json([](JsonWriter& json) {
+        const float values[] = {0.1f, -3.0f, std::numeric_limits<float>::infinity(),
+                                -std::numeric_limits<float>::infinity(),
+                                std::numeric_limits<float>::quiet_NaN()};
+        json.Floats(values, 5);
+    });
+    EXPECT_EQ(out, "[0.100000001,-3,\"inf\",\"-inf\",\"nan\"]");
 }
 
 // Dumps written before keep comparing equal: every finite float is written as
@@ -105,8 +134,7 @@ TEST(HostJson, FloatsAreWrittenAsPrintfWritesThem) {
         if (std::isfinite(value)) values.push_back(value);
     }
     for (const float value : values) {
-        std::string out;
-        AppendJsonFloat(out, value);
+        const std::string out = Json([&](JsonWriter& json) { json.Float(value); });
         char expected[32];
         std::snprintf(expected, sizeof expected, "%.9g", double(value));
         ASSERT_EQ(out, expected);
@@ -114,11 +142,14 @@ TEST(HostJson, FloatsAreWrittenAsPrintfWritesThem) {
 }
 
 TEST(HostJson, TextsAreDecodedFromCodePage932) {
-    std::string out;
     // "テ", half-width "ｱ", a quote, a control byte, then bytes that decode to
     // nothing: 0x80, a lead byte before an unmapped trail, and a final lead.
-    AppendJsonText(out, "\x83\x65\xb1\"\x01\x80\x85\x40\x81");
-    EXPECT_EQ(out, "\"\xe3\x83\x86\xef\xbd\xb1\\\"\\u0001\xef\xbf\xbd\xef\xbf\xbd@\xef\xbf\xbd\"");
+    const std::string out = Json([](JsonWriter& json) {
+        json.Cp932String("\x83\x65\xb1\"\x01\x80\x85\x40\x81");
+        json.Cp932String(nullptr);
+    });
+    EXPECT_EQ(out,
+              "\"\xe3\x83\x86\xef\xbd\xb1\\\"\\u0001\xef\xbf\xbd\xef\xbf\xbd@\xef\xbf\xbd\",\"\"");
 }
 
 TEST(HostJson, SceneDumpListsNodesAndMaterialsByIndex) {
