@@ -1,24 +1,10 @@
 #include "export/smoothing_normals.h"
 
+#include "host/face_normal.h"
 #include "host/unit_vector.h"
 #include "model/counting_sort.h"
 
 namespace {
-
-bool FaceInRange(const Face& face, size_t vert_count) {
-    return face.v[0] < vert_count && face.v[1] < vert_count && face.v[2] < vert_count;
-}
-
-// Unit normal by the right-hand rule over the corners; zero when degenerate.
-Vec3 FaceNormal(const Mesh& mesh, const Face& face) {
-    if (!FaceInRange(face, mesh.verts.size())) return {0.0f, 0.0f, 0.0f};
-    const Point3& a = mesh.verts[face.v[0]];
-    const Point3& b = mesh.verts[face.v[1]];
-    const Point3& c = mesh.verts[face.v[2]];
-    const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
-    const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
-    return Normalized<float>({uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx});
-}
 
 // Corners (face * 3 + slot) grouped by vertex, in face order.
 struct VertexCorners {
@@ -57,8 +43,9 @@ struct SmoothGroup {
 class NormalBuilder {
    public:
     NormalBuilder(const Mesh& mesh, CornerNormals& out) : mesh_(mesh), out_(out) {
+        // In float, the precision of the normals written out.
         face_normals_.reserve(mesh.faces.size());
-        for (const Face& face : mesh.faces) face_normals_.push_back(FaceNormal(mesh, face));
+        for (const Face& face : mesh.faces) face_normals_.push_back(FaceNormal<float>(mesh, face));
         flat_index_.assign(mesh.faces.size(), UINT32_MAX);
         out_.corner.assign(mesh.faces.size() * 3, 0);
     }

@@ -15,6 +15,7 @@
 // next kMaxEdgeFan faces along it only, which bounds the work on degenerate
 // fans.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -23,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/face_normal.h"
 #include "host/mesh.h"
 #include "model/counting_sort.h"
 
@@ -36,23 +38,12 @@ struct Normal {
     bool Valid() const { return !std::isnan(x); }
 };
 
-bool HasValidVertices(const Face& face, size_t vertex_count) {
-    return face.v[0] < vertex_count && face.v[1] < vertex_count && face.v[2] < vertex_count;
-}
-
-Normal FaceNormal(const Mesh& mesh, const Face& face) {
-    if (!HasValidVertices(face, mesh.verts.size())) return Normal{};
-    const Point3& a = mesh.verts[face.v[0]];
-    const Point3& b = mesh.verts[face.v[1]];
-    const Point3& c = mesh.verts[face.v[2]];
-    const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
-    const double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
-    const double nx = uy * vz - uz * vy;
-    const double ny = uz * vx - ux * vz;
-    const double nz = ux * vy - uy * vx;
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (!(length > 0.0) || !std::isfinite(length)) return Normal{};
-    return Normal{nx / length, ny / length, nz / length};
+// The face normal in double, as the angle test is defined on it. A unit
+// normal is never the zero vector, so zero stands only for a face without one.
+Normal NormalOf(const Mesh& mesh, const Face& face) {
+    const std::array<double, 3> n = FaceNormal<double>(mesh, face);
+    if (n == std::array<double, 3>{}) return Normal{};
+    return Normal{n[0], n[1], n[2]};
 }
 
 // A face normal kept in single precision for the comparisons: half the memory
@@ -99,7 +90,7 @@ class AngleTest {
             if (dot > cosine_ + kShortBand) return true;
             if (dot < cosine_ - kShortBand) return false;
         }
-        return SmoothAcross(FaceNormal(mesh, mesh.faces[f]), FaceNormal(mesh, mesh.faces[g]));
+        return SmoothAcross(NormalOf(mesh, mesh.faces[f]), NormalOf(mesh, mesh.faces[g]));
     }
 
    private:
@@ -168,7 +159,7 @@ void ForEachListing(const Mesh& mesh, Listed listed) {
     const size_t vertex_count = mesh.verts.size();
     for (size_t f = 0; f < mesh.faces.size(); ++f) {
         const Face& face = mesh.faces[f];
-        if (!HasValidVertices(face, vertex_count)) continue;
+        if (!FaceInRange(face, vertex_count)) continue;
         const SortedCorners s = Sort(face.v);
         if (ListedUnderLow(s)) listed(s.low, uint32_t(f));
         if (ListedUnderMiddle(s)) listed(s.middle, uint32_t(f));
@@ -261,7 +252,7 @@ void Mesh::AutoSmooth(float angle, BOOL, BOOL) {
     const size_t face_count = faces.size();
     std::vector<ShortNormal> normals;
     normals.reserve(face_count);
-    for (const Face& face : faces) normals.push_back(Shorten(FaceNormal(*this, face)));
+    for (const Face& face : faces) normals.push_back(Shorten(NormalOf(*this, face)));
 
     const AngleTest test(angle);
     std::vector<uint32_t> parent(face_count);
