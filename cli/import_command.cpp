@@ -187,36 +187,48 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
                  loader.line);
 }
 
-}  // namespace
-
-int RunImport(int argc, char** argv) {
-    ImportArgs args;
-    if (const int status = ParseArgs(argc, argv, args); status >= 0) return status;
+// False, with the reason told, when FILE is no document that can be opened.
+bool CanOpenDocument(const char* file) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(args.file, ignored)) {
-        std::fprintf(stderr, "varnel import: %s is a directory, not a document\n", args.file);
-        return kExitFailed;
+    if (std::filesystem::is_directory(file, ignored)) {
+        std::fprintf(stderr, "varnel import: %s is a directory, not a document\n", file);
+        return false;
     }
-    if (FILE* probe = std::fopen(args.file, "rb")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "varnel import: cannot open %s: %s\n", args.file,
-                     std::strerror(errno));
-        return kExitFailed;
+    FILE* probe = std::fopen(file, "rb");
+    if (probe == nullptr) {
+        std::fprintf(stderr, "varnel import: cannot open %s: %s\n", file, std::strerror(errno));
+        return false;
     }
+    std::fclose(probe);
+    return true;
+}
 
-    // The host: its scene, its main window, the module loaded and checked and
-    // its one class asked for an importer.
-    UseBinaryOutput();
-    PluginModule module;
-    std::string error;
-    if (!LoadPluginModule(module, error)) {
-        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
-        return kExitFailed;
+// What one import ends with: the scene or the reason it failed told as the
+// flags say, the outputs written when it was imported, and the exit status.
+int ReportImport(const ImportArgs& args, int result, const DialogSeen& dialog,
+                 const ImportOptions& options, const HostScene& host) {
+    const bool cancelled = dialog.shown && dialog.result != 0;
+    if (args.json) {
+        PrintSceneJson(result, dialog, options, host);
+    } else if (cancelled) {
+        std::printf("cancelled: nothing imported from %s\n", args.file);
+    } else if (result == 1) {
+        PrintSummary(args.file, options, host);
     }
-    if (error = CheckModule(module); !error.empty()) {
+    if (result == 0) ExplainFailure(args.file, dialog, options);
+    const bool written =
+        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
+    if (result == 0 || !written) return kExitFailed;
+    return cancelled ? kExitCancelled : kExitOk;
+}
+
+// The import through a loaded module: the host's main window, the module
+// checked and its one class asked for an importer, the dialog answered and
+// the import reported. Everything made here is gone on return, so that the
+// caller can unload the module.
+int ImportThrough(const PluginModule& module, const ImportArgs& args) {
+    if (const std::string error = CheckModule(module); !error.empty()) {
         std::fprintf(stderr, "varnel import: %s\n", error.c_str());
-        UnloadPluginModule(module);
         return kExitFailed;
     }
     HostScene host;
@@ -235,21 +247,27 @@ int RunImport(int argc, char** argv) {
         dialog = {answerer.shown(), answerer.result()};
     }
 
-    const bool cancelled = dialog.shown && dialog.result != 0;
-    if (args.json) {
-        PrintSceneJson(result, dialog, varnel.options, host);
-    } else if (cancelled) {
-        std::printf("cancelled: nothing imported from %s\n", args.file);
-    } else if (result == 1) {
-        PrintSummary(args.file, varnel.options, host);
-    }
-    if (result == 0) ExplainFailure(args.file, dialog, varnel.options);
-    const bool written =
-        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
-
+    const int status = ReportImport(args, result, dialog, varnel.options, host);
     importer.reset();
     CloseMainWindow(main_window);
+    return status;
+}
+
+}  // namespace
+
+int RunImport(int argc, char** argv) {
+    ImportArgs args;
+    if (const int status = ParseArgs(argc, argv, args); status >= 0) return status;
+    if (!CanOpenDocument(args.file)) return kExitFailed;
+
+    UseBinaryOutput();
+    PluginModule module;
+    std::string error;
+    if (!LoadPluginModule(module, error)) {
+        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    const int status = ImportThrough(module, args);
     UnloadPluginModule(module);
-    if (result == 0 || !written) return kExitFailed;
-    return cancelled ? kExitCancelled : kExitOk;
+    return status;
 }
