@@ -1,9 +1,8 @@
 // Writes the scene through the export library (Linux builds only).
-#include "cli/scene_outputs.h"
-
 #include <cstdio>
 #include <cstring>
 
+#include "cli/scene_outputs.h"
 #include "export/png_file.h"
 #include "export/preview.h"
 #include "export/scene_file.h"

@@ -2,7 +2,9 @@
 // not options there, so they are refused like any unknown option.
 #include "cli/scene_outputs.h"
 
-bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) { return false; }
+bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) {
+    return false;
+}
 
 bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, bool) {
     return outputs.exports.empty() && outputs.preview.empty();

@@ -1,6 +1,4 @@
 // The terminal form of the dialog; Windows shows its own dialog instead.
-#include "cli/terminal_dialog.h"
-
 #include <poll.h>
 #include <unistd.h>
 
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/terminal_dialog.h"
 #include "host/cp932.h"
 
 namespace {
