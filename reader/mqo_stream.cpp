@@ -91,12 +91,17 @@ const char* Name(MQOStream* s) {
     return s->name;
 }
 
+// -1, as ftell gives, when the file cannot tell its size (a pipe): the size
+// is then not known before the data ends, and 0 would claim it ends here.
+// Such a file is not moved, so a step back still pushes the last byte back.
 int64_t Size(MQOStream* s) {
     if (s->file == nullptr) return 0;
-    s->last = -1;
     int64_t size = MeasureSize(s->file);
-    if (size >= 0) s->size = size;
-    return size < 0 ? 0 : size;
+    if (size >= 0) {
+        s->size = size;
+        s->last = -1;
+    }
+    return size;
 }
 
 void Nop(MQOStream*) {}

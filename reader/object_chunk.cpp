@@ -1,5 +1,6 @@
 // The Object chunk: a quoted name, then scalar settings and the sub-chunks
 // vertex, vertexattr, BVertex and face, up to the closing brace.
+#include <algorithm>
 #include <bit>
 #include <vector>
 
@@ -19,8 +20,14 @@ int64_t Position(MQOLoader& loader) {
     return loader.stream.ops->tell(loader.stream.stream);
 }
 
+constexpr int64_t kUnknownSize = -1;
+
+// The bytes left in the stream, or kUnknownSize when it cannot tell (a pipe).
+// A count that cannot be checked against what is left is checked against
+// what arrives instead: nothing is allocated for it up front.
 int64_t BytesLeft(MQOLoader& loader) {
-    return loader.stream.ops->size(loader.stream.stream) - Position(loader);
+    int64_t size = loader.stream.ops->size(loader.stream.stream);
+    return size < 0 ? kUnknownSize : size - Position(loader);
 }
 
 // A list entry whose number readers took no byte would be met again and again.
@@ -179,27 +186,56 @@ float LittleEndianFloat(const unsigned char* bytes) {
     return std::bit_cast<float>(bits);
 }
 
+// Reads size raw bytes, a piece at a time: after the first, each piece is as
+// large as what has arrived before it, so the buffer never outgrows the first
+// piece or twice the bytes that came, whatever size claims. False when the
+// data ends first.
+bool ReadArrivingBytes(MQOLoader& loader, size_t size, size_t first_piece,
+                       std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    size_t piece = std::min(size, first_piece);
+    while (bytes.size() < size) {
+        size_t had = bytes.size();
+        bytes.resize(had + piece);
+        int64_t start = Position(loader);
+        loader.ReadBytes(bytes.data() + had, piece);
+        if (Position(loader) - start != static_cast<int64_t>(piece)) return false;
+        piece = std::min(size - bytes.size(), bytes.size());
+    }
+    return true;
+}
+
+void ReportVectorSize(MQOLoader& loader, int32_t count, int32_t size) {
+    // "%s(%d) : [%d][%d]vectorのサイズが不正です"
+    loader.Report(
+        "%s(%d) : [%d][%d]vector\x82\xcc\x83T\x83"
+        "C\x83Y\x82\xaa\x95s\x90\xb3\x82\xc5\x82\xb7",
+        loader.path, loader.line, count, size);
+}
+
 // vector N [SIZE], then on the next line SIZE raw bytes holding N positions of
-// 12 bytes. A SIZE that the rest of the file cannot supply, or that cannot
-// hold N positions, fails the chunk before anything is allocated.
+// 12 bytes. A SIZE that cannot hold N positions, or that the rest of the file
+// cannot supply, fails the chunk before anything is allocated; from a stream
+// of unknown size, SIZE is believed only as far as the bytes come.
 Step ReadVectorEntry(MQOLoader& loader, MQOObject& object) {
+    constexpr size_t kFirstPiece = size_t{1} << 16;
     int32_t count = loader.ReadInt();
     if (!loader.ExpectOpenBracket()) return Step::kFailed;
     int32_t size = loader.ReadInt();
     if (!loader.ExpectCloseBracket()) return Step::kFailed;
     loader.SkipLine();
     int64_t needed = count > 0 ? int64_t{count} * 12 : 0;
-    if (size < 0 || size > BytesLeft(loader) || needed > size) {
-        // "%s(%d) : [%d][%d]vectorのサイズが不正です"
-        loader.Report(
-            "%s(%d) : [%d][%d]vector\x82\xcc\x83T\x83"
-            "C\x83Y\x82\xaa\x95s\x90\xb3\x82\xc5\x82\xb7",
-            loader.path, loader.line, count, size);
+    int64_t left = BytesLeft(loader);
+    if (size < 0 || needed > size || (left != kUnknownSize && size > left)) {
+        ReportVectorSize(loader, count, size);
         return Step::kFailed;
     }
-    if (size == 0) return Step::kGoOn;
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    loader.ReadBytes(bytes.data(), bytes.size());
+    size_t first_piece = left == kUnknownSize ? kFirstPiece : static_cast<size_t>(size);
+    std::vector<unsigned char> bytes;
+    if (!ReadArrivingBytes(loader, static_cast<size_t>(size), first_piece, bytes)) {
+        ReportVectorSize(loader, count, size);
+        return Step::kFailed;
+    }
     for (int32_t k = 0; k < count; ++k) {
         const unsigned char* p = &bytes[static_cast<size_t>(k) * 12];
         object.AddVertex(
@@ -402,6 +438,13 @@ void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
     }
 }
 
+// Each corner takes at least a byte of the line. From a stream of unknown
+// size the check after the items, against the bytes they took, decides.
+bool ClaimsMoreThanLeft(MQOLoader& loader, int32_t corners) {
+    int64_t left = BytesLeft(loader);
+    return left != kUnknownSize && corners > left;
+}
+
 // One face line. Whatever way it ends, the corners read so far are stored,
 // except those of a polygon whose line is too short to hold them: a few
 // bytes must not claim any number of triangles. Such a face keeps count 0.
@@ -417,7 +460,7 @@ Step ReadFaceLine(MQOLoader& loader, MQOObject& object, Polygon& polygon, int fi
         face.col[k] = {1.0f, 1.0f, 1.0f, 1.0f};
     }
     bool is_polygon = polygon.count > MQOFace::kMaxCorners;
-    if (is_polygon && polygon.count > BytesLeft(loader)) {
+    if (is_polygon && ClaimsMoreThanLeft(loader, polygon.count)) {
         ReportCornerCount(loader, line, polygon.count);
         return Step::kFailed;
     }
