@@ -1,9 +1,11 @@
 #include "reader/decimal.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace {
@@ -78,4 +80,65 @@ float DecimalToFloat(char* text, size_t length) {
         value = std::strtod(text, nullptr);
     }
     return static_cast<float>(value);
+}
+
+float DecimalToFloat(char* text, size_t length, int64_t exponent) {
+    // Past a million a power of ten takes any text the reader keeps (a few
+    // hundred digits) out of double's range, to infinity or to zero, as the
+    // exponent itself would.
+    constexpr int64_t kLargest = 999999;
+    text[length] = 'e';
+    char* end = std::to_chars(text + length + 1, text + length + kExponentRoom,
+                              std::clamp(exponent, -kLargest, kLargest))
+                    .ptr;
+    return DecimalToFloat(text, static_cast<size_t>(end - text));
+}
+
+LongDecimal::LongDecimal(const char* text, size_t length) {
+    size_t i = 0;
+    if (length > 0 && (text[0] == '+' || text[0] == '-')) {
+        negative_ = text[0] == '-';
+        i = 1;
+    }
+    for (; i < length; ++i) Put(text[i]);
+}
+
+void LongDecimal::Put(char c) {
+    if (c == '.') {
+        stopped_ = stopped_ || in_fraction_;
+        in_fraction_ = true;
+        return;
+    }
+    has_digit_ = true;
+    if (stopped_) return;
+    digit_in_value_ = true;
+    if (kept_ == 0 && c == '0') {
+        if (in_fraction_) --scale_;
+        return;
+    }
+    if (kept_ < kKeptDigits) {
+        digits_[kept_++] = c;
+        if (in_fraction_) --scale_;
+        return;
+    }
+    if (!in_fraction_) ++scale_;
+    sticky_ = sticky_ || c != '0';
+}
+
+// The kept digits, then a 1 for the dropped ones when any was nonzero: a
+// text strictly between the kept digits and the next value they can spell,
+// as the whole text is, and so rounded as the whole text is.
+float LongDecimal::Value(int64_t exponent) const {
+    if (kept_ == 0) return negative_ && digit_in_value_ ? -0.0f : 0.0f;
+    char text[1 + kKeptDigits + 1 + kExponentRoom + 1];
+    size_t length = 0;
+    if (negative_) text[length++] = '-';
+    std::memcpy(text + length, digits_, kept_);
+    length += kept_;
+    int64_t power = scale_ + (stopped_ ? 0 : exponent);
+    if (sticky_) {
+        text[length++] = '1';
+        --power;
+    }
+    return DecimalToFloat(text, length, power);
 }

@@ -1,6 +1,7 @@
 // The tokenizer: the loader's reading operations. Every byte comes through
 // GetChar, which keeps the line counter; one byte too many is put back with
 // UngetChar. There is no lookahead buffer of our own.
+#include <algorithm>
 #include <cstdarg>
 
 #include "model/text.h"
@@ -21,9 +22,14 @@ constexpr char kNoQuote[] =
     "[%c]\x22\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
 
 constexpr int kEndOfFileMark = 26;
-// Longest number text kept for conversion; a longer number is still read to
-// its end, and what does not fit is dropped.
+// A number's text is kept in kNumberSize bytes: its sign, digits and points
+// up to kMantissaRoom bytes, then the exponent and a terminator. A longer
+// number goes on in a LongDecimal, which keeps its value in bounded room.
 constexpr size_t kNumberSize = 256;
+constexpr size_t kMantissaRoom = kNumberSize - 1 - kExponentRoom;
+// An exponent's value saturates here, far beyond any float's range and far
+// below int64's, so that digits without end neither overflow nor take room.
+constexpr int64_t kExponentCap = 100000000000000000;
 
 bool IsSpace(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -87,13 +93,6 @@ class TextWriter {
     bool trail_ = false;
 };
 
-// The text of a number: sign, digits, points and exponent, up to
-// kNumberSize - 1 bytes. Its length is a separate value so that it stays in a
-// register while the bytes come in through calls that might see the text.
-void PutNumberByte(char* text, size_t& length, int c) {
-    if (length < kNumberSize - 1) text[length++] = static_cast<char>(c);
-}
-
 // The loader's AtEnd and GetChar for the loops that read most bytes. The
 // handle is copied so that it stays in registers across the stream calls
 // instead of being loaded from the loader for every byte.
@@ -123,10 +122,13 @@ int TakeChar(MQOLoader& loader) {
     return ByteReader(loader).Take();
 }
 
+enum class Exponent { kNone, kRead, kDataEnded };
+
 // Called with the 'e' of "1e-5" just read. The exponent is taken only when a
 // digit follows, after an optional sign; otherwise every byte read here is put
-// back and the number ends before the 'e'.
-float ReadExponent(MQOLoader& loader, char* text, size_t length) {
+// back and the number ends before the 'e'. A number that runs into the end of
+// the data reads as 0, so kDataEnded leaves the exponent unset.
+Exponent ReadExponent(MQOLoader& loader, int64_t& exponent) {
     int read = 1;
     int sign = 0;
     int c = 0;
@@ -141,20 +143,19 @@ float ReadExponent(MQOLoader& loader, char* text, size_t length) {
     }
     if (!IsDigit(c)) {
         while (read-- > 0) loader.UngetChar();
-        return DecimalToFloat(text, length);
+        return Exponent::kNone;
     }
-    PutNumberByte(text, length, 'e');
-    if (sign != 0) PutNumberByte(text, length, sign);
-    PutNumberByte(text, length, c);
+    int64_t value = c - '0';
     while (!loader.AtEnd()) {
         c = TakeChar(loader);
         if (!IsDigit(c)) {
             loader.PutBack(c);
-            return DecimalToFloat(text, length);
+            exponent = sign == '-' ? -value : value;
+            return Exponent::kRead;
         }
-        PutNumberByte(text, length, c);
+        value = std::min(value * 10 + (c - '0'), kExponentCap);
     }
-    return 0.0f;
+    return Exponent::kDataEnded;
 }
 
 // Appends the bytes up to the next delimiter, which is put back so that it is
@@ -406,6 +407,27 @@ int32_t ReadIntAt(MQOLoader& loader, int c, int* handed) {
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
+// ReadFloatAt for a number whose mantissa outgrew its room: the rest of it
+// goes into a LongDecimal, from c, the byte that did not fit, on.
+[[gnu::noinline]] float ReadLongFloat(MQOLoader& loader, const char* text, size_t length, int c,
+                                      int* handed) {
+    LongDecimal number(text, length);
+    ByteReader bytes(loader);
+    while (IsDigit(c) || c == '.') {
+        number.Put(static_cast<char>(c));
+        if (bytes.AtEnd()) return 0.0f;
+        c = bytes.Take();
+    }
+    if ((c == 'e' || c == 'E') && number.HasDigit()) {
+        int64_t exponent = 0;
+        Exponent found = ReadExponent(loader, exponent);
+        if (found == Exponent::kDataEnded) return 0.0f;
+        return number.Value(found == Exponent::kRead ? exponent : 0);
+    }
+    EndNumber(loader, c, handed);
+    return number.Value(0);
+}
+
 // Digits and points, then an exponent when one follows in full. Several
 // points are taken; the conversion stops at the second.
 float ReadFloatAt(MQOLoader& loader, int c, int* handed) {
@@ -417,16 +439,27 @@ float ReadFloatAt(MQOLoader& loader, int c, int* handed) {
     // The first byte needs no end test before the next: it was made above.
     if (IsDigit(c) || c == '.' || c == '+' || c == '-') {
         has_digit = IsDigit(c);
-        PutNumberByte(text, length, c);
+        text[length++] = static_cast<char>(c);
         c = bytes.Take();
         while (IsDigit(c) || c == '.') {
             has_digit = has_digit || IsDigit(c);
-            PutNumberByte(text, length, c);
+            if (length == kMantissaRoom) return ReadLongFloat(loader, text, length, c, handed);
+            text[length++] = static_cast<char>(c);
             if (bytes.AtEnd()) return 0.0f;
             c = bytes.Take();
         }
     }
-    if ((c == 'e' || c == 'E') && has_digit) return ReadExponent(loader, text, length);
+    if ((c == 'e' || c == 'E') && has_digit) {
+        int64_t exponent = 0;
+        switch (ReadExponent(loader, exponent)) {
+            case Exponent::kRead:
+                return DecimalToFloat(text, length, exponent);
+            case Exponent::kNone:
+                return DecimalToFloat(text, length);
+            case Exponent::kDataEnded:
+                return 0.0f;
+        }
+    }
     EndNumber(loader, c, handed);
     return DecimalToFloat(text, length);
 }
