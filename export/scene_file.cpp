@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/assimp_scene.h"
+#include "export/checked_io_system.h"
 
 namespace fs = std::filesystem;
 
@@ -102,10 +103,14 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
     if (!MakeStagingDir(target, staging, why)) return why;
 
     const std::unique_ptr<aiScene> ai = AssimpScene(scene, format->up);
+    int write_error = 0;
     Assimp::Exporter exporter;
+    exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
     const std::string staged = (staging / target.filename()).string();
     if (exporter.Export(ai.get(), format->assimp_id, staged) != AI_SUCCESS) {
         why = std::string("the writer failed: ") + exporter.GetErrorString();
+    } else if (write_error != 0) {
+        why = "cannot write " + staged + ": " + std::strerror(write_error);
     } else {
         MoveIntoPlace(staging, target, why);
     }
