@@ -1,11 +1,14 @@
-// The commands of the `varnel` program. Each returns the exit status.
+// The commands of the `varnel` program. Each returns the exit status and
+// puts its results on out.
 #pragma once
+
+class ResultStream;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCancelled = 3;
 
-void PrintUsage();
-int RunRead(int argc, char** argv);
-int RunImport(int argc, char** argv);
+void PrintUsage(ResultStream& out);
+int RunRead(int argc, char** argv, ResultStream& out);
+int RunImport(int argc, char** argv, ResultStream& out);

@@ -39,10 +39,13 @@ struct DialogAnswerer::State {
         return terminal != nullptr ? terminal->Next(dialog) : DialogInput{};
     }
 
+    // -1 is the system's answer for a dialog that could not be shown; one
+    // that the terminal could not draw was not shown either, whatever it
+    // ended with.
     void Ended(HWND dialog, INT_PTR dialog_result) {
-        shown = true;
-        result = dialog_result;
         if (terminal != nullptr) terminal->Finish(dialog);
+        shown = dialog_result != -1 && (terminal == nullptr || !terminal->failed());
+        result = dialog_result;
     }
 
     static DialogInput NextThunk(void* self, HWND dialog) {

@@ -14,6 +14,7 @@
 #include "cli/import_args.h"
 #include "cli/json_writer.h"
 #include "cli/plugin_module.h"
+#include "cli/result_stream.h"
 #include "cli/scene_dump.h"
 #include "cli/scene_outputs.h"
 #include "host/cp932.h"
@@ -37,7 +38,7 @@ bool SetBox(const char* arg, ImportArgs& args) {
 }
 
 // -1 to go on, else the exit status (help or a usage error).
-int ParseArgs(int argc, char** argv, ImportArgs& args) {
+int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args)) continue;
@@ -47,7 +48,7 @@ int ParseArgs(int argc, char** argv, ImportArgs& args) {
             continue;
         }
         if (std::strcmp(arg, "--help") == 0) {
-            PrintUsage();
+            PrintUsage(out);
             return kExitOk;
         }
         const Answer answer = std::strcmp(arg, "--yes") == 0      ? Answer::kOk
@@ -102,9 +103,20 @@ struct DialogSeen {
     INT_PTR result = 0;
 };
 
-void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& options,
-                    const HostScene& host) {
-    JsonWriter json(stdout);
+// How one import ended, from the import entry's result and the dialog. The
+// entry answers 1 both after Cancel and when the dialog could not be shown,
+// and 0 when it failed before the dialog or in the reader.
+enum class Outcome { kImported, kCancelled, kNoDialog, kFailed };
+
+Outcome OutcomeOf(int result, const DialogSeen& dialog) {
+    if (result == 0) return Outcome::kFailed;
+    if (!dialog.shown) return Outcome::kNoDialog;
+    return dialog.result == 0 ? Outcome::kImported : Outcome::kCancelled;
+}
+
+void PrintSceneJson(ResultStream& out, int result, const DialogSeen& dialog,
+                    const ImportOptions& options, const HostScene& host) {
+    JsonWriter json(out.file());
     json.BeginObject();
     json.IntField("result", result);
     json.Key("dialog");
@@ -128,6 +140,7 @@ void PrintSceneJson(int result, const DialogSeen& dialog, const ImportOptions& o
     WriteMaterialsJson(json, host);
     json.EndObject();
     json.EndLine();
+    out.Fail(json.error());
 }
 
 const char* MaterialKind(const MtlBase* material) {
@@ -137,54 +150,35 @@ const char* MaterialKind(const MtlBase* material) {
     return "material";
 }
 
-void PrintSummary(const char* file, const ImportOptions& options, const HostScene& host) {
-    std::printf("imported %s\n", file);
-    std::printf(
-        "options: use-material-only %d, same-uv-collect %d, freeze-mirror %d, "
-        "freeze-catmull %d\n",
-        options.load_use_material_only, options.same_uv_collect, options.freeze_mirror,
-        options.freeze_catmull);
-    std::printf("nodes: %zu\n", host.SceneNodes().size());
+void PrintSummary(ResultStream& out, const char* file, const ImportOptions& options,
+                  const HostScene& host) {
+    using std::to_string;
+    out.Put("imported " + std::string(file) + "\n");
+    out.Put("options: use-material-only " + to_string(options.load_use_material_only) +
+            ", same-uv-collect " + to_string(options.same_uv_collect) + ", freeze-mirror " +
+            to_string(options.freeze_mirror) + ", freeze-catmull " +
+            to_string(options.freeze_catmull) + "\n");
+    out.Put("nodes: " + to_string(host.SceneNodes().size()) + "\n");
     for (const INode* node : host.SceneNodes()) {
         const auto* object = dynamic_cast<const TriObject*>(node->GetObjectRef());
         const int verts = object != nullptr ? object->mesh.getNumVerts() : 0;
         const int faces = object != nullptr ? object->mesh.getNumFaces() : 0;
         const int mtl = host.MaterialIndex(node->GetMtl());
-        std::printf("  \"%s\": %d vertices, %d triangles, material %s\n",
-                    Utf8(node->GetName()).c_str(), verts, faces,
-                    mtl >= 0 ? std::to_string(mtl).c_str() : "none");
+        out.Put("  \"" + Utf8(node->GetName()) + "\": " + to_string(verts) + " vertices, " +
+                to_string(faces) + " triangles, material " + (mtl >= 0 ? to_string(mtl) : "none") +
+                "\n");
     }
-    std::printf("materials: %zu\n", host.Materials().size());
+    out.Put("materials: " + to_string(host.Materials().size()) + "\n");
     for (size_t i = 0; i < host.Materials().size(); ++i) {
         const MtlBase* material = host.Materials()[i].get();
         const auto* map = dynamic_cast<const BitmapTex*>(material);
-        std::printf("  %zu %s \"%s\"\n", i, MaterialKind(material),
-                    Utf8(map != nullptr ? map->GetMapName() : material->GetName()).c_str());
+        out.Put("  " + to_string(i) + " " + MaterialKind(material) + " \"" +
+                Utf8(map != nullptr ? map->GetMapName() : material->GetName()) + "\"\n");
     }
 }
 
 void ShowMessage(const char* text) {
     std::fputs(Utf8(text).c_str(), stderr);
-}
-
-// The import entry shows nothing of the reader's diagnostics, so the
-// document is read once more, with the same freeze options, to tell why; the
-// last line names the file and the line where reading stopped.
-void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options) {
-    if (!dialog.shown) {
-        std::fprintf(stderr,
-                     "varnel import: %s: the directory part of the path is longer than 1023 "
-                     "bytes\n",
-                     file);
-        return;
-    }
-    MQOLoader loader;
-    loader.sink = MQOMessageSink::ForText(ShowMessage);
-    if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
-    if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
-    loader.Load(file);
-    std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
-                 loader.line);
 }
 
 // False, with the reason told, when FILE is no document that can be opened.
@@ -203,30 +197,65 @@ bool CanOpenDocument(const char* file) {
     return true;
 }
 
+// The import entry shows nothing of the reader's diagnostics, so the
+// document is read once more, with the same freeze options, to tell why; the
+// last line names the file and the line where reading stopped. A file that
+// cannot be opened is told in one line instead.
+void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options) {
+    if (!dialog.shown) {
+        std::fprintf(stderr,
+                     "varnel import: %s: the directory part of the path is longer than 1023 "
+                     "bytes\n",
+                     file);
+        return;
+    }
+    if (!CanOpenDocument(file)) return;
+    MQOLoader loader;
+    loader.sink = MQOMessageSink::ForText(ShowMessage);
+    if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
+    if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
+    loader.Load(file);
+    std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
+                 loader.line);
+}
+
 // What one import ends with: the scene or the reason it failed told as the
 // flags say, the outputs written when it was imported, and the exit status.
-int ReportImport(const ImportArgs& args, int result, const DialogSeen& dialog,
+int ReportImport(ResultStream& out, const ImportArgs& args, int result, const DialogSeen& dialog,
                  const ImportOptions& options, const HostScene& host) {
-    const bool cancelled = dialog.shown && dialog.result != 0;
+    const Outcome outcome = OutcomeOf(result, dialog);
     if (args.json) {
-        PrintSceneJson(result, dialog, options, host);
-    } else if (cancelled) {
-        std::printf("cancelled: nothing imported from %s\n", args.file);
-    } else if (result == 1) {
-        PrintSummary(args.file, options, host);
+        PrintSceneJson(out, result, dialog, options, host);
+    } else if (outcome == Outcome::kCancelled) {
+        out.Put("cancelled: nothing imported from " + std::string(args.file) + "\n");
+    } else if (outcome == Outcome::kImported) {
+        PrintSummary(out, args.file, options, host);
     }
-    if (result == 0) ExplainFailure(args.file, dialog, options);
-    const bool written =
-        result == 0 || cancelled || WriteSceneOutputs(host, args.outputs, !args.json);
-    if (result == 0 || !written) return kExitFailed;
-    return cancelled ? kExitCancelled : kExitOk;
+    switch (outcome) {
+        case Outcome::kImported:
+            return WriteSceneOutputs(host, args.outputs, args.json ? nullptr : &out) ? kExitOk
+                                                                                     : kExitFailed;
+        case Outcome::kCancelled:
+            return kExitCancelled;
+        case Outcome::kNoDialog:
+            // The importer takes it for Cancel; nobody chose that.
+            std::fprintf(stderr,
+                         "varnel import: the options dialog could not be shown; nothing was "
+                         "imported from %s\n",
+                         args.file);
+            return kExitFailed;
+        case Outcome::kFailed:
+            ExplainFailure(args.file, dialog, options);
+            return kExitFailed;
+    }
+    return kExitFailed;
 }
 
 // The import through a loaded module: the host's main window, the module
 // checked and its one class asked for an importer, the dialog answered and
 // the import reported. Everything made here is gone on return, so that the
 // caller can unload the module.
-int ImportThrough(const PluginModule& module, const ImportArgs& args) {
+int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStream& out) {
     if (const std::string error = CheckModule(module); !error.empty()) {
         std::fprintf(stderr, "varnel import: %s\n", error.c_str());
         return kExitFailed;
@@ -247,7 +276,7 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args) {
         dialog = {answerer.shown(), answerer.result()};
     }
 
-    const int status = ReportImport(args, result, dialog, varnel.options, host);
+    const int status = ReportImport(out, args, result, dialog, varnel.options, host);
     importer.reset();
     CloseMainWindow(main_window);
     return status;
@@ -255,10 +284,11 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args) {
 
 }  // namespace
 
-int RunImport(int argc, char** argv) {
+// A document that cannot be read is no reason to refuse: the host shows the
+// dialog first and learns only from the reader that the import failed.
+int RunImport(int argc, char** argv, ResultStream& out) {
     ImportArgs args;
-    if (const int status = ParseArgs(argc, argv, args); status >= 0) return status;
-    if (!CanOpenDocument(args.file)) return kExitFailed;
+    if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
 
     UseBinaryOutput();
     PluginModule module;
@@ -267,7 +297,7 @@ int RunImport(int argc, char** argv) {
         std::fprintf(stderr, "varnel import: %s\n", error.c_str());
         return kExitFailed;
     }
-    const int status = ImportThrough(module, args);
+    const int status = ImportThrough(module, args, out);
     UnloadPluginModule(module);
     return status;
 }

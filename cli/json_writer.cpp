@@ -1,5 +1,6 @@
 #include "cli/json_writer.h"
 
+#include <cerrno>
 #include <cmath>
 
 #include "host/cp932.h"
@@ -51,7 +52,10 @@ void JsonWriter::Drain() {
 
 void JsonWriter::WriteOut() {
     if (file_ == nullptr || out_.empty()) return;
-    std::fwrite(out_.data(), 1, out_.size(), file_);
+    errno = 0;
+    if (error_ == 0 && std::fwrite(out_.data(), 1, out_.size(), file_) != out_.size()) {
+        error_ = errno != 0 ? errno : EIO;
+    }
     out_.clear();
 }
 
@@ -108,4 +112,8 @@ void JsonWriter::EndLine() {
     Put("\n");
     Drain();
     WriteOut();
+    errno = 0;
+    if (file_ != nullptr && error_ == 0 && std::fflush(file_) != 0) {
+        error_ = errno != 0 ? errno : EIO;
+    }
 }

@@ -5,7 +5,8 @@
 // Text is made in a small buffer of the writer's own and moved to a string.
 // With a file, the string is written to it and emptied whenever it passes a
 // megabyte, so that a dump of any size is written as it is made and never
-// held whole.
+// held whole. A write to the file that fails is kept with its reason, and
+// nothing more is written to it.
 #pragma once
 
 #include <charconv>
@@ -64,8 +65,11 @@ class JsonWriter {
     void Floats(const float* values, int count);
     void Ints(const int32_t* values, int count);
 
-    // Ends the document with a newline and writes out all that is held.
+    // Ends the document with a newline and writes out all that is held,
+    // flushing the file.
     void EndLine();
+    // The errno of the first write to the file that failed; 0 when none did.
+    int error() const { return error_; }
 
    private:
     static constexpr size_t kBufferBytes = size_t(16) << 10;
@@ -107,4 +111,5 @@ class JsonWriter {
     char* pos_;
     char* end_;
     bool comma_ = false;  // a value was written in the open container
+    int error_ = 0;
 };

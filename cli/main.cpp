@@ -2,12 +2,14 @@
 // imports against the project's host layer and prints what they made.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "cli/commands.h"
+#include "cli/result_stream.h"
 #include "varnel_version.h"
 
-void PrintUsage() {
-    std::puts(
+void PrintUsage(ResultStream& out) {
+    out.Put(
         "usage:\n"
         "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
         "  varnel import [OPTION...] [--yes | --cancel] [--json] [--export OUT]...\n"
@@ -23,25 +25,42 @@ void PrintUsage() {
         "outputs of import, written only when the import succeeds:\n"
         "  --export OUT        the scene as a file of the type OUT ends in:\n"
         "                      .glb .gltf .obj .fbx .dae .ply .stl (repeatable)\n"
-        "  --preview OUT.png   a three-quarter view of the scene");
+        "  --preview OUT.png   a three-quarter view of the scene\n");
 }
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCommand(int argc, char** argv, ResultStream& out) {
     if (argc < 2) {
-        PrintUsage();
+        PrintUsage(out);
         return kExitUsage;
     }
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0) {
-        PrintUsage();
+        PrintUsage(out);
         return kExitOk;
     }
     if (std::strcmp(command, "--version") == 0) {
-        std::puts(VARNEL_VERSION_TEXT);
+        out.Put(VARNEL_VERSION_TEXT "\n");
         return kExitOk;
     }
-    if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2);
-    if (std::strcmp(command, "import") == 0) return RunImport(argc - 2, argv + 2);
+    if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2, out);
+    if (std::strcmp(command, "import") == 0) return RunImport(argc - 2, argv + 2, out);
     std::fprintf(stderr, "varnel: unknown command %s\n", command);
     return kExitUsage;
+}
+
+}  // namespace
+
+// Whatever the command ended with, results that did not all reach standard
+// output make it a failure.
+int main(int argc, char** argv) {
+    HoldClosedStandardStreams();
+    ResultStream out(stdout);
+    const int status = RunCommand(argc, argv, out);
+    std::string who = "varnel";
+    if (argc >= 2 && (std::strcmp(argv[1], "read") == 0 || std::strcmp(argv[1], "import") == 0)) {
+        who = who + " " + argv[1];
+    }
+    return out.Close(who.c_str()) ? status : kExitFailed;
 }

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/model_dump.h"
+#include "cli/result_stream.h"
 #include "host/cp932.h"
 #include "reader/mqo_loader.h"
 
@@ -22,7 +23,7 @@ void ShowAndKeep(void* user, const char* text) {
 
 }  // namespace
 
-int RunRead(int argc, char** argv) {
+int RunRead(int argc, char** argv, ResultStream& out) {
     bool freeze_mirror = false;
     bool freeze_catmull = false;
     bool json = false;
@@ -30,7 +31,7 @@ int RunRead(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0) {
-            PrintUsage();
+            PrintUsage(out);
             return kExitOk;
         } else if (std::strcmp(arg, "--freeze-mirror") == 0) {
             freeze_mirror = true;
@@ -61,9 +62,10 @@ int RunRead(int argc, char** argv) {
     if (freeze_mirror) loader.SetFreezeMirror(1);
     int result = loader.Load(file);
     if (json) {
-        JsonWriter writer(stdout);
+        JsonWriter writer(out.file());
         WriteModelDump(writer, result, messages, *loader.GetModel());
         writer.EndLine();
+        out.Fail(writer.error());
     }
     if (result == 0 && loader.path[0] == '\0') {
         std::fprintf(stderr, "varnel read: cannot open %s\n", file);

@@ -6,6 +6,7 @@
 #include <vector>
 
 class HostScene;
+class ResultStream;
 
 struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
@@ -17,6 +18,6 @@ struct SceneOutputs {
 // type is a usage error, told on standard error, with usage_error set.
 bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool& usage_error);
 
-// Writes every output; tells each one written on standard output when
-// report is set, and each failure on standard error. False when any failed.
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, bool report);
+// Writes every output; tells each one written on report when there is one,
+// and each failure on standard error. False when any failed.
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
 #include "export/png_file.h"
 #include "export/preview.h"
@@ -20,12 +21,12 @@ bool EndsWithPng(const std::string& path) {
     return tail == ".png";
 }
 
-bool Written(const std::string& path, const std::string& why, bool report) {
+bool Written(const std::string& path, const std::string& why, ResultStream* report) {
     if (!why.empty()) {
         std::fprintf(stderr, "varnel import: %s not written: %s\n", path.c_str(), why.c_str());
         return false;
     }
-    if (report) std::printf("wrote %s\n", path.c_str());
+    if (report != nullptr) report->Put("wrote " + path + "\n");
     return true;
 }
 
@@ -55,7 +56,7 @@ bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool
     return true;
 }
 
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, bool report) {
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     const ExportScene scene = SceneFromHost(host);
     bool ok = true;

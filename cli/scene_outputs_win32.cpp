@@ -6,6 +6,6 @@ bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) {
     return false;
 }
 
-bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, bool) {
+bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, ResultStream*) {
     return outputs.exports.empty() && outputs.preview.empty();
 }

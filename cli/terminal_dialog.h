@@ -19,12 +19,16 @@ class TerminalDialog {
     TerminalDialog& operator=(const TerminalDialog&) = delete;
 
     // Draws the dialog as it is now and waits for the next key it knows.
+    // When the drawing does not reach the terminal, nobody can see the
+    // dialog: it is closed (the close box) and failed() tells so.
     DialogInput Next(HWND dialog);
     // Draws the final state and gives the terminal back its settings.
     void Finish(HWND dialog);
+    bool failed() const { return failed_; }
 
    private:
-    void Draw(HWND dialog);
+    // False when a write to out failed.
+    bool Draw(HWND dialog);
     DialogInput ReadKey();
     DialogInput ReadEscape();
     void Restore();
@@ -34,4 +38,5 @@ class TerminalDialog {
     bool raw_ = false;
     termios saved_{};
     int lines_drawn_ = 0;
+    bool failed_ = false;
 };

@@ -75,21 +75,27 @@ void TerminalDialog::Restore() {
     raw_ = false;
 }
 
-void TerminalDialog::Draw(HWND dialog) {
+bool TerminalDialog::Draw(HWND dialog) {
     const std::vector<std::string> lines = Render(dialog);
-    if (lines_drawn_ > 0) std::fprintf(out_, "\x1b[%dA", lines_drawn_);
-    for (const std::string& line : lines) std::fprintf(out_, "\r\x1b[2K%s\n", line.c_str());
-    std::fflush(out_);
+    bool drawn = lines_drawn_ == 0 || std::fprintf(out_, "\x1b[%dA", lines_drawn_) >= 0;
+    for (const std::string& line : lines) {
+        drawn = drawn && std::fprintf(out_, "\r\x1b[2K%s\n", line.c_str()) >= 0;
+    }
+    drawn = std::fflush(out_) == 0 && drawn;
     lines_drawn_ = static_cast<int>(lines.size());
+    return drawn;
 }
 
 DialogInput TerminalDialog::Next(HWND dialog) {
-    Draw(dialog);
+    if (!Draw(dialog)) {
+        failed_ = true;
+        return {DialogKey::kClose, 0};
+    }
     return ReadKey();
 }
 
 void TerminalDialog::Finish(HWND dialog) {
-    Draw(dialog);
+    if (!failed_) Draw(dialog);
     Restore();
 }
 

@@ -75,23 +75,47 @@ TEST(ImportCommand, FailureNamesTheLineWhereReadingStopped) {
                            "(20): the document could not be imported\n");
 }
 
-TEST(ImportCommand, UsageErrorsAndMissingFilesAreOneLine) {
-    struct Case {
-        std::string args;
-        int status;
-    };
-    for (const Case& c : {Case{"import", 2}, Case{"import --bogus " + kDocument, 2},
-                          Case{"import " + kDocument + " " + kDocument, 2},
-                          Case{"import --yes --cancel " + kDocument, 2},
-                          Case{"import /nonexistent/model.mqo", 1}, Case{"import /tmp", 1}}) {
-        SCOPED_TRACE(c.args);
-        const VarnelRun run = RunVarnel(c.args);
-        EXPECT_EQ(run.status, c.status);
+TEST(ImportCommand, UsageErrorsAreOneLine) {
+    const std::string twice = "import " + kDocument + " " + kDocument;
+    for (const std::string& args : {std::string("import"), "import --bogus " + kDocument, twice,
+                                    "import --yes --cancel " + kDocument}) {
+        SCOPED_TRACE(args);
+        const VarnelRun run = RunVarnel(args);
+        EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         ASSERT_FALSE(run.err.empty());
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     }
     EXPECT_EQ(RunVarnel("import --help").status, 0);
+}
+
+// As in the host: the dialog comes first, then the reader fails.
+TEST(ImportCommand, AFileThatCannotBeOpenedFailsAfterTheDialogWithOneLine) {
+    struct Case {
+        std::string file;
+        std::string why;
+    };
+    for (const Case& c : {Case{"/nonexistent/model.mqo", "cannot open /nonexistent/model.mqo: "},
+                          Case{TestDataDir(), TestDataDir() + " is a directory"}}) {
+        SCOPED_TRACE(c.file);
+        VarnelRun run = RunVarnel("import --yes --freeze-catmull --json " + c.file);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out,
+                  "{\"result\":0,\"dialog\":{\"shown\":true,\"result\":0,\"options\":[1,1,1,1,1]},"
+                  "\"nodes\":[],\"materials\":[]}\n");
+        EXPECT_EQ(run.err.rfind("varnel import: " + c.why, 0), 0u) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+
+        run = RunVarnel("import " + c.file);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+
+        run = RunVarnel("import --cancel --json " + c.file);
+        EXPECT_EQ(run.status, 3);
+        EXPECT_TRUE(Has(run.out, "{\"result\":1,\"dialog\":{\"shown\":true,\"result\":1,"))
+            << run.out;
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 }  // namespace

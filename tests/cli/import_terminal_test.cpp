@@ -8,7 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -129,6 +133,54 @@ TEST(ImportTerminal, EnterOnTheFocusedCancelButtonCancels) {
     ASSERT_TRUE(session.WaitFor(">[ Cancel ]<")) << session.screen();
     session.Type("\r");
     EXPECT_EQ(session.Finish(), 3) << session.screen();
+}
+
+// varnel import --json with the keyboard on a terminal but the screen, its
+// standard error, "full" or "closed": the exit status (-1 when it had to be
+// stopped) and what it printed on standard output.
+std::pair<int, std::string> ImportWithoutAScreen(const std::string& file,
+                                                 const std::string& screen) {
+    TempFile out("", ".json");
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        dup2(open(out.path().c_str(), O_WRONLY), STDOUT_FILENO);
+        if (screen == "full") dup2(open("/dev/full", O_WRONLY), STDERR_FILENO);
+        if (screen == "closed") close(STDERR_FILENO);
+        execl(VARNEL_EXE, VARNEL_EXE, "import", "--json", file.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // A command that waits for keys is stopped after ten seconds.
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    close(master);
+    std::ifstream in(out.path(), std::ios::binary);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            std::string(std::istreambuf_iterator<char>(in), {})};
+}
+
+// The terminal is the screen of the dialog here; a dialog it cannot draw
+// was not shown, and the import that the module then abandons is a failure,
+// not a Cancel.
+TEST(ImportTerminal, ADialogTheTerminalCannotDrawIsAFailureNotACancel) {
+    TempFile doc(kDocument);
+    for (const std::string screen : {"full", "closed"}) {
+        SCOPED_TRACE(screen);
+        const auto [status, out] = ImportWithoutAScreen(doc.path(), screen);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(out,
+                  "{\"result\":1,\"dialog\":{\"shown\":false,\"result\":null,"
+                  "\"options\":[1,1,1,1,0]},\"nodes\":[],\"materials\":[]}\n");
+    }
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include "support/test_support.h"
 
-VarnelRun RunVarnel(const std::string& args) {
+VarnelRun RunVarnel(const std::string& args, const std::string& before) {
     TempFile err_file("", ".err");
-    std::string command =
-        std::string(VARNEL_EXE) + " " + args + " 2>" + err_file.path() + " </dev/null";
+    std::string command = before + " " + std::string(VARNEL_EXE) + " " + args + " 2>" +
+                          err_file.path() + " </dev/null";
     VarnelRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;

@@ -9,4 +9,6 @@ struct VarnelRun {
     std::string err;
 };
 
-VarnelRun RunVarnel(const std::string& args);
+// args may end with redirections of standard output; before is shell text
+// run first in the same shell (limits, signal dispositions).
+VarnelRun RunVarnel(const std::string& args, const std::string& before = "");
