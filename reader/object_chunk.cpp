@@ -6,6 +6,7 @@
 
 #include "reader/chunk_reading.h"
 #include "reader/mqo_loader.h"
+#include "reader/polygon_triangles.h"
 #include "reader/report.h"
 
 namespace {
@@ -418,23 +419,51 @@ void CopyCorner(MQOFace& face, int slot, const Polygon& polygon, int32_t corner)
     face.col[slot] = polygon.col.At(corner);
 }
 
+// Polygons of more corners than this keep the fan: splitting them otherwise
+// costs the square of their corners, and a line of a few kilobytes must not
+// take seconds.
+constexpr int32_t kMaxSplitCorners = 1024;
+
+// The corners' positions, or nothing when a corner indexes no vertex read so
+// far (the face chunk may come before the vertex chunk).
+std::vector<Point3f> CornerPositions(const MQOObject& object, const Polygon& polygon) {
+    std::vector<Point3f> positions;
+    positions.reserve(static_cast<size_t>(polygon.count));
+    for (int32_t k = 0; k < polygon.count; ++k) {
+        int32_t v = polygon.v.At(k);
+        if (v < 0 || v >= object.VertexCount()) return {};
+        positions.push_back(object.VertexAt(v));
+    }
+    return positions;
+}
+
+// How a polygon of more than four corners is cut into triangles; empty for
+// the fan from corner 0.
+std::vector<CornerTriangle> SplitPolygon(const MQOObject& object, const Polygon& polygon) {
+    if (polygon.count > kMaxSplitCorners) return {};
+    std::vector<Point3f> positions = CornerPositions(object, polygon);
+    if (positions.empty()) return {};
+    return TriangulatePolygon(positions);
+}
+
 // Stores the corners read into the face. A polygon of more than four corners
-// becomes, in place, the fan of triangles (0, i, i + 1), each carrying the
-// line's material, uid and flags.
+// becomes, in place, count - 2 triangles of its corners (the fan (0, i, i + 1)
+// unless that leaves the polygon), each carrying the line's material, uid and
+// flags.
 void StoreCorners(MQOObject& object, MQOFace& face, const Polygon& polygon) {
     if (polygon.count <= MQOFace::kMaxCorners) {
         face.count = polygon.count;
         for (int32_t k = 0; k < polygon.count; ++k) CopyCorner(face, k, polygon, k);
         return;
     }
+    const std::vector<CornerTriangle> split = SplitPolygon(object, polygon);
     const MQOFace line = face;
-    for (int32_t i = 1; i <= polygon.count - 2; ++i) {
-        MQOFace& triangle = i == 1 ? face : *object.AddFace();
+    for (int32_t i = 0; i < polygon.count - 2; ++i) {
+        const CornerTriangle corners = split.empty() ? FanTriangle(i) : split[i];
+        MQOFace& triangle = i == 0 ? face : *object.AddFace();
         triangle = line;
         triangle.count = 3;
-        CopyCorner(triangle, 0, polygon, 0);
-        CopyCorner(triangle, 1, polygon, i);
-        CopyCorner(triangle, 2, polygon, i + 1);
+        for (int slot = 0; slot < 3; ++slot) CopyCorner(triangle, slot, polygon, corners[slot]);
     }
 }
 
