@@ -67,6 +67,7 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
             return kExitUsage;
         } else if (args.file == nullptr) {
             args.file = arg;
+            args.outputs.document = arg;
         } else {
             std::fprintf(stderr, "varnel import: only one FILE is imported\n");
             return kExitUsage;

@@ -11,6 +11,7 @@ class ResultStream;
 struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
     std::string preview;               // empty: none
+    std::string document;              // the imported file: maps are looked for beside it
 };
 
 // True when arg (with the next argument, at index i + 1) is an output

@@ -4,6 +4,7 @@
 
 #include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
+#include "export/map_images.h"
 #include "export/png_file.h"
 #include "export/preview.h"
 #include "export/scene_file.h"
@@ -58,7 +59,10 @@ bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool
 
 bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
-    const ExportScene scene = SceneFromHost(host);
+    ExportScene scene = SceneFromHost(host);
+    for (const std::string& warning : FindMapImages(scene, outputs.document)) {
+        std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
+    }
     bool ok = true;
     for (const std::string& path : outputs.exports) {
         ok = Written(path, WriteSceneFile(scene, path), report) && ok;

@@ -1,8 +1,14 @@
 #include "export/assimp_scene.h"
 
+#include <assimp/GltfMaterial.h>
 #include <assimp/material.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
 #include "export/material_from_host.h"
+#include "export/material_look.h"
 
 namespace {
 
@@ -15,21 +21,54 @@ aiColor3D Ai(const Vec3& c) {
     return aiColor3D(c[0], c[1], c[2]);
 }
 
-void AddTexture(aiMaterial& out, aiTextureType type, const std::string& path) {
-    if (path.empty()) return;
-    const aiString name(path);
+aiTextureMapMode AiWrap(MapWrap wrap) {
+    if (wrap == MapWrap::kMirror) return aiTextureMapMode_Mirror;
+    return wrap == MapWrap::kClamp ? aiTextureMapMode_Clamp : aiTextureMapMode_Wrap;
+}
+
+// How the written file names each picture: "*N" or a file beside it; empty
+// where it carries none.
+using PictureRefs = std::vector<std::string>;
+
+void AddMap(aiMaterial& out, aiTextureType type, const ExportMap& map, const PictureRefs& refs) {
+    if (map.image < 0 || size_t(map.image) >= refs.size() || refs[size_t(map.image)].empty())
+        return;
+    const aiString name(refs[size_t(map.image)]);
     out.AddProperty(&name, AI_MATKEY_TEXTURE(type, 0));
+    const int u = AiWrap(map.wrap_u), v = AiWrap(map.wrap_v);
+    out.AddProperty(&u, 1, AI_MATKEY_MAPPINGMODE_U(type, 0));
+    out.AddProperty(&v, 1, AI_MATKEY_MAPPINGMODE_V(type, 0));
+}
+
+// A self-illuminated surface glows in its diffuse map, as the host draws
+// it, rather than in a flat colour that would hide the map.
+void AddMaps(aiMaterial& out, const ExportMaterial& m, unsigned slots, const PictureRefs& refs) {
+    if ((slots & kDiffuseSlot) != 0) {
+        AddMap(out, aiTextureType_DIFFUSE, m.diffuse_map, refs);
+        if (m.self_illum > 0.0f) AddMap(out, aiTextureType_EMISSIVE, m.diffuse_map, refs);
+    }
+    if ((slots & kOpacitySlot) != 0) AddMap(out, aiTextureType_OPACITY, m.opacity_map, refs);
+    if ((slots & kBumpSlot) != 0) AddMap(out, aiTextureType_HEIGHT, m.bump_map, refs);
+}
+
+// glTF's alpha mode; the other writers pass it by.
+void AddAlphaMode(aiMaterial& out, AlphaMode mode) {
+    if (mode == AlphaMode::kOpaque) return;
+    const aiString name(mode == AlphaMode::kMask ? "MASK" : "BLEND");
+    out.AddProperty(&name, AI_MATKEY_GLTF_ALPHAMODE);
 }
 
 // The host's glossiness (0..1) is written as the exponent scale Assimp's
 // readers use for it (0..100); the specular level becomes the strength.
-aiMaterial* AssimpMaterial(const ExportMaterial& m) {
+aiMaterial* AssimpMaterial(const ExportMaterial& m, const ExportScene& scene, unsigned slots,
+                           const PictureRefs& refs) {
     auto* out = new aiMaterial();
     const aiString name(m.name);
     out->AddProperty(&name, AI_MATKEY_NAME);
-    const aiColor3D ambient = Ai(m.ambient), diffuse = Ai(m.diffuse), specular = Ai(m.specular);
+    const Vec3 surface = SurfaceColour(m);
+    const aiColor3D ambient = Ai(m.ambient), diffuse = Ai(surface), specular = Ai(m.specular);
     const aiColor3D emissive =
-        Ai({m.diffuse[0] * m.self_illum, m.diffuse[1] * m.self_illum, m.diffuse[2] * m.self_illum});
+        Ai({surface[0] * m.self_illum, surface[1] * m.self_illum, surface[2] * m.self_illum});
     out->AddProperty(&ambient, 1, AI_MATKEY_COLOR_AMBIENT);
     out->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
     out->AddProperty(&specular, 1, AI_MATKEY_COLOR_SPECULAR);
@@ -38,10 +77,38 @@ aiMaterial* AssimpMaterial(const ExportMaterial& m) {
     out->AddProperty(&shininess, 1, AI_MATKEY_SHININESS);
     out->AddProperty(&m.shin_str, 1, AI_MATKEY_SHININESS_STRENGTH);
     out->AddProperty(&m.opacity, 1, AI_MATKEY_OPACITY);
-    AddTexture(*out, aiTextureType_DIFFUSE, m.diffuse_map);
-    AddTexture(*out, aiTextureType_HEIGHT, m.bump_map);
-    AddTexture(*out, aiTextureType_OPACITY, m.opacity_map);
+    AddMaps(*out, m, slots, refs);
+    AddAlphaMode(*out, MaterialAlphaMode(m, scene.images));
     return out;
+}
+
+// The picture's bytes as they are (PNG or JPEG), which Assimp's writers
+// take when the height is 0.
+aiTexture* EmbeddedTexture(const ExportImage& image) {
+    auto* out = new aiTexture();
+    out->mWidth = unsigned(image.bytes.size());
+    out->mHeight = 0;
+    std::memcpy(out->achFormatHint, image.jpeg ? "jpg" : "png", 4);
+    out->pcData = new aiTexel[(image.bytes.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
+    std::memcpy(static_cast<void*>(out->pcData), image.bytes.data(), image.bytes.size());
+    out->mFilename = aiString(std::filesystem::path(image.file).filename().string());
+    return out;
+}
+
+// Embeds every carried picture once and names it "*N".
+PictureRefs EmbedPictures(aiScene& out, const ExportScene& scene, unsigned slots) {
+    const std::vector<bool> carried = CarriedImages(scene, slots);
+    PictureRefs refs(scene.images.size());
+    std::vector<aiTexture*> textures;
+    for (size_t i = 0; i < carried.size(); ++i) {
+        if (!carried[i]) continue;
+        refs[i] = "*" + std::to_string(textures.size());
+        textures.push_back(EmbeddedTexture(scene.images[i]));
+    }
+    out.mNumTextures = unsigned(textures.size());
+    out.mTextures = NewArray<aiTexture*>(textures.size());
+    std::copy(textures.begin(), textures.end(), out.mTextures);
+    return refs;
 }
 
 aiMesh* AssimpMesh(const ExportMesh& m, const std::string& name, UpAxis up) {
@@ -90,13 +157,20 @@ size_t MeshCount(const ExportScene& scene) {
 
 }  // namespace
 
-std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, UpAxis up) {
+std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, const SceneFormat& format,
+                                     const std::vector<std::string>& beside_names) {
     auto out = std::make_unique<aiScene>();
+    const PictureRefs refs = format.maps == MapPlace::kEmbedded
+                                 ? EmbedPictures(*out, scene, format.slots)
+                                 : beside_names;
     std::vector<ExportMaterial> materials = scene.materials;
     if (materials.empty()) materials.push_back(DefaultMaterial());
     out->mNumMaterials = unsigned(materials.size());
     out->mMaterials = NewArray<aiMaterial*>(materials.size());
-    for (size_t i = 0; i < materials.size(); ++i) out->mMaterials[i] = AssimpMaterial(materials[i]);
+    for (size_t i = 0; i < materials.size(); ++i) {
+        out->mMaterials[i] = AssimpMaterial(materials[i], scene, format.slots, refs);
+    }
+    const UpAxis up = format.up;
 
     out->mNumMeshes = unsigned(MeshCount(scene));
     out->mMeshes = NewArray<aiMesh*>(out->mNumMeshes);

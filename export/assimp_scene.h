@@ -4,11 +4,18 @@
 #include <assimp/scene.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "export/axes.h"
 #include "export/export_scene.h"
+#include "export/scene_format.h"
 
 // A root node named "Scene" with one child per export node; meshes in node
 // order; every material of the export scene, or a default one when it has
-// none, since Assimp's writers expect at least one.
-std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, UpAxis up);
+// none, since Assimp's writers expect at least one. Materials take the maps
+// of the format's slots whose pictures it carries: an embedding format gets
+// each picture once among the scene's textures ("*N"); otherwise
+// beside_names gives, per scene image, the file name written beside the
+// output, empty for one it does not carry.
+std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, const SceneFormat& format,
+                                     const std::vector<std::string>& beside_names);

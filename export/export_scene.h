@@ -12,6 +12,20 @@ using Vec2 = std::array<float, 2>;
 using Vec3 = std::array<float, 3>;
 using Vec4 = std::array<float, 4>;
 
+// How a map continues outside 0..1 along one axis, as the host's tiling
+// flags ask: mirror, else tile, else (neither flag) the edge texels go on.
+enum class MapWrap { kRepeat, kMirror, kClamp };
+
+// One bitmap slot of a material.
+struct ExportMap {
+    // The file path as the importer resolved it, UTF-8, '/' separated;
+    // empty when the slot has no bitmap.
+    std::string path;
+    MapWrap wrap_u = MapWrap::kRepeat;
+    MapWrap wrap_v = MapWrap::kRepeat;
+    int image = -1;  // into ExportScene::images once found (map_images.h), else -1
+};
+
 struct ExportMaterial {
     std::string name;  // UTF-8
     Vec3 ambient{};
@@ -21,11 +35,22 @@ struct ExportMaterial {
     float shin_str = 0.0f;
     float self_illum = 0.0f;
     float opacity = 1.0f;
-    // Map file paths as the importer resolved them, UTF-8, '/' separated;
-    // empty when the slot has no bitmap.
-    std::string diffuse_map;
-    std::string bump_map;
-    std::string opacity_map;
+    ExportMap diffuse_map;
+    ExportMap bump_map;
+    ExportMap opacity_map;
+};
+
+// Which alpha values a map image holds.
+enum class ImageAlpha { kOpaque, kCutout, kBlend };  // all 255; only 0 and 255; others
+
+// A map's picture, read and decoded once however many maps show it.
+struct ExportImage {
+    std::string file;   // where it was found, UTF-8
+    std::string bytes;  // PNG or JPEG, as the exports carry it
+    bool jpeg = false;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // rows top to bottom, four bytes a texel
+    ImageAlpha alpha = ImageAlpha::kOpaque;
 };
 
 // Triangles over vertices that carry every attribute; uvs and colors are
@@ -49,4 +74,5 @@ struct ExportNode {
 struct ExportScene {
     std::vector<ExportNode> nodes;
     std::vector<ExportMaterial> materials;  // only those some mesh uses
+    std::vector<ExportImage> images;        // none until map_images.h finds them
 };

@@ -10,17 +10,26 @@ Vec3 Rgb(const Color& c) {
     return {c.r, c.g, c.b};
 }
 
+MapWrap WrapOf(int tiling, int mirror_flag, int wrap_flag) {
+    if ((tiling & mirror_flag) != 0) return MapWrap::kMirror;
+    return (tiling & wrap_flag) != 0 ? MapWrap::kRepeat : MapWrap::kClamp;
+}
+
 // The bitmap's path with '/' separators, which every target format and
 // every system reads; a backslash inside a double-byte character is gone
 // after decoding, so each one left is a separator.
-std::string MapPath(const StdMat2& material, int slot) {
-    const auto* map = dynamic_cast<const BitmapTex*>(material.GetSubTexmap(slot));
+ExportMap MapOf(const StdMat2& material, int slot) {
+    auto* map = dynamic_cast<BitmapTex*>(material.GetSubTexmap(slot));
     if (map == nullptr) return {};
-    std::string path = HostTextUtf8(map->GetMapName());
-    for (char& c : path) {
+    ExportMap out;
+    out.path = HostTextUtf8(map->GetMapName());
+    for (char& c : out.path) {
         if (c == '\\') c = '/';
     }
-    return path;
+    const int tiling = map->GetUVGen()->GetTextureTiling();
+    out.wrap_u = WrapOf(tiling, U_MIRROR, U_WRAP);
+    out.wrap_v = WrapOf(tiling, V_MIRROR, V_WRAP);
+    return out;
 }
 
 }  // namespace
@@ -41,9 +50,9 @@ ExportMaterial MaterialFromHost(const StdMat2& material) {
     out.shin_str = material.GetShinStr(0);
     out.self_illum = material.GetSelfIllum(0);
     out.opacity = material.GetOpacity(0);
-    out.diffuse_map = MapPath(material, ID_DI);
-    out.bump_map = MapPath(material, ID_BU);
-    out.opacity_map = MapPath(material, ID_OP);
+    out.diffuse_map = MapOf(material, ID_DI);
+    out.bump_map = MapOf(material, ID_BU);
+    out.opacity_map = MapOf(material, ID_OP);
     return out;
 }
 

@@ -14,11 +14,17 @@ void Append(void* context, void* data, int size) {
 
 }  // namespace
 
-std::string WritePngFile(const PreviewImage& image, const std::string& path) {
+std::string EncodePng(const uint8_t* pixels, int width, int height, int channels) {
     std::string bytes;
-    if (stbi_write_png_to_func(Append, &bytes, image.width, image.height, 3, image.rgb.data(),
-                               image.width * 3) == 0) {
-        return "cannot encode the picture as PNG";
+    if (stbi_write_png_to_func(Append, &bytes, width, height, channels, pixels, width * channels) ==
+        0) {
+        bytes.clear();
     }
+    return bytes;
+}
+
+std::string WritePngFile(const PreviewImage& image, const std::string& path) {
+    const std::string bytes = EncodePng(image.rgb.data(), image.width, image.height, 3);
+    if (bytes.empty()) return "cannot encode the picture as PNG";
     return WriteFileWhole(path, bytes);
 }

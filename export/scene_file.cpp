@@ -10,27 +10,13 @@
 #include <vector>
 
 #include "export/assimp_scene.h"
+#include "export/beside_files.h"
 #include "export/checked_io_system.h"
+#include "export/file_swap.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// glTF says Y is up; so do FBX and COLLADA as Assimp writes them, and OBJ
-// by common use. STL and PLY go to printers and scanners, which keep Z up.
-// Binary STL and PLY: a million triangles stay a reasonable file.
-constexpr SceneFormat kFormats[] = {
-    {".glb", "glb2", UpAxis::kY}, {".gltf", "gltf2", UpAxis::kY},  {".obj", "obj", UpAxis::kY},
-    {".fbx", "fbxa", UpAxis::kY}, {".dae", "collada", UpAxis::kY}, {".ply", "plyb", UpAxis::kZ},
-    {".stl", "stlb", UpAxis::kZ},
-};
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return text;
-}
 
 // A folder beside target, on the same file system so that renames out of
 // it are atomic.
@@ -56,17 +42,32 @@ std::vector<fs::path> StagedFiles(const fs::path& staging, const fs::path& targe
     return files;
 }
 
-// Moves every staged file beside target; on a failure the ones moved are
-// removed again.
-bool MoveIntoPlace(const fs::path& staging, const fs::path& target, std::string& why) {
+bool IsPicture(const fs::path& file, const std::vector<BesideFile>& pictures) {
+    for (const BesideFile& picture : pictures) {
+        if (file.filename() == picture.name) return true;
+    }
+    return false;
+}
+
+bool Rename(const fs::path& from, const fs::path& to, std::string& why) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) why = "cannot move the written file to " + to.string() + ": " + ec.message();
+    return !ec;
+}
+
+// Moves every staged file beside target, the pictures without replacing
+// anything; on a failure the ones moved are removed again.
+bool MoveIntoPlace(const fs::path& staging, const fs::path& target,
+                   const std::vector<BesideFile>& pictures, std::string& why) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::vector<fs::path> moved;
     for (const fs::path& file : StagedFiles(staging, target)) {
         const fs::path to = dir / file.filename();
-        std::error_code ec;
-        fs::rename(file, to, ec);
-        if (ec) {
-            why = "cannot move the written file to " + to.string() + ": " + ec.message();
+        const bool placed =
+            IsPicture(file, pictures) ? MoveWithoutReplacing(file, to, why) : Rename(file, to, why);
+        if (!placed) {
+            std::error_code ec;
             for (const fs::path& done : moved) fs::remove(done, ec);
             return false;
         }
@@ -75,22 +76,27 @@ bool MoveIntoPlace(const fs::path& staging, const fs::path& target, std::string&
     return true;
 }
 
-}  // namespace
-
-const SceneFormat* SceneFormatFor(const std::string& path) {
-    const std::string extension = Lower(fs::path(path).extension().string());
-    for (const SceneFormat& format : kFormats) {
-        if (extension == format.extension) return &format;
+// The pictures that are not beside the output already, into the staging
+// folder.
+bool StagePictures(const ExportScene& scene, const std::vector<BesideFile>& pictures,
+                   const fs::path& staging, std::string& why) {
+    for (const BesideFile& picture : pictures) {
+        if (picture.present) continue;
+        why = WriteFileWhole((staging / picture.name).string(), scene.images[picture.image].bytes);
+        if (!why.empty()) return false;
     }
-    return nullptr;
+    return true;
 }
 
-std::string KnownSceneExtensions() {
-    std::string out;
-    for (const SceneFormat& format : kFormats)
-        out += (out.empty() ? "" : " ") + std::string(format.extension);
-    return out;
+// Per scene image, the name of its file beside the output; empty for the
+// ones the format does not carry there.
+std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, size_t images) {
+    std::vector<std::string> names(images);
+    for (const BesideFile& picture : pictures) names[picture.image] = picture.name;
+    return names;
 }
+
+}  // namespace
 
 std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
     const SceneFormat* format = SceneFormatFor(path);
@@ -98,11 +104,17 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
         return "unknown file type " + path + " (known: " + KnownSceneExtensions() + ")";
     }
     const fs::path target(path);
-    fs::path staging;
     std::string why;
+    std::vector<BesideFile> pictures;
+    if (format->maps == MapPlace::kBeside &&
+        !NameBesideFiles(scene, CarriedImages(scene, format->slots), target, pictures, why)) {
+        return why;
+    }
+    fs::path staging;
     if (!MakeStagingDir(target, staging, why)) return why;
 
-    const std::unique_ptr<aiScene> ai = AssimpScene(scene, format->up);
+    const std::unique_ptr<aiScene> ai =
+        AssimpScene(scene, *format, BesideNames(pictures, scene.images.size()));
     int write_error = 0;
     Assimp::Exporter exporter;
     exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
@@ -111,8 +123,8 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
         why = std::string("the writer failed: ") + exporter.GetErrorString();
     } else if (write_error != 0) {
         why = "cannot write " + staged + ": " + std::strerror(write_error);
-    } else {
-        MoveIntoPlace(staging, target, why);
+    } else if (StagePictures(scene, pictures, staging, why)) {
+        MoveIntoPlace(staging, target, pictures, why);
     }
     std::error_code ec;
     fs::remove_all(staging, ec);

@@ -37,9 +37,8 @@ std::vector<GltfVerdict> ValidateGltf(const std::vector<std::string>& paths) {
     std::string line;
     for (size_t i = 0; i < paths.size() && std::getline(lines, line); ++i) {
         GltfVerdict verdict;
-        int warnings = 0;
         std::istringstream fields(line);
-        fields >> verdict.errors >> verdict.missing_images >> warnings;
+        fields >> verdict.errors >> verdict.warnings;
         verdict.path = paths[i];
         verdict.details = line;
         verdicts.push_back(verdict);

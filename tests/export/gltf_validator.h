@@ -6,9 +6,9 @@
 
 struct GltfVerdict {
     std::string path;
-    int errors = -1;         // besides missing images; -1: not validated
-    int missing_images = 0;  // image files the document names that are not there
-    std::string details;     // the first errors, for the failure message
+    int errors = -1;  // -1: not validated
+    int warnings = 0;
+    std::string details;  // the first errors, for the failure message
 };
 
 // What keeps the validator from running (Node.js or the validator's package

@@ -1,0 +1,100 @@
+#include "export/beside_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxTries = 1000;
+
+// Names that every file system and every format's reference syntax (URIs,
+// MTL's space-separated statements) take as they are.
+std::string SafeName(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        if (keep) {
+            out += c;
+        } else if (out.empty() || out.back() != '_') {
+            out += '_';
+        }
+    }
+    return out;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// -1: nothing there; 1: a file with these bytes; 0: anything else.
+int Holds(const fs::path& path, const std::string& bytes) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (status.type() == fs::file_type::not_found) return -1;
+    if (ec || !fs::is_regular_file(status) || fs::file_size(path, ec) != bytes.size() || ec) {
+        return 0;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string there(bytes.size(), '\0');
+    return in.read(there.data(), std::streamsize(there.size())) && there == bytes ? 1 : 0;
+}
+
+}  // namespace
+
+bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
+                     const fs::path& target, std::vector<BesideFile>& out, std::string& why) {
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string prefix = SafeName(target.stem().string()) + "_";
+    std::set<std::string> taken;  // in lower case, for folders that ignore case
+    for (size_t i = 0; i < carried.size() && i < scene.images.size(); ++i) {
+        if (!carried[i]) continue;
+        const ExportImage& image = scene.images[i];
+        const std::string stem = prefix + SafeName(fs::path(image.file).stem().string());
+        const std::string extension = image.jpeg ? ".jpg" : ".png";
+        BesideFile file{i, "", false};
+        for (int n = 1; n <= kMaxTries && file.name.empty(); ++n) {
+            std::string name = stem;
+            if (n > 1) name += "-" + std::to_string(n);
+            name += extension;
+            if (taken.count(Lower(name)) != 0) continue;
+            const int holds = Holds(dir / name, image.bytes);
+            if (holds == 0) continue;
+            file.name = name;
+            file.present = holds == 1;
+        }
+        if (file.name.empty()) {
+            why = "no free name for " + image.file + " beside " + target.string();
+            return false;
+        }
+        taken.insert(Lower(file.name));
+        out.push_back(file);
+    }
+    return true;
+}
+
+// renameat2's RENAME_NOREPLACE where the file system has it, else a hard
+// link, which fails the same way on an existing name.
+bool MoveWithoutReplacing(const fs::path& from, const fs::path& to, std::string& why) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+        if (link(from.c_str(), to.c_str()) == 0) {
+            unlink(from.c_str());
+            return true;
+        }
+    }
+    why = "cannot move the written file to " + to.string() + ": " + std::strerror(errno);
+    return false;
+}

@@ -1,0 +1,31 @@
+// Map pictures written beside an exported file. The folder may hold the
+// user's own files, so each picture takes a name of its own and never
+// replaces a file that is there.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/export_scene.h"
+
+struct BesideFile {
+    size_t image = 0;      // into ExportScene::images
+    std::string name;      // in the output's folder
+    bool present = false;  // a file of that name there holds these bytes already
+};
+
+// One per carried picture, in image order, named
+// "<output stem>_<picture's file stem>.png" (or .jpg) in ASCII letters,
+// digits, '-', '_' and '.', any other run of bytes becoming '_'; "-2",
+// "-3"... is added until the name is taken by no other picture and is free
+// in the folder or names a file there with the same bytes (an earlier export
+// of the same scene), which is then kept as it is. False, with why, when no
+// name is free.
+bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
+                     const std::filesystem::path& target, std::vector<BesideFile>& out,
+                     std::string& why);
+
+// Renames from to to, failing rather than replacing a file that is there.
+bool MoveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                          std::string& why);

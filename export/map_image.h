@@ -1,0 +1,13 @@
+// A map's file read and decoded with stb_image.
+#pragma once
+
+#include <string>
+
+#include "export/export_scene.h"
+
+// Reads file once: PNG and JPEG keep their bytes for the exports, any other
+// format stb_image reads (BMP, TGA, GIF, PSD, HDR, PIC, PNM) becomes PNG.
+// A file too large to hold (over 256 MiB, over 16384 texels a side or 2^26
+// texels in all) counts as undecodable. Returns an empty text on success,
+// else why the file cannot be used.
+std::string LoadMapImage(const std::string& file, ExportImage& out);

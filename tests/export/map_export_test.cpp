@@ -1,0 +1,239 @@
+// Maps through `varnel import --export`: found beside the document,
+// embedded in .glb and copied beside the other formats (a BMP converted to
+// PNG), missing ones told and left out.
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <assimp/Importer.hpp>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "cli/run_varnel.h"
+#include "export/map_image.h"
+#include "gltf_validator.h"
+#include "support/require.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// RGBA texels, rows top to bottom.
+struct Texels {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+// 4 x 4 texels in four quadrants: red, green over blue, white.
+Texels Quadrants() {
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    Texels t{4, 4, {}};
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const uint8_t* c = colours[(y / 2) * 2 + x / 2];
+            t.rgba.insert(t.rgba.end(), {c[0], c[1], c[2], 255});
+        }
+    }
+    return t;
+}
+
+void Append(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+std::string Bmp(const Texels& t) {
+    std::string bytes;
+    stbi_write_bmp_to_func(Append, &bytes, t.width, t.height, 4, t.rgba.data());
+    return bytes;
+}
+
+// Decoded as the exports read their maps.
+Texels DecodeFile(const std::string& path) {
+    ExportImage image;
+    if (!LoadMapImage(path, image).empty()) return {};
+    return {image.width, image.height, image.rgba};
+}
+
+Texels Decode(const std::string& bytes) {
+    const TempFile file(bytes, ".png");
+    return DecodeFile(file.path());
+}
+
+bool IsPng(const std::string& bytes) {
+    return bytes.rfind("\x89PNG\r\n\x1A\n", 0) == 0;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The first material's diffuse map as Assimp reads the file back, with the
+// file's embedded pictures.
+struct ReadBackMap {
+    std::string path;
+    std::string embedded;  // bytes of the picture "*N" names
+};
+
+ReadBackMap DiffuseMapOf(const std::string& file) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(file, 0);
+    ReadBackMap out;
+    if (scene == nullptr) return out;
+    for (unsigned m = 0; m < scene->mNumMaterials && out.path.empty(); ++m) {
+        aiString path;
+        if (scene->mMaterials[m]->GetTexture(aiTextureType_DIFFUSE, 0, &path) != AI_SUCCESS) {
+            continue;
+        }
+        out.path = path.C_Str();
+        const aiTexture* texture = scene->GetEmbeddedTexture(path.C_Str());
+        if (texture != nullptr && texture->mHeight == 0) {
+            out.embedded.assign(reinterpret_cast<const char*>(texture->pcData), texture->mWidth);
+        }
+    }
+    return out;
+}
+
+void ExpectValid(const std::vector<std::string>& files) {
+    const std::string missing = GltfValidatorMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::vector<GltfVerdict> verdicts = ValidateGltf(files);
+    ASSERT_EQ(verdicts.size(), files.size()) << "the glTF Validator did not run";
+    for (const GltfVerdict& verdict : verdicts) EXPECT_EQ(verdict.errors, 0) << verdict.details;
+}
+
+// samples/cube.mqo names checker.bmp; here a BMP of that name in another
+// case waits in the textures folder beside the copied document.
+class CubeWithMap : public testing::Test {
+   protected:
+    void SetUp() override {
+        fs::copy_file(SamplesDir() + "/cube.mqo", dir_ / "cube.mqo");
+        WriteFile(dir_ / "textures/Checker.BMP", Bmp(Quadrants()));
+        fs::create_directory(dir_ / "out");
+    }
+
+    VarnelRun Export(const std::vector<std::string>& names) {
+        std::string args = "import --yes";
+        for (const std::string& name : names) args += " --export " + dir_ / ("out/" + name);
+        return RunVarnel(args + " " + dir_ / "cube.mqo");
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(CubeWithMap, GlbEmbedsThePictureAndOtherFormatsNameACopyBesideThem) {
+    const VarnelRun run = Export({"c.glb", "c.gltf", "c.obj", "c.fbx", "c.dae"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("map"), std::string::npos) << run.err;
+
+    const ReadBackMap glb = DiffuseMapOf(dir_ / "out/c.glb");
+    EXPECT_EQ(glb.path, "*0");
+    EXPECT_TRUE(IsPng(glb.embedded));
+    EXPECT_EQ(Decode(glb.embedded).rgba, Quadrants().rgba);
+    // The four formats that name a file share one copy, converted to PNG.
+    EXPECT_EQ(Entries(dir_ / "out"),
+              (std::vector<std::string>{"c.bin", "c.dae", "c.fbx", "c.glb", "c.gltf", "c.mtl",
+                                        "c.obj", "c_Checker.png"}));
+    for (const char* name : {"c.gltf", "c.obj", "c.fbx", "c.dae"}) {
+        EXPECT_EQ(DiffuseMapOf(dir_ / "out/" + name).path, "c_Checker.png") << name;
+    }
+    EXPECT_TRUE(IsPng(ReadFile(dir_ / "out/c_Checker.png")));
+    EXPECT_EQ(DecodeFile(dir_ / "out/c_Checker.png").rgba, Quadrants().rgba);
+    ExpectValid({dir_ / "out/c.glb", dir_ / "out/c.gltf"});
+}
+
+TEST_F(CubeWithMap, ACopyNeverReplacesAFileThatIsThereAndAnEarlierCopyIsKept) {
+    WriteFile(dir_ / "out/c_Checker.png", "the user's own picture");
+    ASSERT_EQ(Export({"c.obj"}).status, 0);
+    EXPECT_EQ(ReadFile(dir_ / "out/c_Checker.png"), "the user's own picture");
+    EXPECT_EQ(DiffuseMapOf(dir_ / "out/c.obj").path, "c_Checker-2.png");
+    // Written again: the copy with the same bytes is used, no third one made.
+    const std::vector<std::string> before = Entries(dir_ / "out");
+    ASSERT_EQ(Export({"c.obj"}).status, 0);
+    EXPECT_EQ(Entries(dir_ / "out"), before);
+    EXPECT_EQ(DiffuseMapOf(dir_ / "out/c.obj").path, "c_Checker-2.png");
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+const std::string kHeader = "Metasequoia Document\nFormat Text Ver 1.0\n\n";
+
+// Two materials share a map that is nowhere; the second also names an
+// opacity map that is no picture.
+std::string DocumentWithMissingMaps() {
+    return kHeader +
+           "Material 2 {\n"
+           " \"gone\" col(0.2 0.4 0.6 1.0) tex(\"C:\\Users\\author\\gone.png\")\n"
+           " \"broken\" col(0.8 0.4 0.2 1.0) tex(\"C:\\Users\\author\\gone.png\")"
+           " aplane(\"broken.png\")\n}\n"
+           "Object \"quads\" {\n vertex 4 {\n  0 0 0\n  1 0 0\n  1 1 0\n  0 1 0\n }\n"
+           " face 2 {\n  3 V(0 1 2) M(0) UV(0 0 1 0 1 1)\n  3 V(0 2 3) M(1) UV(0 0 1 1 0 1)\n"
+           " }\n}\nEof\n";
+}
+
+TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
+    TempDir dir;
+    WriteFile(dir / "doc/quads.mqo", DocumentWithMissingMaps());
+    WriteFile(dir / "doc/broken.png", "not a picture at all");
+    fs::create_directory(dir / "out");
+    std::string args = "import --yes";
+    for (const char* name : {"q.glb", "q.gltf", "q.obj", "q.fbx", "q.dae"}) {
+        args += " --export " + dir / "out/" + name;
+    }
+    const VarnelRun run = RunVarnel(args + " " + dir / "doc/quads.mqo");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Count(run.err, "map C:/Users/author/gone.png not found"), 1u) << run.err;
+    EXPECT_NE(run.err.find("for gone.png in " + dir / "doc, " + dir / "doc/tex, "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Count(run.err, "map broken.png: " + dir / "doc/broken.png: not a picture"), 1u)
+        << run.err;
+
+    // No picture anywhere, and the materials keep their colours.
+    EXPECT_EQ(Entries(dir / "out"), (std::vector<std::string>{"q.bin", "q.dae", "q.fbx", "q.glb",
+                                                              "q.gltf", "q.mtl", "q.obj"}));
+    const std::string mtl = ReadFile(dir / "out/q.mtl");
+    EXPECT_EQ(mtl.find("map_"), std::string::npos) << mtl;
+    EXPECT_NE(mtl.find("Kd 0.200000003 0.400000006 0.600000024"), std::string::npos) << mtl;
+    const nlohmann::json gltf = nlohmann::json::parse(ReadFile(dir / "out/q.gltf"));
+    EXPECT_FALSE(gltf.contains("images"));
+    ASSERT_EQ(gltf["materials"].size(), 2u);
+    // The opacity map marks its material transparent though it is missing.
+    EXPECT_FALSE(gltf["materials"][0].contains("alphaMode"));
+    EXPECT_EQ(gltf["materials"][1]["alphaMode"], "BLEND");
+    for (const char* name : {"q.glb", "q.fbx", "q.dae"}) {
+        EXPECT_EQ(DiffuseMapOf(dir / "out/" + name).path, "") << name;
+    }
+    ExpectValid({dir / "out/q.glb", dir / "out/q.gltf"});
+}
+
+}  // namespace
