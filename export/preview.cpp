@@ -1,8 +1,12 @@
 #include "export/preview.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <memory>
 
+#include "export/map_sampler.h"
+#include "export/material_look.h"
 #include "export/preview_camera.h"
 #include "export/rasterizer.h"
 #include "host/unit_vector.h"
@@ -33,20 +37,80 @@ Vec3 Shade(const Vec3& base, const Vec3& normal, const Vec3& light) {
     return {base[0] * lit, base[1] * lit, base[2] * lit};
 }
 
-void DrawMesh(const ExportMesh& mesh, const ExportMaterial& material, const PreviewCamera& cam,
-              const Vec3& light, Rasterizer& raster) {
+// Per material, how its pixels are painted; the samplers live as long as
+// the paints that point at them.
+struct MaterialPaints {
+    std::vector<std::unique_ptr<MapSampler>> samplers;
+    std::vector<RasterPaint> paints;
+};
+
+MaterialPaints PaintsOf(const ExportScene& scene) {
+    MaterialPaints out;
+    for (const ExportMaterial& material : scene.materials) {
+        RasterPaint paint;
+        paint.alpha = MaterialAlphaMode(material, scene.images);
+        paint.opacity = Clamp01(material.opacity);
+        const ExportMap& map = material.diffuse_map;
+        if (map.image >= 0 && size_t(map.image) < scene.images.size()) {
+            out.samplers.push_back(std::make_unique<MapSampler>(scene.images[size_t(map.image)],
+                                                                map.wrap_u, map.wrap_v));
+            paint.map = out.samplers.back().get();
+        }
+        out.paints.push_back(paint);
+    }
+    return out;
+}
+
+std::vector<RasterVertex> Vertices(const ExportMesh& mesh, const ExportMaterial& material,
+                                   const PreviewCamera& cam, const Vec3& light) {
+    const Vec3 surface = SurfaceColour(material);
     std::vector<RasterVertex> verts(mesh.positions.size());
     for (size_t i = 0; i < verts.size(); ++i) {
         Vec3 base;
         for (int c = 0; c < 3; ++c) {
             const float vc = mesh.colors.empty() ? 1.0f : mesh.colors[i][c];
-            base[c] = Clamp01(material.diffuse[c]) * Clamp01(vc);
+            base[c] = Clamp01(surface[c]) * Clamp01(vc);
         }
-        verts[i] = {Project(cam, mesh.positions[i]), Shade(base, mesh.normals[i], light)};
+        const Vec2 uv = mesh.uvs.empty() ? Vec2{} : mesh.uvs[i];
+        verts[i] = {Project(cam, mesh.positions[i]), Shade(base, mesh.normals[i], light), uv};
     }
-    for (size_t f = 0; f + 2 < mesh.indices.size(); f += 3) {
-        raster.Triangle(verts[mesh.indices[f]], verts[mesh.indices[f + 1]],
-                        verts[mesh.indices[f + 2]]);
+    return verts;
+}
+
+// A triangle of a blending surface, kept to be drawn after the others.
+struct BlendTriangle {
+    float depth;  // of its centre, larger nearer
+    std::array<RasterVertex, 3> corners;
+    const RasterPaint* paint;
+};
+
+// Opaque and masked surfaces at once; blending ones, which must lie over
+// what is behind them, farthest first at the end.
+void DrawScene(const ExportScene& scene, const PreviewCamera& cam, const Vec3& light,
+               Rasterizer& raster) {
+    const MaterialPaints paints = PaintsOf(scene);
+    std::vector<BlendTriangle> blended;
+    for (const ExportNode& node : scene.nodes) {
+        for (const ExportMesh& mesh : node.meshes) {
+            const ExportMaterial& material = scene.materials[mesh.material];
+            const RasterPaint& paint = paints.paints[mesh.material];
+            const std::vector<RasterVertex> verts = Vertices(mesh, material, cam, light);
+            for (size_t f = 0; f + 2 < mesh.indices.size(); f += 3) {
+                const RasterVertex &a = verts[mesh.indices[f]], &b = verts[mesh.indices[f + 1]],
+                                   &c = verts[mesh.indices[f + 2]];
+                if (paint.alpha == AlphaMode::kBlend) {
+                    blended.push_back({a.at.depth + b.at.depth + c.at.depth, {a, b, c}, &paint});
+                } else {
+                    raster.Triangle(a, b, c, paint);
+                }
+            }
+        }
+    }
+    std::stable_sort(
+        blended.begin(), blended.end(),
+        [](const BlendTriangle& x, const BlendTriangle& y) { return x.depth < y.depth; });
+    for (const BlendTriangle& t : blended) {
+        raster.Triangle(t.corners[0], t.corners[1], t.corners[2], *t.paint);
     }
 }
 
@@ -81,10 +145,6 @@ PreviewImage RenderPreview(const ExportScene& scene, int width, int height) {
     const PreviewCamera cam = FrameScene(scene, w, h);
     const Vec3 light = LightDirection(cam);
     Rasterizer raster(w, h, kBackground);
-    for (const ExportNode& node : scene.nodes) {
-        for (const ExportMesh& mesh : node.meshes) {
-            DrawMesh(mesh, scene.materials[mesh.material], cam, light, raster);
-        }
-    }
+    DrawScene(scene, cam, light, raster);
     return Downsample(raster, width, height);
 }

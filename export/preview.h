@@ -1,6 +1,8 @@
 // A picture of the export scene: a three-quarter view that frames it, each
-// surface in its material's diffuse colour times its vertex colour, lit
-// through the smoothing-group normals.
+// surface in its material's colour (material_look.h) times its vertex colour
+// and its diffuse map, filtered bilinearly and wrapped as the map asks, lit
+// through the smoothing-group normals; the map's alpha masks or blends as
+// the material's alpha mode says.
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,8 @@ Rasterizer::Rasterizer(int width, int height, const Vec3& background)
       depth_(size_t(width) * height, -std::numeric_limits<float>::infinity()),
       colors_(size_t(width) * height, background) {}
 
-void Rasterizer::Triangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+void Rasterizer::Triangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+                          const RasterPaint& paint) {
     const ScreenPoint &p0 = a.at, &p1 = b.at, &p2 = c.at;
     const float area = (p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x);
     if (!(std::fabs(area) > 0.0f)) return;  // degenerate, or not finite
@@ -33,10 +34,29 @@ void Rasterizer::Triangle(const RasterVertex& a, const RasterVertex& b, const Ra
             const float z = w0 * p0.depth + w1 * p1.depth + w2 * p2.depth;
             const size_t at = size_t(y) * width_ + x;
             if (z <= depth_[at]) continue;
-            depth_[at] = z;
-            for (int i = 0; i < 3; ++i) {
-                colors_[at][i] = w0 * a.color[i] + w1 * b.color[i] + w2 * c.color[i];
-            }
+            Vec3 color;
+            for (int i = 0; i < 3; ++i)
+                color[i] = w0 * a.color[i] + w1 * b.color[i] + w2 * c.color[i];
+            Vec2 uv;
+            for (int i = 0; i < 2; ++i) uv[i] = w0 * a.uv[i] + w1 * b.uv[i] + w2 * c.uv[i];
+            Pixel(at, z, color, uv, paint);
         }
     }
+}
+
+void Rasterizer::Pixel(size_t at, float z, const Vec3& color, const Vec2& uv,
+                       const RasterPaint& paint) {
+    Vec4 texel{1.0f, 1.0f, 1.0f, 1.0f};
+    if (paint.map != nullptr) texel = paint.map->Sample(uv);
+    const float alpha = paint.alpha == AlphaMode::kOpaque ? 1.0f : paint.opacity * texel[3];
+    if (paint.alpha == AlphaMode::kMask && !(alpha >= 0.5f)) return;
+    if (paint.alpha == AlphaMode::kBlend) {
+        const float a = std::isfinite(alpha) ? std::clamp(alpha, 0.0f, 1.0f) : 1.0f;
+        for (int i = 0; i < 3; ++i) {
+            colors_[at][i] = colors_[at][i] * (1.0f - a) + color[i] * texel[i] * a;
+        }
+        return;
+    }
+    depth_[at] = z;
+    for (int i = 0; i < 3; ++i) colors_[at][i] = color[i] * texel[i];
 }

@@ -1,6 +1,7 @@
-// Maps through `varnel import --export`: found beside the document,
-// embedded in .glb and copied beside the other formats (a BMP converted to
-// PNG), missing ones told and left out.
+// Maps through `varnel import --export/--preview`: found beside the
+// document, embedded in .glb and copied beside the other formats (a BMP
+// converted to PNG), missing ones told and left out, and the preview drawn
+// with them.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include "cli/run_varnel.h"
 #include "export/map_image.h"
+#include "export/png_file.h"
 #include "gltf_validator.h"
 #include "support/require.h"
 #include "support/test_support.h"
@@ -234,6 +236,82 @@ TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
         EXPECT_EQ(DiffuseMapOf(dir / "out/" + name).path, "") << name;
     }
     ExpectValid({dir / "out/q.glb", dir / "out/q.gltf"});
+}
+
+// A square facing the document's front (+Z), the picture upright on it.
+std::string SquareDocument(const std::string& maps) {
+    return kHeader + "Material 1 {\n \"square\" col(1 1 1 1) " + maps +
+           "\n}\n"
+           "Object \"square\" {\n vertex 4 {\n  -1 1 0\n  1 1 0\n  1 -1 0\n  -1 -1 0\n }\n"
+           " face 1 {\n  4 V(0 1 2 3) M(0) UV(0 0 1 0 1 1 0 1)\n }\n}\nEof\n";
+}
+
+// Where the preview shows a colour: how many pixels, and their mean place.
+struct Seen {
+    size_t pixels = 0;
+    double x = 0, y = 0;
+};
+
+// Pixels whose channels are near (r, g, b) scaled by the light, 0 or 1 each.
+Seen Find(const Texels& image, int r, int g, int b) {
+    Seen seen;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.rgba[(size_t(y) * image.width + x) * 4];
+            const int top = std::max({p[0], p[1], p[2]});
+            const int want[3] = {r, g, b};
+            bool match = top > 60;
+            for (int c = 0; c < 3; ++c)
+                match = match && std::abs(p[c] * 255 / top - want[c] * 255) < 30;
+            if (!match) continue;
+            ++seen.pixels;
+            seen.x += x;
+            seen.y += y;
+        }
+    }
+    if (seen.pixels > 0) seen.x /= double(seen.pixels), seen.y /= double(seen.pixels);
+    return seen;
+}
+
+TEST(MapExport, PreviewDrawsTheMapUprightAndCutsItWhereTheOpacityMapSays) {
+    // Red over blue; the right half's alpha is 0.
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            rgba.insert(rgba.end(), {uint8_t(y < 4 ? 255 : 0), 0, uint8_t(y < 4 ? 0 : 255),
+                                     uint8_t(x < 4 ? 255 : 0)});
+        }
+    }
+    TempDir dir;
+    WriteFile(dir / "half.png", EncodePng(rgba.data(), 8, 8, 4));
+    WriteFile(dir / "opaque.mqo", SquareDocument("tex(\"half.png\")"));
+    WriteFile(dir / "cut.mqo", SquareDocument("tex(\"half.png\") aplane(\"half.png\")"));
+    Texels shots[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string name = i == 0 ? "opaque" : "cut";
+        const VarnelRun run =
+            RunVarnel("import --yes --preview " + dir / name + ".png " + dir / name + ".mqo");
+        ASSERT_EQ(run.status, 0) << run.err;
+        shots[i] = DecodeFile(dir / name + ".png");
+        ASSERT_GT(shots[i].width, 0);
+    }
+    const Seen red = Find(shots[0], 1, 0, 0), blue = Find(shots[0], 0, 0, 1);
+    const size_t all = size_t(shots[0].width) * shots[0].height;
+    EXPECT_GT(red.pixels, all / 20);
+    EXPECT_GT(blue.pixels, all / 20);
+    EXPECT_LT(red.y, blue.y);  // the picture's top row at the document's top
+    // No untextured white: lit at the least, it is brighter than 140.
+    size_t white = 0;
+    for (size_t i = 0; i < all; ++i) {
+        const uint8_t* p = &shots[0].rgba[i * 4];
+        white += std::min({p[0], p[1], p[2]}) > 140;
+    }
+    EXPECT_EQ(white, 0u);
+    // The opacity map is the diffuse picture: its left half alone stands.
+    const Seen cut_red = Find(shots[1], 1, 0, 0), cut_blue = Find(shots[1], 0, 0, 1);
+    const double kept = double(cut_red.pixels + cut_blue.pixels) / (red.pixels + blue.pixels);
+    EXPECT_NEAR(kept, 0.5, 0.1);
+    EXPECT_LT(cut_red.x, red.x);  // the picture's left edge at the document's left
 }
 
 }  // namespace

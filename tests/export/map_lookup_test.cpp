@@ -1,9 +1,12 @@
-// Finding a map's file: the order of the places looked at, and letter case.
+// Finding a map's file and reading its picture for the preview: the order of
+// the places looked at, letter case, and the sampler's filter and wraps.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "export/map_sampler.h"
 #include "export/map_search.h"
 #include "temp_dir.h"
 
@@ -45,6 +48,50 @@ TEST(MapSearch, TheFirstPlaceThatHoldsTheNameInAnyCaseWins) {
     EXPECT_EQ(none.folders,
               (std::vector<std::string>{dir / "models", dir / "models/tex", dir / "models/texture",
                                         dir / "models/textures", dir / "models/Texture"}));
+}
+
+// Texels whose bytes are 0 or 255 are 0 or 1 in linear light too, so the
+// expected values below are exact blends.
+ExportImage Picture(int width, int height, std::vector<uint8_t> rgba) {
+    ExportImage image;
+    image.width = width;
+    image.height = height;
+    image.rgba = std::move(rgba);
+    return image;
+}
+
+TEST(MapSampler, FiltersBilinearlyAndWrapsAsTheMapAsks) {
+    // One row: a black texel, then a white one whose alpha is 0.
+    const ExportImage row = Picture(2, 1, {0, 0, 0, 255, 255, 255, 255, 0});
+    const MapSampler repeat(row, MapWrap::kRepeat, MapWrap::kRepeat);
+    const MapSampler mirror(row, MapWrap::kMirror, MapWrap::kRepeat);
+    const MapSampler clamp(row, MapWrap::kClamp, MapWrap::kRepeat);
+    const auto red = [](const MapSampler& s, float u) { return s.Sample({u, 0.5f})[0]; };
+
+    EXPECT_FLOAT_EQ(red(repeat, 0.25f), 0.0f);  // texel centres
+    EXPECT_FLOAT_EQ(red(repeat, 0.75f), 1.0f);
+    EXPECT_FLOAT_EQ(red(repeat, 0.5f), 0.5f);  // halfway, in linear light
+    EXPECT_FLOAT_EQ(repeat.Sample({0.5f, 0.5f})[3], 0.5f);
+    // At the edge, repeat blends with the far side; mirror and clamp do not.
+    EXPECT_FLOAT_EQ(red(repeat, 0.0f), 0.5f);
+    EXPECT_FLOAT_EQ(red(mirror, 0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(red(clamp, 0.0f), 0.0f);
+    // Past 1: repeat starts over, mirror runs back, clamp stays at the edge.
+    EXPECT_FLOAT_EQ(red(repeat, 1.25f), 0.0f);
+    EXPECT_FLOAT_EQ(red(mirror, 1.25f), 1.0f);
+    EXPECT_FLOAT_EQ(red(mirror, 1.75f), 0.0f);
+    EXPECT_FLOAT_EQ(red(clamp, 7.0f), 1.0f);
+    EXPECT_FLOAT_EQ(red(repeat, -0.75f), 0.0f);
+    EXPECT_FLOAT_EQ(red(repeat, 4096.25f), 0.0f);
+
+    // v runs up from the bottom row: the top row (red) is at v near 1.
+    const ExportImage column = Picture(1, 2, {255, 0, 0, 255, 0, 255, 0, 255});
+    const MapSampler upright(column, MapWrap::kClamp, MapWrap::kClamp);
+    EXPECT_FLOAT_EQ(upright.Sample({0.5f, 0.75f})[0], 1.0f);
+    EXPECT_FLOAT_EQ(upright.Sample({0.5f, 0.25f})[1], 1.0f);
+
+    const Vec4 nan = repeat.Sample({NAN, INFINITY});
+    for (float c : nan) EXPECT_TRUE(std::isfinite(c));
 }
 
 }  // namespace
