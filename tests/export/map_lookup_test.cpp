@@ -1,13 +1,15 @@
-// Finding a map's file and reading its picture for the preview: the order of
-// the places looked at, letter case, and the sampler's filter and wraps.
+// Finding a map's file and reading its picture: the order of the places
+// looked at, letter case, one read per file, and the preview's sampler.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "export/map_images.h"
 #include "export/map_sampler.h"
 #include "export/map_search.h"
+#include "export/png_file.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -48,6 +50,27 @@ TEST(MapSearch, TheFirstPlaceThatHoldsTheNameInAnyCaseWins) {
     EXPECT_EQ(none.folders,
               (std::vector<std::string>{dir / "models", dir / "models/tex", dir / "models/texture",
                                         dir / "models/textures", dir / "models/Texture"}));
+}
+
+TEST(MapImages, APictureThatSeveralMapsReachIsReadOnce) {
+    TempDir dir;
+    const uint8_t texels[4] = {10, 20, 30, 255};
+    std::ofstream(dir / "wood.png", std::ios::binary) << EncodePng(texels, 1, 1, 4);
+    ExportScene scene;
+    scene.materials.resize(2);
+    scene.materials[0].diffuse_map.path = "C:/Users/author/wood.png";
+    scene.materials[0].opacity_map.path = "C:/Users/author/wood.png";
+    scene.materials[1].diffuse_map.path = "WOOD.PNG";  // found beside the document
+    scene.materials[1].bump_map.path = "D:/gone.png";
+    const std::vector<std::string> warnings = FindMapImages(scene, dir / "doc.mqo");
+    ASSERT_EQ(scene.images.size(), 1u);
+    EXPECT_EQ(scene.images[0].rgba, std::vector<uint8_t>(texels, texels + 4));
+    EXPECT_EQ(scene.materials[0].diffuse_map.image, 0);
+    EXPECT_EQ(scene.materials[0].opacity_map.image, 0);
+    EXPECT_EQ(scene.materials[1].diffuse_map.image, 0);
+    EXPECT_EQ(scene.materials[1].bump_map.image, -1);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind("map D:/gone.png not found", 0), 0u) << warnings[0];
 }
 
 // Texels whose bytes are 0 or 255 are 0 or 1 in linear light too, so the
