@@ -101,6 +101,23 @@ struct SubdivMesh {
 // object's vertices are left out. Null when given no object.
 std::unique_ptr<SubdivMesh> BuildSubdivMesh(const MQOObject* object);
 
+// What Subdivide(mesh, steps) makes: the counts of the lists afterwards,
+// the steps it takes, and the bytes it allocates (every list at its final
+// size and the scratch list of the last step) while the mesh's own lists are
+// still held.
+struct SubdivForecast {
+    int64_t vertices = 0;
+    int64_t faces = 0;
+    int64_t half_edges = 0;
+    int64_t corner_values = 0;
+    int steps = 0;
+    uint64_t bytes = 0;
+};
+SubdivForecast ForecastSubdivision(const SubdivMesh& mesh, int steps);
+
+// The bytes the mesh's lists hold now.
+uint64_t SubdivMeshBytes(const SubdivMesh& mesh);
+
 // Runs min(steps, 4) Catmull-Clark steps; nothing for steps below 1.
 void Subdivide(SubdivMesh& mesh, int steps);
 

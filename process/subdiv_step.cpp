@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "process/subdiv_mesh.h"
 #include "model/report.h"
+#include "process/subdiv_mesh.h"
 
 namespace {
 
@@ -34,31 +34,6 @@ int64_t CountEdges(const SubdivMesh& mesh) {
         if (twin == kNoRecord || twin >= h) ++edges;
     }
     return edges;
-}
-
-// Room for all the records the steps will make, so no list is copied while
-// it grows. Every step turns V, F, E, H into V + F + E, H, 2E + H, 4H and adds
-// one corner value per face and one per half-edge.
-void ReserveForSteps(SubdivMesh& mesh, int steps) {
-    int64_t v = static_cast<int64_t>(mesh.vertices.size());
-    int64_t f = static_cast<int64_t>(mesh.faces.size());
-    int64_t h = static_cast<int64_t>(mesh.half_edges.size());
-    int64_t n = static_cast<int64_t>(mesh.uvs.size());
-    int64_t e = CountEdges(mesh);
-    for (int i = 0; i < steps; ++i) {
-        v += f + e;
-        n += f + h;
-        e = 2 * e + h;
-        f = h;
-        h *= 4;
-    }
-    if (h > kMaxRecords) return;  // such steps are refused below
-    mesh.vertices.reserve(static_cast<size_t>(v));
-    mesh.faces.reserve(static_cast<size_t>(f));
-    mesh.half_edges.reserve(static_cast<size_t>(h));
-    mesh.corner_value.reserve(static_cast<size_t>(h));
-    mesh.uvs.reserve(static_cast<size_t>(n));
-    if (!mesh.uniform_col) mesh.cols.reserve(static_cast<size_t>(n));
 }
 
 // What one step knows about each half-edge that existed before it. The face
@@ -353,17 +328,57 @@ void SubdivideStep(SubdivMesh& mesh) {
     Step(mesh, corners);
 }
 
-void Subdivide(SubdivMesh& mesh, int steps) {
-    steps = std::min(steps, kMaxSteps);
-    if (steps < 1) return;
-    ReserveForSteps(mesh, steps);
-    // One scratch list for all steps, as large as the last step needs, so
-    // that each step reuses the memory the previous one touched.
-    RecordList<OldCorner> corners;
-    size_t last_step_half_edges = mesh.half_edges.size();
-    for (int i = 1; i < steps; ++i) last_step_half_edges *= 4;
-    if (last_step_half_edges <= static_cast<size_t>(kMaxRecords)) {
-        corners.reserve(last_step_half_edges);
+// Every step turns V, F, E, H into V + F + E, H, 2E + H, 4H and adds one
+// corner value per face and one per half-edge. A step whose half-edges could
+// not be indexed is refused, and leaves the mesh as it was for the next.
+SubdivForecast ForecastSubdivision(const SubdivMesh& mesh, int steps) {
+    SubdivForecast forecast;
+    forecast.vertices = static_cast<int64_t>(mesh.vertices.size());
+    forecast.faces = static_cast<int64_t>(mesh.faces.size());
+    forecast.half_edges = static_cast<int64_t>(mesh.half_edges.size());
+    forecast.corner_values = static_cast<int64_t>(mesh.uvs.size());
+    int64_t edges = CountEdges(mesh);
+    for (int i = 0; i < std::min(steps, kMaxSteps); ++i) {
+        if (forecast.half_edges * 4 > kMaxRecords) break;
+        forecast.vertices += forecast.faces + edges;
+        forecast.corner_values += forecast.faces + forecast.half_edges;
+        edges = 2 * edges + forecast.half_edges;
+        forecast.faces = forecast.half_edges;
+        forecast.half_edges *= 4;
+        ++forecast.steps;
     }
-    for (int i = 0; i < steps; ++i) Step(mesh, corners);
+    if (forecast.steps == 0) return forecast;
+    const uint64_t value_bytes = sizeof(Point2f) + (mesh.uniform_col ? 0 : sizeof(Color4f));
+    forecast.bytes = uint64_t(forecast.vertices) * sizeof(SubdivVertex) +
+                     uint64_t(forecast.faces) * sizeof(SubdivFace) +
+                     uint64_t(forecast.half_edges) * (sizeof(HalfEdge) + sizeof(int32_t)) +
+                     uint64_t(forecast.corner_values) * value_bytes +
+                     uint64_t(forecast.half_edges / 4) * sizeof(OldCorner);
+    return forecast;
+}
+
+uint64_t SubdivMeshBytes(const SubdivMesh& mesh) {
+    return uint64_t(mesh.vertices.capacity()) * sizeof(SubdivVertex) +
+           uint64_t(mesh.faces.capacity()) * sizeof(SubdivFace) +
+           uint64_t(mesh.half_edges.capacity()) * sizeof(HalfEdge) +
+           uint64_t(mesh.corner_value.capacity()) * sizeof(int32_t) +
+           uint64_t(mesh.uvs.capacity()) * sizeof(Point2f) +
+           uint64_t(mesh.cols.capacity()) * sizeof(Color4f);
+}
+
+// The lists are sized for the last step at once, so that none is copied as
+// it grows, and the scratch list for the largest step, so that each step
+// reuses the memory the one before touched.
+void Subdivide(SubdivMesh& mesh, int steps) {
+    const SubdivForecast forecast = ForecastSubdivision(mesh, steps);
+    if (forecast.steps == 0) return;
+    mesh.vertices.reserve(static_cast<size_t>(forecast.vertices));
+    mesh.faces.reserve(static_cast<size_t>(forecast.faces));
+    mesh.half_edges.reserve(static_cast<size_t>(forecast.half_edges));
+    mesh.corner_value.reserve(static_cast<size_t>(forecast.half_edges));
+    mesh.uvs.reserve(static_cast<size_t>(forecast.corner_values));
+    if (!mesh.uniform_col) mesh.cols.reserve(static_cast<size_t>(forecast.corner_values));
+    RecordList<OldCorner> corners;
+    corners.reserve(static_cast<size_t>(forecast.half_edges / 4));
+    for (int i = 0; i < forecast.steps; ++i) Step(mesh, corners);
 }

@@ -104,10 +104,15 @@ static bool ReadHeader(MQOLoader& loader) {
 }
 
 // Freezes what the flags ask for, counts the result and reports the summary.
+// A freeze the memory budget refuses has told why, and the document fails.
 static int32_t FinishDocument(MQOLoader& loader) {
     MQOModel& model = *loader.model;
-    if (loader.flags & MQOLoader::kFreezeMirror) FreezeMirror(model);
-    if (loader.flags & MQOLoader::kFreezeCatmull) FreezeCatmull(model);
+    if ((loader.flags & MQOLoader::kFreezeMirror) && !FreezeMirror(model, loader.memory_budget)) {
+        return 0;
+    }
+    if ((loader.flags & MQOLoader::kFreezeCatmull) && !FreezeCatmull(model, loader.memory_budget)) {
+        return 0;
+    }
     model.UpdateTotals();
     loader.Report("obj(%d),mtl(%d),surf(%d),vert(%d),poly(%d):%s", model.ObjectCount(),
                   model.MaterialCount(), model.face_total, model.vertex_total, model.triangle_total,

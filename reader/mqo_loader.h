@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/memory_budget.h"
 #include "model/mqo_message_sink.h"
 #include "model/mqo_model.h"
 #include "reader/mqo_stream.h"
@@ -83,6 +84,10 @@ class MQOLoader {
     std::unique_ptr<MQOModel> model;
     MQOStreamHandle stream;
     uint32_t flags = 0;
+    // What the freezes may hold at once, with the model, in bytes. The
+    // import sets it for each document; a loader of its own keeps the
+    // machine's default, so that no freeze outgrows the machine.
+    uint64_t memory_budget = DefaultMemoryBudget();
     MQOMessageSink sink;
     char path[kPathSize] = {};
     int32_t line = 1;
