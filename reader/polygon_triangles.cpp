@@ -43,8 +43,8 @@ double Turn(const Vec2& a, const Vec2& b, const Vec2& c) {
 
 // The corners in the plane of the polygon's Newell normal, with axes chosen so
 // that the polygon winds counter-clockwise; empty when it has no area to
-// speak of.
-// Positions are taken relative to corner 0, which keeps the sums exact longer.
+// speak of. Positions are taken relative to corner 0, which keeps the sums
+// exact longer.
 std::vector<Vec2> ProjectOntoBestPlane(const std::vector<Point3f>& corners) {
     std::vector<Vec3> p;
     p.reserve(corners.size());
@@ -94,9 +94,10 @@ bool FanStaysInside(const std::vector<Vec2>& p, double area) {
 // Ear clipping over a doubly linked ring of the corners. A corner is an ear
 // when it turns counter-clockwise and no reflex (or straight) corner lies in
 // its triangle: in a simple polygon a corner inside the triangle always
-// brings a reflex one with it, so only those are looked at. Clipping an ear
-// changes only its two neighbours, so each keeps a flag that is worked out
-// again for those two alone: O(n x reflex corners) in all.
+// brings a reflex one with it, so only those are looked at, and only those
+// within the triangle's x range of a list sorted by x. Clipping an ear
+// changes only its two neighbours, so each corner keeps a flag that is worked
+// out again for those two alone: O(n x reflex corners) at worst.
 class EarClipper {
    public:
     explicit EarClipper(const std::vector<Vec2>& points)
@@ -105,12 +106,20 @@ class EarClipper {
           prev_(p_.size()),
           next_(p_.size()),
           reflex_(p_.size(), false),
+          listed_(p_.size(), false),
           ear_(p_.size(), false) {
         for (int32_t i = 0; i < n_; ++i) {
             prev_[i] = (i + n_ - 1) % n_;
             next_[i] = (i + 1) % n_;
         }
-        for (int32_t i = 0; i < n_; ++i) UpdateTurn(i);
+        for (int32_t i = 0; i < n_; ++i) {
+            reflex_[i] = TurnsBack(i);
+            listed_[i] = reflex_[i];
+            if (reflex_[i]) by_x_.push_back(i);
+        }
+        reflex_count_ = static_cast<int32_t>(by_x_.size());
+        std::sort(by_x_.begin(), by_x_.end(),
+                  [this](int32_t a, int32_t b) { return p_[a].x < p_[b].x; });
         for (int32_t i = 0; i < n_; ++i) ear_[i] = IsEar(i);
     }
 
@@ -135,10 +144,27 @@ class EarClipper {
     }
 
    private:
+    bool TurnsBack(int32_t i) const { return Turn(p_[prev_[i]], p_[i], p_[next_[i]]) <= 0.0; }
+
+    // A corner that turns reflex only after the list was sorted (which
+    // happens only where the polygon overlaps itself) is looked at always.
     void UpdateTurn(int32_t i) {
-        bool reflex = Turn(p_[prev_[i]], p_[i], p_[next_[i]]) <= 0.0;
-        if (reflex && !reflex_[i]) reflex_list_.push_back(i);
+        bool reflex = TurnsBack(i);
+        reflex_count_ += static_cast<int32_t>(reflex) - static_cast<int32_t>(reflex_[i]);
         reflex_[i] = reflex;
+        if (reflex && !listed_[i]) {
+            late_.push_back(i);
+            listed_[i] = true;
+        }
+    }
+
+    // Whether corner r, still reflex, lies in the triangle (a, b, c). A corner
+    // at the same place as one of the triangle's (a polygon that touches
+    // itself there) does not count.
+    bool Blocks(int32_t r, const Vec2& a, const Vec2& b, const Vec2& c) const {
+        const Vec2& q = p_[r];
+        if (!reflex_[r] || q == a || q == b || q == c) return false;
+        return Turn(a, b, q) >= 0.0 && Turn(b, c, q) >= 0.0 && Turn(c, a, q) >= 0.0;
     }
 
     bool IsEar(int32_t i) const {
@@ -146,16 +172,28 @@ class EarClipper {
         const Vec2& a = p_[prev_[i]];
         const Vec2& b = p_[i];
         const Vec2& c = p_[next_[i]];
-        for (int32_t r : reflex_list_) {
-            const Vec2& q = p_[r];
-            // A corner at the same place as one of the triangle's (a polygon
-            // that touches itself there) does not block it.
-            if (q == a || q == b || q == c) continue;
-            if (Turn(a, b, q) >= 0.0 && Turn(b, c, q) >= 0.0 && Turn(c, a, q) >= 0.0) {
-                return false;
-            }
+        double left = std::min({a.x, b.x, c.x});
+        double right = std::max({a.x, b.x, c.x});
+        auto r = std::lower_bound(by_x_.begin(), by_x_.end(), left,
+                                  [this](int32_t k, double x) { return p_[k].x < x; });
+        for (; r != by_x_.end() && p_[*r].x <= right; ++r) {
+            if (Blocks(*r, a, b, c)) return false;
         }
-        return true;
+        return std::none_of(late_.begin(), late_.end(),
+                            [&](int32_t k) { return Blocks(k, a, b, c); });
+    }
+
+    // Keeps the lists from being mostly corners that are no longer reflex,
+    // which every ear test would step over: at most half of them are.
+    void DropStale() {
+        if (by_x_.size() + late_.size() <= 2 * static_cast<size_t>(reflex_count_) + 16) return;
+        auto stale = [this](int32_t r) {
+            if (reflex_[r]) return false;
+            listed_[r] = false;
+            return true;
+        };
+        std::erase_if(by_x_, stale);
+        std::erase_if(late_, stale);
     }
 
     // Takes corner i out of the ring and works out its neighbours again;
@@ -168,7 +206,7 @@ class EarClipper {
         reflex_[i] = false;
         UpdateTurn(before);
         UpdateTurn(after);
-        std::erase_if(reflex_list_, [this](int32_t r) { return !reflex_[r]; });
+        DropStale();
         ear_[before] = IsEar(before);
         ear_[after] = IsEar(after);
         return after;
@@ -178,9 +216,12 @@ class EarClipper {
     int32_t n_;
     std::vector<int32_t> prev_;
     std::vector<int32_t> next_;
-    std::vector<bool> reflex_;
+    std::vector<bool> reflex_;  // reflex or straight, and still in the ring
+    std::vector<bool> listed_;  // in by_x_ or late_
     std::vector<bool> ear_;
-    std::vector<int32_t> reflex_list_;  // reflex or straight corners still in the ring
+    std::vector<int32_t> by_x_;  // the corners reflex at the start, by x
+    std::vector<int32_t> late_;
+    int32_t reflex_count_ = 0;
 };
 
 std::vector<CornerTriangle> Fan(size_t corners) {
