@@ -85,6 +85,33 @@ void BM_AssimpReadFileObj(benchmark::State& state) {
     state.counters["faces"] = static_cast<double>(faces);
 }
 
+// Documents of 200,000 polygon corners, in stars (split into ears) beside
+// circles (kept as the fan) of as many corners: what splitting adds to
+// reading. Timed as BM_Load is.
+void BM_ReadPolygons(benchmark::State& state, int corners, bool star) {
+    const int polygons = 200000 / corners;
+    TempFile file(PolygonDocument(corners, polygons, star), ".mqo");
+    size_t faces = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        state.PauseTiming();
+        auto loader = std::make_unique<MQOLoader>();
+        state.ResumeTiming();
+        if (loader->Load(file.path().c_str()) != 1) {
+            state.SkipWithError("the document did not load");
+            return;
+        }
+        state.PauseTiming();
+        faces = static_cast<size_t>(loader->GetModel()->ObjectAt(0)->FaceCount());
+        loader.reset();
+        state.ResumeTiming();
+    }
+    if (faces != static_cast<size_t>(polygons) * (corners - 2)) {
+        state.SkipWithError("not count - 2 triangles per polygon");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+    state.counters["polygons"] = polygons;
+}
+
 // Every number of the document with strtof; the bytes between numbers are
 // skipped one at a time.
 void BM_StrtofScan(benchmark::State& state) {
@@ -114,6 +141,11 @@ void BM_StrtofScan(benchmark::State& state) {
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_AssimpReadFileObj)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StrtofScan)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_ReadPolygons, convex_200, 200, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadPolygons, star_200, 200, true)->Unit(benchmark::kMillisecond);
+// The most corners that are still split.
+BENCHMARK_CAPTURE(BM_ReadPolygons, convex_1024, 1024, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadPolygons, star_1024, 1024, true)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

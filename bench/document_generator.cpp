@@ -176,6 +176,40 @@ TorusDocuments Torus(int rings, int sides) {
     return d;
 }
 
+std::string PolygonDocument(int corners, int count, bool star) {
+    const double kPi = 3.14159265358979323846;
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    std::string vertices;
+    std::string faces;
+    char text[96];
+    for (int p = 0; p < count; ++p) {
+        int column = p % columns;
+        int row = p / columns;
+        double cx = 3.0 * column;
+        double cz = 3.0 * row;
+        faces += "\t\t" + std::to_string(corners) + " V(";
+        std::string uv;
+        for (int k = 0; k < corners; ++k) {
+            double a = 2.0 * kPi * k / corners;
+            double r = star && k % 2 == 1 ? 0.5 : 1.0;
+            std::snprintf(text, sizeof text, "\t\t%.4f 0.0000 %.4f\r\n", cx + r * std::cos(a),
+                          cz + r * std::sin(a));
+            vertices += text;
+            faces += std::to_string(static_cast<size_t>(p) * corners + k);
+            faces += k + 1 < corners ? " " : ")";
+            std::snprintf(text, sizeof text, "%s%.5f %.5f", k == 0 ? "" : " ",
+                          0.5 + 0.5 * r * std::cos(a), 0.5 + 0.5 * r * std::sin(a));
+            uv += text;
+        }
+        faces += " M(0) UV(" + uv + ")\r\n";
+    }
+    size_t vertex_count = static_cast<size_t>(count) * corners;
+    return "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
+           "Object \"polygons\" {\r\n\tvertex " +
+           std::to_string(vertex_count) + " {\r\n" + vertices + "\t}\r\n\tface " +
+           std::to_string(count) + " {\r\n" + faces + "\t}\r\n}\r\nEof\r\n";
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::string data;
     FILE* file = std::fopen(path.c_str(), "rb");

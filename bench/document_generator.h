@@ -32,6 +32,13 @@ struct TorusDocuments {
 };
 TorusDocuments Torus(int rings, int sides);
 
+// One object of count polygons of the given number of corners, each on
+// vertices of its own in a grid of cells: a circle (convex), or with star
+// set, every second corner drawn in to half the radius, so that half the
+// corners are reflex and the fan from corner 0 leaves the polygon. Every
+// face line carries a material and texture coordinates.
+std::string PolygonDocument(int corners, int count, bool star);
+
 // The torus that the reading benchmarks share: 512,000 quads in a file of about 70 MB.
 constexpr int kTorusRings = 800;
 constexpr int kTorusSides = 640;
