@@ -113,13 +113,15 @@ void FillFaces(const MQOModel& model, MQOObject& object, const UVCollector& coll
     }
 }
 
+// The node is made whole before the scene gets it, so that a failure on the
+// way (the name takes memory) leaves no half-made node in the scene.
 void HandOver(const MQOModel& model, const MQOObject& object, const ObjectMaterialSlot& slot,
               ImpInterface* ii, ImpNode* node, TriObject* tri) {
     node->Reference(tri);
-    ii->AddNodeToScene(node);
     node->SetName(object.name);
     INode* scene_node = node->GetINode();
     if (model.MaterialCount() > 0 && slot.mtl != nullptr) scene_node->SetMtl(slot.mtl);
+    ii->AddNodeToScene(node);
 }
 
 }  // namespace
