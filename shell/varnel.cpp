@@ -1,15 +1,32 @@
 #include "shell/varnel.h"
 
 #include <memory>
+#include <new>
 
 #include "builder/scene_builder.h"
+#include "model/report.h"
 #include "reader/mqo_loader.h"
 #include "shell/dir_of_path.h"
+#include "shell/memory_budget.h"
 #include "shell/options_dialog.h"
 #include "shell/plugin_main.h"
 #include "shell/resource.h"
 
 const ImportOptions DefaultImportOptions = {1, 1, 1, 1, 0};
+
+// "%s : メモリが足りないため読み込みを中止しました". The sink is the host
+// program's: if it runs out of memory itself, the message is lost, not
+// thrown.
+static void ReportOutOfMemory(const MQOMessageSink& messages, const char* name) {
+    try {
+        ReportTo(messages,
+                 "%s : \x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xc8\x82\xa2\x82\xbd"
+                 "\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x82\xf0\x92\x86\x8e~\x82\xb5\x82\xdc"
+                 "\x82\xb5\x82\xbd",
+                 name);
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 // The dialog's result: 0 after OK; 1 after Cancel or the close box, and -1
 // when it could not be shown, both of which abandon the import.
@@ -18,18 +35,32 @@ static INT_PTR AskOptions(ImportOptions& options) {
                            OptionsDialogProc, reinterpret_cast<LPARAM>(&options));
 }
 
+// The model and everything of the import are released on every way out;
+// what the host made stays the host's. A node reaches the host's scene only
+// once it is whole, so memory that runs out leaves the nodes of the objects
+// before it and nothing of the one it stopped in.
 int Varnel::DoImport(const TCHAR* name, ImpInterface* ii, Interface* ip, BOOL) {
+    try {
+        return Import(name, ii, ip);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(messages, name);
+        return 0;
+    }
+}
+
+int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
     if (name == nullptr) return 0;
     // A directory longer than the field would complete map names wrongly.
     if (DirOfPath(directory, name) == 0) return 0;
     options = DefaultImportOptions;
     if (AskOptions(options) != 0) return 1;
 
-    // The loader's sink stays empty: an import shows no diagnostics.
+    const uint64_t budget = ImportMemoryBudget(messages);
     auto loader = std::make_unique<MQOLoader>();
+    loader->sink = messages;
+    loader->memory_budget = budget;
     if (options.freeze_catmull != 0) loader->SetFreezeCatmull(1);
     if (options.freeze_mirror != 0) loader->SetFreezeMirror(1);
     if (loader->Load(name) == 0) return 0;
-    SetMQOModel(BuildSettings{options, directory}, *loader->GetModel(), ii, ip);
-    return 1;
+    return SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
 }

@@ -4,6 +4,7 @@
 
 #include "builder/import_options.h"
 #include "host/plugin.h"
+#include "model/mqo_message_sink.h"
 
 // Every import starts from a copy of these words, so the dialog always opens
 // with them: the choices of one import are not kept for the next.
@@ -21,8 +22,9 @@ class Varnel : public SceneImport {
     const TCHAR* OtherMessage2() override { return ""; }
     unsigned int Version() override { return 108; }
     void ShowAbout(HWND) override {}
-    // 0 for a null name, a refused directory or a failed read; 1 after Cancel
-    // (nothing imported) and after an import.
+    // 0 for a null name, a refused directory, a failed read, a scene over
+    // the memory budget or memory that ran out; 1 after Cancel (nothing
+    // imported) and after an import. Nothing is thrown to the host.
     int DoImport(const TCHAR* name, ImpInterface* ii, Interface* ip,
                  BOOL suppressPrompts = FALSE) override;
     int ZoomExtents() override { return ZOOMEXT_NOT_IMPLEMENTED; }
@@ -31,4 +33,11 @@ class Varnel : public SceneImport {
     // are set by DoImport before anything reads them.
     ImportOptions options = {};
     char directory[1024] = {};
+    // Where the import's diagnostics go: the reader's, the memory budget's
+    // and that of memory running out. The host leaves it empty, so that it
+    // shows none; a program playing the host may fill it.
+    MQOMessageSink messages;
+
+   private:
+    int Import(const TCHAR* name, ImpInterface* ii, Interface* ip);
 };
