@@ -7,31 +7,34 @@
 namespace {
 
 // Every block starts with a header that keeps its size, as large as the
-// alignment the block needs.
+// alignment of any block. Over-aligned allocations keep the library's own
+// operators, which pair with each other; nothing of the import makes any.
 constexpr size_t kHeader = alignof(std::max_align_t);
 
 size_t live_bytes = 0;
 AllocationCounter* counter = nullptr;
 
-size_t HeaderFor(std::align_val_t align) {
-    return std::max(kHeader, static_cast<size_t>(align));
-}
-
-void* Allocate(size_t bytes, size_t header) {
+void* Allocate(size_t bytes) {
     if (counter != nullptr && counter->Failing(bytes)) throw std::bad_alloc();
-    void* block = header == kHeader
-                      ? std::malloc(header + bytes)
-                      : std::aligned_alloc(header, (header + bytes + header - 1) / header * header);
+    void* block = std::malloc(kHeader + bytes);
     if (block == nullptr) throw std::bad_alloc();
     *static_cast<size_t*>(block) = bytes;
     live_bytes += bytes;
     if (counter != nullptr) counter->Live(live_bytes);
-    return static_cast<char*>(block) + header;
+    return static_cast<char*>(block) + kHeader;
 }
 
-void Release(void* p, size_t header) noexcept {
+void* AllocateOrNull(size_t bytes) noexcept {
+    try {
+        return Allocate(bytes);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void Release(void* p) noexcept {
     if (p == nullptr) return;
-    void* block = static_cast<char*>(p) - header;
+    void* block = static_cast<char*>(p) - kHeader;
     live_bytes -= *static_cast<size_t*>(block);
     std::free(block);
 }
@@ -58,60 +61,35 @@ void AllocationCounter::Live(size_t live) {
     if (live > live_at_start_) count_.peak = std::max(count_.peak, live - live_at_start_);
 }
 
+// Every form of the operators that the sanitizers replace as well, so that
+// each block is released by the operators that made it.
 void* operator new(size_t bytes) {
-    return Allocate(bytes, kHeader);
+    return Allocate(bytes);
 }
 void* operator new[](size_t bytes) {
-    return Allocate(bytes, kHeader);
-}
-void* operator new(size_t bytes, std::align_val_t align) {
-    return Allocate(bytes, HeaderFor(align));
-}
-void* operator new[](size_t bytes, std::align_val_t align) {
-    return Allocate(bytes, HeaderFor(align));
+    return Allocate(bytes);
 }
 void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(bytes, kHeader);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return AllocateOrNull(bytes);
 }
 void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(bytes, kHeader);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return AllocateOrNull(bytes);
 }
-
 void operator delete(void* p) noexcept {
-    Release(p, kHeader);
+    Release(p);
 }
 void operator delete[](void* p) noexcept {
-    Release(p, kHeader);
+    Release(p);
 }
 void operator delete(void* p, size_t) noexcept {
-    Release(p, kHeader);
+    Release(p);
 }
 void operator delete[](void* p, size_t) noexcept {
-    Release(p, kHeader);
+    Release(p);
 }
 void operator delete(void* p, const std::nothrow_t&) noexcept {
-    Release(p, kHeader);
+    Release(p);
 }
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    Release(p, kHeader);
-}
-void operator delete(void* p, std::align_val_t align) noexcept {
-    Release(p, HeaderFor(align));
-}
-void operator delete[](void* p, std::align_val_t align) noexcept {
-    Release(p, HeaderFor(align));
-}
-void operator delete(void* p, size_t, std::align_val_t align) noexcept {
-    Release(p, HeaderFor(align));
-}
-void operator delete[](void* p, size_t, std::align_val_t align) noexcept {
-    Release(p, HeaderFor(align));
+    Release(p);
 }
