@@ -234,8 +234,9 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
     }
     switch (outcome) {
         case Outcome::kImported:
-            return WriteSceneOutputs(host, args.outputs, args.json ? nullptr : &out) ? kExitOk
-                                                                                     : kExitFailed;
+            return WriteSceneOutputs(host, args.outputs, options, args.json ? nullptr : &out)
+                       ? kExitOk
+                       : kExitFailed;
         case Outcome::kCancelled:
             return kExitCancelled;
         case Outcome::kNoDialog:

@@ -13,7 +13,7 @@ void PrintUsage(ResultStream& out) {
         "usage:\n"
         "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
         "  varnel import [OPTION...] [--yes | --cancel] [--json] [--export OUT]...\n"
-        "                [--preview OUT.png] FILE\n"
+        "                [--preview OUT.png] [--scale FACTOR] [--include-hidden] FILE\n"
         "  varnel --help | --version\n"
         "\n"
         "import options (each ticks or unticks one box of the options dialog):\n"
@@ -25,7 +25,12 @@ void PrintUsage(ResultStream& out) {
         "outputs of import, written only when the import succeeds:\n"
         "  --export OUT        the scene as a file of the type OUT ends in:\n"
         "                      .glb .gltf .obj .fbx .dae .ply .stl (repeatable)\n"
-        "  --preview OUT.png   a three-quarter view of the scene\n");
+        "  --preview OUT.png   a three-quarter view of the scene\n"
+        "  --scale FACTOR      every position times FACTOR (a positive number, 1 by\n"
+        "                      default), or the document's unit turned into metres:\n"
+        "                      mm (x0.001), cm (x0.01), m (x1)\n"
+        "  --include-hidden    keep the objects the document hides, shown as visible\n"
+        "                      (left out by default)\n");
 }
 
 namespace {

@@ -7,18 +7,25 @@
 
 class HostScene;
 class ResultStream;
+struct ImportOptions;
 
 struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
     std::string preview;               // empty: none
     std::string document;              // the imported file: maps are looked for beside it
+    bool include_hidden = false;       // keep the objects the document hides
+    float scale = 1.0f;                // every position times this
 };
 
 // True when arg (with the next argument, at index i + 1) is an output
-// option; i then moves past its value. A missing value or an unknown file
-// type is a usage error, told on standard error, with usage_error set.
+// option; i then moves past its value. A missing value, an unknown file
+// type or a scale that is no positive finite number is a usage error, told
+// on standard error, with usage_error set.
 bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool& usage_error);
 
-// Writes every output; tells each one written on report when there is one,
-// and each failure on standard error. False when any failed.
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report);
+// Writes every output, with what the document says that the host scene does
+// not (read again with the import's freezes); tells each one written on
+// report when there is one, and each failure and warning on standard error.
+// False when any failed.
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
+                       const ImportOptions& options, ResultStream* report);

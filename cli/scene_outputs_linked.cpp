@@ -1,9 +1,13 @@
 // Writes the scene through the export library (Linux builds only).
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "builder/import_options.h"
 #include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
+#include "export/document_look.h"
 #include "export/map_images.h"
 #include "export/png_file.h"
 #include "export/preview.h"
@@ -31,18 +35,48 @@ bool Written(const std::string& path, const std::string& why, ResultStream* repo
     return true;
 }
 
+// The factor a --scale value names: a number, or the unit the document is
+// taken to be in, converted to metres, glTF's unit. 0 for none that fits a
+// positive finite float.
+float ScaleFactor(const char* text) {
+    if (std::strcmp(text, "mm") == 0) return 0.001f;
+    if (std::strcmp(text, "cm") == 0) return 0.01f;
+    if (std::strcmp(text, "m") == 0) return 1.0f;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0') return 0.0f;
+    const float factor = float(value);
+    return std::isfinite(factor) && factor > 0.0f ? factor : 0.0f;
+}
+
+bool ParseScale(const char* text, SceneOutputs& outputs) {
+    outputs.scale = ScaleFactor(text);
+    if (outputs.scale > 0.0f) return true;
+    std::fprintf(stderr, "varnel import: --scale takes a positive number or mm, cm or m, not %s\n",
+                 text);
+    return false;
+}
+
 }  // namespace
 
 bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool& usage_error) {
+    if (std::strcmp(argv[i], "--include-hidden") == 0) {
+        outputs.include_hidden = true;
+        return true;
+    }
     const bool is_export = std::strcmp(argv[i], "--export") == 0;
-    if (!is_export && std::strcmp(argv[i], "--preview") != 0) return false;
+    const bool is_scale = std::strcmp(argv[i], "--scale") == 0;
+    if (!is_export && !is_scale && std::strcmp(argv[i], "--preview") != 0) return false;
     if (i + 1 >= argc) {
-        std::fprintf(stderr, "varnel import: %s needs a file name\n", argv[i]);
+        std::fprintf(stderr, "varnel import: %s needs %s\n", argv[i],
+                     is_scale ? "a factor" : "a file name");
         usage_error = true;
         return true;
     }
     const std::string path = argv[++i];
-    if (is_export && SceneFormatFor(path) == nullptr) {
+    if (is_scale) {
+        usage_error = !ParseScale(path.c_str(), outputs);
+    } else if (is_export && SceneFormatFor(path) == nullptr) {
         std::fprintf(stderr, "varnel import: cannot tell the format of %s (known: %s)\n",
                      path.c_str(), KnownSceneExtensions().c_str());
         usage_error = true;
@@ -57,9 +91,16 @@ bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool
     return true;
 }
 
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report) {
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
+                       const ImportOptions& options, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     ExportScene scene = SceneFromHost(host);
+    const DocumentLookOptions look{outputs.document, options.freeze_mirror != 0,
+                                   options.freeze_catmull != 0, outputs.include_hidden,
+                                   outputs.scale};
+    for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
+        std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
+    }
     for (const std::string& warning : FindMapImages(scene, outputs.document)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }

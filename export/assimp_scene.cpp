@@ -77,6 +77,8 @@ aiMaterial* AssimpMaterial(const ExportMaterial& m, const ExportScene& scene, un
     out->AddProperty(&shininess, 1, AI_MATKEY_SHININESS);
     out->AddProperty(&m.shin_str, 1, AI_MATKEY_SHININESS_STRENGTH);
     out->AddProperty(&m.opacity, 1, AI_MATKEY_OPACITY);
+    const int two_sided = m.double_sided ? 1 : 0;
+    out->AddProperty(&two_sided, 1, AI_MATKEY_TWOSIDED);
     AddMaps(*out, m, slots, refs);
     AddAlphaMode(*out, MaterialAlphaMode(m, scene.images));
     return out;
@@ -155,6 +157,43 @@ size_t MeshCount(const ExportScene& scene) {
     return count;
 }
 
+// One node per export node, its meshes added to the scene in node order.
+std::vector<aiNode*> AssimpNodes(const ExportScene& scene, aiScene& out, UpAxis up) {
+    std::vector<aiNode*> nodes;
+    unsigned next_mesh = 0;
+    for (const ExportNode& node : scene.nodes) {
+        auto* made = new aiNode(node.name);
+        made->mNumMeshes = unsigned(node.meshes.size());
+        made->mMeshes = NewArray<unsigned>(node.meshes.size());
+        for (size_t m = 0; m < node.meshes.size(); ++m) {
+            out.mMeshes[next_mesh] = AssimpMesh(node.meshes[m], node.name, up);
+            made->mMeshes[m] = next_mesh++;
+        }
+        nodes.push_back(made);
+    }
+    return nodes;
+}
+
+// Every node under its parent, one without an earlier parent under root.
+// The nodes keep the identity transform: positions are in world space.
+void HangNodes(const ExportScene& scene, const std::vector<aiNode*>& nodes, aiNode& root) {
+    std::vector<aiNode*> parents(nodes.size(), &root);
+    std::vector<unsigned> counts(nodes.size() + 1, 0);  // the root's last
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        const int p = scene.nodes[n].parent;
+        const size_t slot = p >= 0 && size_t(p) < n ? size_t(p) : nodes.size();
+        if (slot < nodes.size()) parents[n] = nodes[slot];
+        ++counts[slot];
+    }
+    root.mChildren = NewArray<aiNode*>(counts.back());
+    for (size_t n = 0; n < nodes.size(); ++n) nodes[n]->mChildren = NewArray<aiNode*>(counts[n]);
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        aiNode& parent = *parents[n];
+        nodes[n]->mParent = &parent;
+        parent.mChildren[parent.mNumChildren++] = nodes[n];
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, const SceneFormat& format,
@@ -175,21 +214,7 @@ std::unique_ptr<aiScene> AssimpScene(const ExportScene& scene, const SceneFormat
     out->mNumMeshes = unsigned(MeshCount(scene));
     out->mMeshes = NewArray<aiMesh*>(out->mNumMeshes);
     out->mRootNode = new aiNode("Scene");
-    aiNode* root = out->mRootNode;
-    root->mNumChildren = unsigned(scene.nodes.size());
-    root->mChildren = NewArray<aiNode*>(scene.nodes.size());
-    unsigned next_mesh = 0;
-    for (size_t n = 0; n < scene.nodes.size(); ++n) {
-        const ExportNode& node = scene.nodes[n];
-        auto* child = new aiNode(node.name);
-        child->mParent = root;
-        root->mChildren[n] = child;
-        child->mNumMeshes = unsigned(node.meshes.size());
-        child->mMeshes = NewArray<unsigned>(node.meshes.size());
-        for (size_t m = 0; m < node.meshes.size(); ++m) {
-            out->mMeshes[next_mesh] = AssimpMesh(node.meshes[m], node.name, up);
-            child->mMeshes[m] = next_mesh++;
-        }
-    }
+    const std::vector<aiNode*> nodes = AssimpNodes(scene, *out, up);
+    HangNodes(scene, nodes, *out->mRootNode);
     return out;
 }

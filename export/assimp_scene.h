@@ -10,8 +10,9 @@
 #include "export/export_scene.h"
 #include "export/scene_format.h"
 
-// A root node named "Scene" with one child per export node; meshes in node
-// order; every material of the export scene, or a default one when it has
+// A root node named "Scene" over the export nodes, nested as their parents
+// say; meshes in node order; a material's double-sided flag as Assimp's
+// two-sided key; every material of the export scene, or a default one when it has
 // none, since Assimp's writers expect at least one. Materials take the maps
 // of the format's slots whose pictures it carries: an embedding format gets
 // each picture once among the scene's textures ("*N"); otherwise

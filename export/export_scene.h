@@ -35,6 +35,7 @@ struct ExportMaterial {
     float shin_str = 0.0f;
     float self_illum = 0.0f;
     float opacity = 1.0f;
+    bool double_sided = false;  // the document's dbls(1)
     ExportMap diffuse_map;
     ExportMap bump_map;
     ExportMap opacity_map;
@@ -66,9 +67,12 @@ struct ExportMesh {
     size_t TriangleCount() const { return indices.size() / 3; }
 };
 
+// Positions are in world space at every depth of the tree.
 struct ExportNode {
     std::string name;                // UTF-8
     std::vector<ExportMesh> meshes;  // in sub-material order
+    int parent = -1;                 // an earlier node, or -1 for the scene's root
+    bool hidden = false;             // the document hides its object
 };
 
 struct ExportScene {

@@ -1,6 +1,10 @@
 #include "dump_prediction.h"
 
+#include <algorithm>
 #include <set>
+
+#include "export/material_from_host.h"
+#include "reader/mqo_loader.h"
 
 using nlohmann::json;
 
@@ -15,13 +19,35 @@ int StandardOrDefault(const json& materials, const json& index) {
 
 }  // namespace
 
+std::vector<bool> HiddenNodes(const json& dump, const std::string& document) {
+    MQOLoader loader;
+    const json& options = dump["dialog"]["options"];
+    if (options[3] != 0) loader.SetFreezeMirror(1);
+    if (options[4] != 0) loader.SetFreezeCatmull(1);
+    std::vector<bool> hidden;
+    if (loader.Load(document.c_str()) == 0) return hidden;
+    const MQOModel& model = *loader.GetModel();
+    int j = 0;
+    for (const json& node : dump["nodes"]) {
+        while (j < model.ObjectCount() && HostTextUtf8(model.ObjectAt(j)->name) != node["name"])
+            ++j;
+        hidden.push_back(j < model.ObjectCount() && model.ObjectAt(j++)->visible == 0);
+    }
+    // A document that hides every object is exported whole.
+    if (std::find(hidden.begin(), hidden.end(), false) == hidden.end())
+        hidden.assign(hidden.size(), false);
+    return hidden;
+}
+
 // A face's slot on a multi-material is its id modulo the number of
 // sub-materials; any other node material covers every face.
-ExportCounts PredictExport(const json& dump) {
+ExportCounts PredictExport(const json& dump, const std::vector<bool>& hidden) {
     ExportCounts counts;
     std::set<int> used;
     const json& materials = dump["materials"];
+    size_t n = 0;
     for (const json& node : dump["nodes"]) {
+        if (n < hidden.size() && hidden[n++]) continue;
         ++counts.nodes;
         const json& mtl = node["mtl"];
         const json* subs = nullptr;

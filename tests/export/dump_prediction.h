@@ -3,6 +3,8 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 struct ExportCounts {
     size_t nodes = 0;      // host nodes
@@ -12,4 +14,11 @@ struct ExportCounts {
     size_t shared = 0;     // meshes of the nodes that hold more than one
 };
 
-ExportCounts PredictExport(const nlohmann::json& dump);
+// Per node of the dump, whether the document hides its object: the nodes
+// are the document's objects that kept faces, in order and named after
+// them, read with the freezes the dump's options name. None when every one
+// is hidden: such a document is exported whole.
+std::vector<bool> HiddenNodes(const nlohmann::json& dump, const std::string& document);
+
+// The export of the nodes that hidden does not mark.
+ExportCounts PredictExport(const nlohmann::json& dump, const std::vector<bool>& hidden);

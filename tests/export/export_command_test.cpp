@@ -171,6 +171,33 @@ TEST(ExportCommand, PreviewShowsTheThreeFacesTurnedToTheViewer) {
     stbi_image_free(rgb);
 }
 
+// A red triangle on the left and, hidden, a green one on the right.
+TEST(ExportCommand, PreviewLeavesHiddenObjectsOutUnlessAskedFor) {
+    TempFile doc(kHeader + "Material 2 {\n\t\"red\" col(1 0 0 1)\n\t\"green\" col(0 1 0 1)\n}\n" +
+                 "Object \"shown\" {\n vertex 3 {\n  -30 0 0\n  -10 0 0\n  -20 10 0\n }\n" +
+                 " face 1 {\n  3 V(0 1 2) M(0)\n }\n}\n" +
+                 "Object \"hidden\" {\n visible 0\n vertex 3 {\n  10 0 0\n  30 0 0\n" +
+                 "  20 10 0\n }\n face 1 {\n  3 V(0 1 2) M(1)\n }\n}\nEof\n");
+    TempDir dir;
+    for (const bool include : {false, true}) {
+        const VarnelRun run =
+            RunVarnel(std::string("import --yes ") + (include ? "--include-hidden " : "") +
+                      "--preview " + dir / "p.png " + doc.path());
+        ASSERT_EQ(run.status, 0) << run.err;
+        int w = 0, h = 0, n = 0;
+        unsigned char* rgb = stbi_load((dir / "p.png").c_str(), &w, &h, &n, 3);
+        ASSERT_NE(rgb, nullptr);
+        const size_t pixels = size_t(w) * h;
+        EXPECT_GT(PixelsOfColour(rgb, pixels, 1, 0, 0), pixels / 100) << include;
+        if (include) {
+            EXPECT_GT(PixelsOfColour(rgb, pixels, 0, 1, 0), pixels / 100);
+        } else {
+            EXPECT_EQ(PixelsOfColour(rgb, pixels, 0, 1, 0), 0u);
+        }
+        stbi_image_free(rgb);
+    }
+}
+
 std::vector<std::string> Entries(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
@@ -200,13 +227,19 @@ TEST(ExportCommand, AFailedWriteLeavesNoFileBehind) {
     EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
-TEST(ExportCommand, UnknownTypesAndMissingNamesAreUsageErrors) {
+TEST(ExportCommand, UnknownTypesMissingNamesAndBadScalesAreUsageErrors) {
     const std::string cube = SamplesDir() + "/cube.mqo";
     VarnelRun run = RunVarnel("import --yes --export out.xyz " + cube);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find(".glb .gltf .obj .fbx .dae .ply .stl"), std::string::npos) << run.err;
     EXPECT_EQ(RunVarnel("import --yes --preview out.jpg " + cube).status, 2);
     EXPECT_EQ(RunVarnel("import --yes " + cube + " --export").status, 2);
+    for (const char* scale : {"0", "-1", "nan", "inf", "1e60", "2x", "km", "''"}) {
+        run = RunVarnel("import --yes --scale " + std::string(scale) + " --preview x.png " + cube);
+        EXPECT_EQ(run.status, 2) << scale;
+        EXPECT_NE(run.err.find("--scale takes a positive number"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(RunVarnel("import --yes " + cube + " --scale").status, 2);
 }
 
 TEST(ExportCommand, NothingIsWrittenWhenTheImportIsCancelled) {

@@ -1,0 +1,70 @@
+#include "export/scene_edits.h"
+
+#include <utility>
+
+namespace {
+
+// Keeps the materials some mesh uses, in order, and renumbers the meshes'.
+void DropUnusedMaterials(ExportScene& scene) {
+    std::vector<int> renumbered(scene.materials.size(), -1);
+    for (const ExportNode& node : scene.nodes) {
+        for (const ExportMesh& mesh : node.meshes) {
+            if (mesh.material >= 0 && size_t(mesh.material) < renumbered.size())
+                renumbered[size_t(mesh.material)] = 0;
+        }
+    }
+    std::vector<ExportMaterial> kept;
+    for (size_t i = 0; i < scene.materials.size(); ++i) {
+        if (renumbered[i] < 0) continue;
+        renumbered[i] = int(kept.size());
+        kept.push_back(std::move(scene.materials[i]));
+    }
+    scene.materials = std::move(kept);
+    for (ExportNode& node : scene.nodes) {
+        for (ExportMesh& mesh : node.meshes) {
+            if (mesh.material >= 0 && size_t(mesh.material) < renumbered.size())
+                mesh.material = renumbered[size_t(mesh.material)];
+        }
+    }
+}
+
+}  // namespace
+
+void DropHiddenNodes(ExportScene& scene) {
+    if (!HasHiddenNode(scene)) return;
+    // Per node, its new index if kept, else that of its nearest kept ancestor.
+    std::vector<int> anchor(scene.nodes.size(), -1);
+    std::vector<ExportNode> kept;
+    for (size_t i = 0; i < scene.nodes.size(); ++i) {
+        ExportNode& node = scene.nodes[i];
+        const bool known = node.parent >= 0 && size_t(node.parent) < i;
+        const int up = known ? anchor[size_t(node.parent)] : -1;
+        if (node.hidden) {
+            anchor[i] = up;
+            continue;
+        }
+        anchor[i] = int(kept.size());
+        node.parent = up;
+        kept.push_back(std::move(node));
+    }
+    scene.nodes = std::move(kept);
+    DropUnusedMaterials(scene);
+}
+
+bool HasHiddenNode(const ExportScene& scene) {
+    for (const ExportNode& node : scene.nodes) {
+        if (node.hidden) return true;
+    }
+    return false;
+}
+
+void ScalePositions(ExportScene& scene, float factor) {
+    if (factor == 1.0f) return;
+    for (ExportNode& node : scene.nodes) {
+        for (ExportMesh& mesh : node.meshes) {
+            for (Vec3& p : mesh.positions) {
+                for (float& c : p) c *= factor;
+            }
+        }
+    }
+}

@@ -1,0 +1,110 @@
+// What the document says beyond the host scene, in the written glTF: hidden
+// objects left out or kept, double-sided materials, the object tree and the
+// scale of every position.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/run_varnel.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+
+using nlohmann::json;
+
+namespace {
+
+// "kid" is hidden; "grandkid" hangs under it, so under "root" once it is
+// left out; "other" starts a tree of its own. "two-sided" says dbls(1) after
+// its colour, "one-sided" dbls(0).
+const std::string kDocument =
+    "Metasequoia Document\nFormat Text Ver 1.0\n\n"
+    "Material 2 {\n"
+    "\t\"two-sided\" col(1 0 0 1) dbls(1)\n"
+    "\t\"one-sided\" col(0 0 1 1) dbls(0)\n"
+    "}\n"
+    "Object \"root\" {\n depth 0\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(0)\n }\n}\n"
+    "Object \"kid\" {\n depth 1\n visible 0\n vertex 3 {\n  0 0 5\n  10 0 5\n  0 10 5\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
+    "Object \"grandkid\" {\n depth 2\n vertex 3 {\n  0 0 9\n  20 0 9\n  0 10 9\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
+    "Object \"other\" {\n depth 0\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
+    "Eof\n";
+
+// The JSON chunk of a .glb: it follows the 12-byte header and its own
+// length and type words.
+json GlbJson(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    if (bytes.size() < 20) return {};
+    uint32_t length = 0;
+    std::memcpy(&length, bytes.data() + 12, 4);
+    return json::parse(bytes.substr(20, length));
+}
+
+// Per node name, the names of its children.
+std::map<std::string, std::vector<std::string>> Tree(const json& gltf) {
+    std::map<std::string, std::vector<std::string>> tree;
+    for (const json& node : gltf["nodes"]) {
+        std::vector<std::string>& children = tree[node["name"]];
+        for (const json& child : node.value("children", json::array())) {
+            children.push_back(gltf["nodes"][child.get<size_t>()]["name"]);
+        }
+    }
+    return tree;
+}
+
+// The largest x of the mesh of the named node.
+double MaxX(const json& gltf, const std::string& name) {
+    for (const json& node : gltf["nodes"]) {
+        if (node["name"] != name) continue;
+        const json& mesh = gltf["meshes"][node["mesh"].get<size_t>()];
+        const size_t accessor = mesh["primitives"][0]["attributes"]["POSITION"];
+        return gltf["accessors"][accessor]["max"][0];
+    }
+    return -1.0;
+}
+
+TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSides) {
+    TempFile doc(kDocument);
+    TempDir dir;
+    VarnelRun run = RunVarnel("import --yes --scale cm --export " + dir / "a.glb " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    json gltf = GlbJson(dir / "a.glb");
+    using Names = std::vector<std::string>;
+    auto tree = Tree(gltf);
+    EXPECT_EQ(tree.size(), 4u);  // "Scene" and three objects
+    EXPECT_EQ(tree["Scene"], (Names{"root", "other"}));
+    EXPECT_EQ(tree["root"], (Names{"grandkid"}));
+    EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), double(20 * 0.01f));
+    EXPECT_DOUBLE_EQ(MaxX(gltf, "root"), double(10 * 0.01f));
+    ASSERT_EQ(gltf["materials"].size(), 2u);
+    for (const json& material : gltf["materials"]) {
+        EXPECT_EQ(material.value("doubleSided", false), material["name"] == "two-sided")
+            << material;
+    }
+
+    run = RunVarnel("import --yes --include-hidden --scale 2.5 --export " + dir / "b.glb " +
+                    doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "varnel import: hidden objects were included as visible: the written formats "
+              "cannot hide a node\n");
+    gltf = GlbJson(dir / "b.glb");
+    tree = Tree(gltf);
+    EXPECT_EQ(tree["Scene"], (Names{"root", "other"}));
+    EXPECT_EQ(tree["root"], (Names{"kid"}));
+    EXPECT_EQ(tree["kid"], (Names{"grandkid"}));
+    EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), 50.0);
+}
+
+}  // namespace
