@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <queue>
+#include <utility>
 
 namespace {
 
@@ -96,8 +98,11 @@ bool FanStaysInside(const std::vector<Vec2>& p, double area) {
 // its triangle: in a simple polygon a corner inside the triangle always
 // brings a reflex one with it, so only those are looked at, and only those
 // within the triangle's x range of a list sorted by x. Clipping an ear
-// changes only its two neighbours, so each corner keeps a flag that is worked
-// out again for those two alone: O(n x reflex corners) at worst.
+// changes only its two neighbours, so only those two are worked out again:
+// O(n x reflex corners) at worst. The ear with the shortest cut goes first
+// (a heap of them): that keeps the triangles from growing long, and it clears
+// a polygon that overlaps itself (a band that goes round more than once) as
+// a strip, where taking the ears in ring order can leave none.
 class EarClipper {
    public:
     explicit EarClipper(const std::vector<Vec2>& points)
@@ -107,7 +112,8 @@ class EarClipper {
           next_(p_.size()),
           reflex_(p_.size(), false),
           listed_(p_.size(), false),
-          ear_(p_.size(), false) {
+          removed_(p_.size(), false),
+          version_(p_.size(), 0) {
         for (int32_t i = 0; i < n_; ++i) {
             prev_[i] = (i + n_ - 1) % n_;
             next_[i] = (i + 1) % n_;
@@ -120,24 +126,17 @@ class EarClipper {
         reflex_count_ = static_cast<int32_t>(by_x_.size());
         std::sort(by_x_.begin(), by_x_.end(),
                   [this](int32_t a, int32_t b) { return p_[a].x < p_[b].x; });
-        for (int32_t i = 0; i < n_; ++i) ear_[i] = IsEar(i);
+        for (int32_t i = 0; i < n_; ++i) Offer(i);
     }
 
     // The triangles, or false when no ear is left before the last triangle
     // (the polygon overlaps itself) or the last one turns against it.
     bool Clip(double area, std::vector<CornerTriangle>& triangles) {
-        int32_t remaining = n_;
         int32_t i = 0;
-        for (int32_t passed = 0; remaining > 3;) {
-            if (!ear_[i]) {
-                i = next_[i];
-                if (++passed == remaining) return false;
-                continue;
-            }
+        for (int32_t remaining = n_; remaining > 3; --remaining) {
+            if (!NextEar(i)) return false;
             triangles.push_back({prev_[i], i, next_[i]});
             i = Unlink(i);
-            --remaining;
-            passed = 0;
         }
         triangles.push_back({prev_[i], i, next_[i]});
         return Turn(p_[prev_[i]], p_[i], p_[next_[i]]) >= -kSliverShare * area;
@@ -196,6 +195,29 @@ class EarClipper {
         std::erase_if(late_, stale);
     }
 
+    // Queues corner i if it is an ear, under the length of its cut; an
+    // entry of an older version of the corner is passed over when it comes.
+    void Offer(int32_t i) {
+        ++version_[i];
+        if (!IsEar(i)) return;
+        const Vec2& a = p_[prev_[i]];
+        const Vec2& c = p_[next_[i]];
+        double cut = (c.x - a.x) * (c.x - a.x) + (c.y - a.y) * (c.y - a.y);
+        ears_.push({cut, i, version_[i]});
+    }
+
+    bool NextEar(int32_t& i) {
+        while (!ears_.empty()) {
+            Ear ear = ears_.top();
+            ears_.pop();
+            if (!removed_[ear.corner] && ear.version == version_[ear.corner]) {
+                i = ear.corner;
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Takes corner i out of the ring and works out its neighbours again;
     // answers the one after it.
     int32_t Unlink(int32_t i) {
@@ -204,13 +226,25 @@ class EarClipper {
         next_[before] = after;
         prev_[after] = before;
         reflex_[i] = false;
+        removed_[i] = true;
         UpdateTurn(before);
         UpdateTurn(after);
         DropStale();
-        ear_[before] = IsEar(before);
-        ear_[after] = IsEar(after);
+        Offer(before);
+        Offer(after);
         return after;
     }
+
+    struct Ear {
+        double cut;  // squared length of the cut from its corner's neighbours
+        int32_t corner;
+        uint32_t version;
+
+        // The shortest cut on top, the lowest corner first among equals.
+        bool operator<(const Ear& o) const {
+            return cut != o.cut ? cut > o.cut : corner > o.corner;
+        }
+    };
 
     const std::vector<Vec2>& p_;
     int32_t n_;
@@ -218,7 +252,9 @@ class EarClipper {
     std::vector<int32_t> next_;
     std::vector<bool> reflex_;  // reflex or straight, and still in the ring
     std::vector<bool> listed_;  // in by_x_ or late_
-    std::vector<bool> ear_;
+    std::vector<bool> removed_;
+    std::vector<uint32_t> version_;
+    std::priority_queue<Ear> ears_;
     std::vector<int32_t> by_x_;  // the corners reflex at the start, by x
     std::vector<int32_t> late_;
     int32_t reflex_count_ = 0;

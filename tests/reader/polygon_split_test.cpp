@@ -28,38 +28,31 @@ Vec ToVec(const Point3f& p) {
     return {p.x, p.y, p.z};
 }
 
-// An outline drawn in the xy plane, given a height per corner (a polygon bent
-// out of its plane), turned by a rotation about no axis of the coordinates
-// and moved away from the origin, so that the split cannot lean on axes.
+// The outline drawn in the xy plane (its corners raised and lowered by bend
+// in turn: a polygon bent out of its plane), tilted about x, turned about z
+// and moved away from the origin, so that the split cannot lean on the axes.
 std::vector<Point3f> Place(const std::vector<Outline>& outline, double bend = 0.0) {
+    const double ct = std::cos(0.5), st = std::sin(0.5), cz = std::cos(0.9), sz = std::sin(0.9);
     std::vector<Point3f> corners;
     for (size_t k = 0; k < outline.size(); ++k) {
-        double x = outline[k].x;
-        double y = outline[k].y;
-        double z = bend * (k % 2 == 0 ? 1.0 : -1.0);
-        // Rotation of 40 degrees about the axis (1, 2, 2) / 3.
-        const double c = std::cos(0.698), s = std::sin(0.698), t = 1.0 - c;
-        const double ax = 1.0 / 3, ay = 2.0 / 3, az = 2.0 / 3;
-        double rx = (t * ax * ax + c) * x + (t * ax * ay - s * az) * y + (t * ax * az + s * ay) * z;
-        double ry = (t * ax * ay + s * az) * x + (t * ay * ay + c) * y + (t * ay * az - s * ax) * z;
-        double rz = (t * ax * az - s * ay) * x + (t * ay * az + s * ax) * y + (t * az * az + c) * z;
-        corners.push_back({static_cast<float>(rx + 120.0), static_cast<float>(ry - 35.0),
-                           static_cast<float>(rz + 8.0)});
+        double z = k % 2 == 0 ? bend : -bend;
+        double y = outline[k].y * ct - z * st;
+        double height = outline[k].y * st + z * ct;
+        double x = outline[k].x * cz - y * sz;
+        y = outline[k].x * sz + y * cz;
+        corners.push_back({static_cast<float>(x + 120.0), static_cast<float>(y - 35.0),
+                           static_cast<float>(height + 8.0)});
     }
     return corners;
 }
 
-std::vector<Outline> Reversed(std::vector<Outline> outline) {
-    return {outline.rbegin(), outline.rend()};
-}
-
-// A star of the given points, corner 0 at a tip; the inner corners at
-// inner times the radius of the tips.
-std::vector<Outline> Star(int points, double inner) {
+// A star of the given points, corner 0 at a tip, the inner corners at inner
+// times the radius of the tips; turn -1 draws it clockwise.
+std::vector<Outline> Star(int points, double inner, int turn = 1) {
     std::vector<Outline> outline;
     for (int k = 0; k < 2 * points; ++k) {
         double r = k % 2 == 0 ? 1.0 : inner;
-        double a = 3.14159265358979 * k / points;
+        double a = turn * 3.14159265358979 * k / points;
         outline.push_back({r * std::cos(a), r * std::sin(a)});
     }
     return outline;
@@ -76,11 +69,11 @@ std::vector<Outline> Pentagram() {
     return outline;
 }
 
-// A band between the radii 1 and 2 that goes round once and a twelfth more,
-// so that its ends lie over each other.
+// A band between the radii 1 and 2 that goes round nearly one and a half
+// times, in 13 steps of 40 degrees: its last third lies over its first.
 std::vector<Outline> OverlappingBand() {
     std::vector<Outline> outline;
-    const double step = 3.14159265358979 / 6;
+    const double step = 2 * 3.14159265358979 / 9;
     for (int k = 0; k <= 13; ++k)
         outline.push_back({2 * std::cos(k * step), 2 * std::sin(k * step)});
     for (int k = 13; k >= 0; --k) outline.push_back({std::cos(k * step), std::sin(k * step)});
@@ -149,7 +142,10 @@ TEST(PolygonSplit, ConcavePolygonsAreCoveredExactlyByTrianglesInTheirWinding) {
         {"U", Place(u_shape)},
         {"U with collinear runs", Place(u_with_runs)},
         {"U bent out of its plane", Place(u_shape, 0.15)},
-        {"star of six points, clockwise", Place(Reversed(Star(6, 0.4)))},
+        // The shortest cut, under the top corner, crosses the slot.
+        {"arch over a slot",
+         Place({{1, 0}, {0, 2}, {-1, 0}, {-1, -2}, {-0.1, -2}, {0, 1}, {0.1, -2}, {1, -2}})},
+        {"star of six points, clockwise", Place(Star(6, 0.4, -1))},
         {"star of 100 points", Place(Star(100, 0.5))},
         {"band overlapping itself", Place(OverlappingBand())},
     };
