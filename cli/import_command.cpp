@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/dialog_answerer.h"
@@ -20,6 +21,7 @@
 #include "host/cp932.h"
 #include "host/max.h"
 #include "reader/mqo_loader.h"
+#include "shell/memory_budget.h"
 #include "shell/plugin_main.h"
 #include "shell/varnel.h"
 #include "shell/varnel_class_desc.h"
@@ -198,11 +200,25 @@ bool CanOpenDocument(const char* file) {
     return true;
 }
 
-// The import entry shows nothing of the reader's diagnostics, so the
-// document is read once more, with the same freeze options, to tell why; the
-// last line names the file and the line where reading stopped. A file that
-// cannot be opened is told in one line instead.
-void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options) {
+// The import's own diagnostics (the reader's, the memory budget's, memory
+// running out), kept while it runs and shown only when it fails, as before.
+struct ToldMessages {
+    std::vector<std::string> texts;
+
+    MQOMessageSink Sink() {
+        return MQOMessageSink::ForUser(this, [](void* user, const char* text) {
+            static_cast<ToldMessages*>(user)->texts.emplace_back(text);
+        });
+    }
+};
+
+// Shows what the import told, and then where reading stopped. The reader's
+// state is gone with the import, so the document is read once more, quietly
+// and under the same budget, for the line; a document that reads well failed
+// in the scene builder or for memory, which the import's messages say. A
+// file that cannot be opened is told in one line instead.
+void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options,
+                    const ToldMessages& told) {
     if (!dialog.shown) {
         std::fprintf(stderr,
                      "varnel import: %s: the directory part of the path is longer than 1023 "
@@ -211,11 +227,15 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
         return;
     }
     if (!CanOpenDocument(file)) return;
+    for (const std::string& text : told.texts) ShowMessage(text.c_str());
     MQOLoader loader;
-    loader.sink = MQOMessageSink::ForText(ShowMessage);
+    loader.memory_budget = ImportMemoryBudget(MQOMessageSink{});
     if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
     if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
-    loader.Load(file);
+    if (loader.Load(file) == 1) {
+        std::fprintf(stderr, "varnel import: %s: the scene could not be built\n", file);
+        return;
+    }
     std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
                  loader.line);
 }
@@ -223,7 +243,7 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
 // What one import ends with: the scene or the reason it failed told as the
 // flags say, the outputs written when it was imported, and the exit status.
 int ReportImport(ResultStream& out, const ImportArgs& args, int result, const DialogSeen& dialog,
-                 const ImportOptions& options, const HostScene& host) {
+                 const ImportOptions& options, const HostScene& host, const ToldMessages& told) {
     const Outcome outcome = OutcomeOf(result, dialog);
     if (args.json) {
         PrintSceneJson(out, result, dialog, options, host);
@@ -247,7 +267,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
                          args.file);
             return kExitFailed;
         case Outcome::kFailed:
-            ExplainFailure(args.file, dialog, options);
+            ExplainFailure(args.file, dialog, options, told);
             return kExitFailed;
     }
     return kExitFailed;
@@ -268,7 +288,9 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStre
         static_cast<SceneImport*>(module.lib_class_desc(0)->Create()));
     // The options words are read from the importer as the host's debugger
     // would: the class layout is the one this program was built with.
-    const Varnel& varnel = static_cast<const Varnel&>(*importer);
+    Varnel& varnel = static_cast<Varnel&>(*importer);
+    ToldMessages told;
+    varnel.messages = told.Sink();
 
     DialogSeen dialog;
     int result = 0;
@@ -278,7 +300,7 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStre
         dialog = {answerer.shown(), answerer.result()};
     }
 
-    const int status = ReportImport(out, args, result, dialog, varnel.options, host);
+    const int status = ReportImport(out, args, result, dialog, varnel.options, host, told);
     importer.reset();
     CloseMainWindow(main_window);
     return status;

@@ -75,6 +75,30 @@ TEST(ImportCommand, FailureNamesTheLineWhereReadingStopped) {
                            "(20): the document could not be imported\n");
 }
 
+TEST(ImportCommand, ImportOverTheMemoryBudgetTellsWhichStageAndHowMuch) {
+    const std::string patch = SamplesDir() + "/patch.mqo";
+    const VarnelRun freeze =
+        RunVarnel("import --freeze-catmull " + patch, "export VARNEL_MEMORY_BUDGET=4K;");
+    EXPECT_EQ(freeze.status, 1);
+    EXPECT_EQ(freeze.err,
+              "[rounded]Freeze Catmull : メモリが足りません(必要 30368 バイト、上限 4096 バイト)\n"
+              "varnel import: " +
+                  patch + "(46): the document could not be imported\n");
+
+    const VarnelRun build =
+        RunVarnel("import --freeze-catmull " + patch, "export VARNEL_MEMORY_BUDGET=40K;");
+    EXPECT_EQ(build.status, 1);
+    EXPECT_TRUE(Has(build.err,
+                    "[rounded]メッシュ作成 : メモリが足りません(必要 48888 バイト、上限 "
+                    "40960 バイト)\nvarnel import: " +
+                        patch + ": the scene could not be built\n"))
+        << build.err;
+
+    const VarnelRun fits =
+        RunVarnel("import --freeze-catmull " + patch, "export VARNEL_MEMORY_BUDGET=400K;");
+    EXPECT_EQ(fits.status, 0) << fits.err;
+}
+
 TEST(ImportCommand, UsageErrorsAreOneLine) {
     const std::string twice = "import " + kDocument + " " + kDocument;
     for (const std::string& args : {std::string("import"), "import --bogus " + kDocument, twice,
