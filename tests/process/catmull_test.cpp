@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "model/mqo_model.h"
+#include "model/report.h"
 #include "object_builder.h"
 #include "process/freeze_catmull.h"
 #include "process/subdiv_mesh.h"
-#include "model/report.h"
 #include "support/test_support.h"
 
 namespace {
@@ -20,24 +20,6 @@ MQOObject& CatmullObject(MQOModel& model, int segment = 1) {
     o.patch = 3;
     o.segment = segment;
     return o;
-}
-
-// The cube spanning -1 to 1 with consistently wound faces.
-void AddCube(MQOObject& o) {
-    AddVertices(o, {{-1, -1, -1},
-                    {1, -1, -1},
-                    {1, 1, -1},
-                    {-1, 1, -1},
-                    {-1, -1, 1},
-                    {1, -1, 1},
-                    {1, 1, 1},
-                    {-1, 1, 1}});
-    AddFace(o, {0, 3, 2, 1});
-    AddFace(o, {4, 5, 6, 7});
-    AddFace(o, {0, 1, 5, 4});
-    AddFace(o, {2, 3, 7, 6});
-    AddFace(o, {1, 2, 6, 5});
-    AddFace(o, {0, 4, 7, 3});
 }
 
 std::vector<int> Corners(const MQOFace& f) {

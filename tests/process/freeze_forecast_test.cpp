@@ -31,18 +31,6 @@ void Grid(MQOObject& o) {
     }
 }
 
-void Cube(MQOObject& o) {
-    AddVertices(
-        o,
-        {{1, 1, 1}, {2, 1, 1}, {2, 2, 1}, {1, 2, 1}, {1, 1, 2}, {2, 1, 2}, {2, 2, 2}, {1, 2, 2}});
-    AddFace(o, {0, 3, 2, 1});
-    AddFace(o, {4, 5, 6, 7});
-    AddFace(o, {0, 1, 5, 4});
-    AddFace(o, {2, 3, 7, 6});
-    AddFace(o, {1, 2, 6, 5});
-    AddFace(o, {0, 4, 7, 3});
-}
-
 // Closed, of triangles and quads.
 void Prism(MQOObject& o) {
     AddVertices(o, {{1, 1, 1}, {3, 1, 1}, {2, 3, 1}, {1, 1, 4}, {3, 1, 4}, {2, 3, 4}});
@@ -66,7 +54,7 @@ void Strip(MQOObject& o) {
 // an unused vertex, an edge of three faces and a face that meets the rest at
 // one vertex only.
 void Hostile(MQOObject& o) {
-    Cube(o);
+    AddCube(o);
     AddVertices(o, {{3, 3, 3}, {0, 0, 5}, {1, 1, -2}, {0, 2, -2}});
     AddFace(o, {0, 1});
     AddFace(o, {0, 99, 1});
@@ -84,7 +72,11 @@ struct Case {
 
 std::vector<Case> Cases() {
     const std::vector<std::pair<const char*, std::function<void(MQOObject&)>>> surfaces = {
-        {"cube", Cube}, {"prism", Prism}, {"grid", Grid}, {"strip", Strip}, {"hostile", Hostile}};
+        {"cube", AddCube},
+        {"prism", Prism},
+        {"grid", Grid},
+        {"strip", Strip},
+        {"hostile", Hostile}};
     std::vector<Case> cases;
     for (int axes = 1; axes <= 7; ++axes) {
         cases.push_back({"grid", Grid, axes, 0});
@@ -93,8 +85,8 @@ std::vector<Case> Cases() {
     for (const auto& [name, make] : surfaces) {
         for (int segment = 1; segment <= 4; ++segment) cases.push_back({name, make, 0, segment});
     }
-    cases.push_back({"cube", Cube, 0, 10});  // capped at four steps
-    cases.push_back({"grid", Grid, 1, 2});   // one surface across the plane
+    cases.push_back({"cube", AddCube, 0, 10});  // capped at four steps
+    cases.push_back({"grid", Grid, 1, 2});      // one surface across the plane
     cases.push_back({"strip", Strip, 7, 1});
     cases.push_back({"hostile", Hostile, 3, 2});
     return cases;

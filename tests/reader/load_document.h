@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,4 +46,13 @@ struct LoadedDocument {
 // A document made of the header, the given chunks and "Eof".
 inline std::string Doc(const std::string& chunks) {
     return kHeader + chunks + "Eof\r\n";
+}
+
+// The four bytes of a float as a binary vertex block stores them.
+inline std::string LittleEndian(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    std::string out;
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return out;
 }

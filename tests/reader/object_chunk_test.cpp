@@ -297,14 +297,6 @@ TEST(ObjectAttributes, EndOfDataBetweenItemsKeepsThem) {
     EXPECT_EQ(d.object().VertexWeightCount(), 1);
 }
 
-std::string LittleEndian(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return out;
-}
-
 // A BVertex chunk with a vector entry of N positions and SIZE bytes, holding
 // the given raw bytes, followed by an unknown keyword that reports its line.
 std::string BVertex(int n, int size, const std::string& bytes) {

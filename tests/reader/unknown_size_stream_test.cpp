@@ -163,14 +163,6 @@ void ExpectPipeReadsAsFile(const std::string& bytes, const std::string& what) {
     }
 }
 
-std::string LittleEndian(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return out;
-}
-
 // A BVertex vector of n positions (x = k, y = -k, z = 0.5), larger than one
 // read from a pipe takes, with newlines among its raw bytes.
 std::string BVertexObject(int n) {
