@@ -1,7 +1,9 @@
 // Load and the document grammar: the two header lines, the top-level chunks up
-// to "Eof", then the freeze passes, the totals and the summary message.
+// to "Eof", then the freeze passes, the totals and the summary message. A
+// document cut off before "Eof", or left inside a brace, is told where.
 #include <cstdlib>
 
+#include "model/mqo_message_sink.h"
 #include "model/text.h"
 #include "process/freeze_catmull.h"
 #include "process/freeze_mirror.h"
@@ -120,26 +122,107 @@ static int32_t FinishDocument(MQOLoader& loader) {
     return 1;
 }
 
+namespace {
+
+// Braces of unknown chunks are counted so that a chunk name inside one (such
+// as "material" in the body of "MaterialEx2") starts no reader. A brace that is
+// never closed hides every chunk after it, so the line of the outermost one is
+// kept to tell the user where it opened. The count has 64 bits, more than any
+// file has braces.
+struct UnknownBlocks {
+    int64_t depth = 0;
+    int32_t open_line = 0;
+
+    void Count(const char* token, int32_t line) {
+        if (token[1] != '\0') return;
+        if (token[0] == '{') {
+            if (depth == 0) open_line = line;
+            ++depth;
+        }
+        if (token[0] == '}' && depth > 0) --depth;
+    }
+};
+
+// Passes a chunk reader's messages on to the loader's sink and counts them.
+struct CountedSink {
+    MQOMessageSink target;
+    int32_t count = 0;
+
+    static void Pass(void* user, const char* text) {
+        auto& self = *static_cast<CountedSink*>(user);
+        ++self.count;
+        DeliverMessage(self.target, text);
+    }
+};
+
+}  // namespace
+
+// The line of the last byte read: at the end of the data the counter has
+// already passed a final newline, onto a line that holds nothing.
+static int32_t LastLineRead(MQOLoader& loader) {
+    loader.UngetChar();
+    int32_t last = loader.line;
+    loader.GetChar();
+    return last;
+}
+
+// A document cut off before "Eof", as a broken download leaves it.
+static void ReportCutOff(MQOLoader& loader) {
+    // "%s(%d) : Eofの前でファイルが終わっています"
+    loader.Report(
+        "%s(%d) : Eof\x82\xcc\x91O\x82\xc5\x83t\x83@\x83"
+        "C\x83\x8b\x82\xaa\x8fI\x82\xed\x82\xc1\x82\xc4\x82\xa2\x82\xdc\x82\xb7",
+        loader.path, LastLineRead(loader));
+}
+
+// Runs a chunk reader. One that fails at the end of the data without saying
+// why stopped where the document was cut off, and the user is told so; one
+// that did say why is left to speak for itself.
+static int32_t ReadChunkTellingCutOff(MQOLoader& loader, const char* name) {
+    CountedSink counted{loader.sink};
+    loader.sink = MQOMessageSink::ForUser(&counted, &CountedSink::Pass);
+    int32_t result = ReadChunk(loader, name);
+    loader.sink = counted.target;
+    if (result == 0 && counted.count == 0 && loader.AtEnd()) ReportCutOff(loader);
+    return result;
+}
+
+static void ReportUnclosedBlock(MQOLoader& loader, int32_t open_line) {
+    // "%s(%d) : ここで開いた{が閉じられていません"
+    loader.Report(
+        "%s(%d) : "
+        "\x82\xb1\x82\xb1\x82\xc5\x8aJ\x82\xa2\x82\xbd{"
+        "\x82\xaa\x95\xc2\x82\xb6\x82\xe7\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1",
+        loader.path, open_line);
+}
+
 int32_t MQOLoader::ReadDocument() {
     model->message_sink = sink;
     if (!ReadHeader(*this)) return 0;
 
-    // Braces of unknown chunks are counted so that a chunk name inside one
-    // (such as "material" in the body of "MaterialEx2") starts no reader.
-    int32_t depth = 0;
+    UnknownBlocks blocks;
+    bool cut_off = false;
     char token[kTokenSize];
     while (!AtEnd()) {
-        if (!ReadToken(token, sizeof(token))) return 0;
+        // Only white space was left: the data ended where a token was due.
+        if (!ReadToken(token, sizeof(token))) {
+            cut_off = true;
+            break;
+        }
         if (SameKeyword(token, "Eof")) break;
-        if (depth == 0 && IsChunkName(token)) {
-            if (ReadChunk(*this, token) == 0) return 0;
+        if (blocks.depth == 0 && IsChunkName(token)) {
+            if (ReadChunkTellingCutOff(*this, token) == 0) return 0;
             continue;
         }
         // "[%s]対応外のチャンクです"
         Report("[%s]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
                token);
-        if (token[0] == '{' && token[1] == '\0') ++depth;
-        if (token[0] == '}' && token[1] == '\0' && depth > 0) --depth;
+        blocks.Count(token, line);
+    }
+    if (blocks.depth > 0) ReportUnclosedBlock(*this, blocks.open_line);
+    if (cut_off) {
+        ReportCutOff(*this);
+        return 0;
     }
     return FinishDocument(*this);
 }

@@ -128,15 +128,52 @@ TEST(Grammar, IncludeXmlIsSkippedWithOrWithoutItsName) {
     EXPECT_EQ(bare.Reports()[0], Utf8ToCp932("[e]\"が見つかりません\n"));
 }
 
-TEST(Grammar, EndOfDataWithoutEof) {
+// "path(line) : text", as the grammar reports where the document went wrong.
+std::string AtLine(const LoadedDocument& d, int line, const std::string& text_utf8) {
+    return d.file.path() + "(" + std::to_string(line) + ") : " + Utf8ToCp932(text_utf8) + "\n";
+}
+
+TEST(Grammar, DocumentCutOffBeforeEofFailsNamingItsLastLineUnlessItEndsRightAfterAChunk) {
     // Right after a chunk: the document counts as read.
     LoadedDocument tight(kHeader + "Object \"o\" {\n}");
     EXPECT_EQ(tight.result, 1);
     EXPECT_EQ(tight.log.texts.size(), 1u);
-    // White space after the last chunk: the next token is missing.
-    LoadedDocument loose(kHeader + "Object \"o\" {\n}\n");
+
+    // White space after the last chunk: the next token is missing. The final
+    // newline ends line 5, the last one read.
+    LoadedDocument loose(kHeader + "Object \"o\" {\r\n}\r\n");
     EXPECT_EQ(loose.result, 0);
-    EXPECT_TRUE(loose.log.texts.empty());
+    EXPECT_EQ(loose.log.texts,
+              std::vector<std::string>{AtLine(loose, 5, "Eofの前でファイルが終わっています")});
+
+    // Cut inside a chunk, on a line of blanks after the last keyword.
+    LoadedDocument inside(kHeader + "Scene {\n\tpos 0 0 1500\n\t");
+    EXPECT_EQ(inside.result, 0);
+    EXPECT_EQ(inside.log.texts,
+              std::vector<std::string>{AtLine(inside, 6, "Eofの前でファイルが終わっています")});
+
+    // A chunk reader that says why it stopped speaks for itself.
+    LoadedDocument told(kHeader + "Scene\n");
+    EXPECT_EQ(told.result, 0);
+    EXPECT_EQ(told.log.texts, std::vector<std::string>{Utf8ToCp932("[\n] {がありません\n")});
+}
+
+TEST(Grammar, BraceLeftOpenAtTopLevelIsReportedOnceWhereItOpened) {
+    LoadedDocument d(Doc("Foo {\r\nBar {\r\n}\r\nObject \"o\" {\r\n}\r\n"));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.model().ObjectCount(), 0);
+    ASSERT_FALSE(d.Reports().empty());
+    EXPECT_EQ(d.Reports().back(), AtLine(d, 4, "ここで開いた{が閉じられていません"));
+    EXPECT_EQ(d.Reports().size(), 10u);  // one for each of the nine tokens, then this
+
+    // Cut off inside the block: both are told, the open brace first.
+    LoadedDocument cut(kHeader + "Foo {\n");
+    EXPECT_EQ(cut.result, 0);
+    EXPECT_EQ(cut.log.texts,
+              (std::vector<std::string>{Utf8ToCp932("[Foo]対応外のチャンクです\n"),
+                                        Utf8ToCp932("[{]対応外のチャンクです\n"),
+                                        AtLine(cut, 4, "ここで開いた{が閉じられていません"),
+                                        AtLine(cut, 4, "Eofの前でファイルが終わっています")}));
 }
 
 TEST(Grammar, FailingChunkFailsTheLoadWithoutSummary) {
