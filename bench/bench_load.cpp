@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "document_generator.h"
@@ -45,23 +46,31 @@ size_t FileSize(const std::string& path) {
 // importer and freeing what it read are left out on both sides (freeing the
 // half million faces of the document model takes a fifth as long as reading
 // them; the whole import in bench/run.sh counts it).
-void BM_Load(benchmark::State& state) {
+// Loads path on every iteration, timing Load alone; the face count of its
+// one object, or nothing when it did not load (the run is then marked).
+std::optional<size_t> TimedLoads(benchmark::State& state, const char* path) {
     size_t faces = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         state.PauseTiming();
         auto loader = std::make_unique<MQOLoader>();
         state.ResumeTiming();
-        if (loader->Load(inputs.mqo.c_str()) != 1 || loader->GetModel()->ObjectCount() != 1) {
+        if (loader->Load(path) != 1 || loader->GetModel()->ObjectCount() != 1) {
             state.SkipWithError("the document did not load");
-            return;
+            return std::nullopt;
         }
         state.PauseTiming();
         faces = static_cast<size_t>(loader->GetModel()->ObjectAt(0)->FaceCount());
         loader.reset();
         state.ResumeTiming();
     }
+    return faces;
+}
+
+void BM_Load(benchmark::State& state) {
+    const std::optional<size_t> faces = TimedLoads(state, inputs.mqo.c_str());
+    if (!faces) return;
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * inputs.mqo_bytes));
-    state.counters["faces"] = static_cast<double>(faces);
+    state.counters["faces"] = static_cast<double>(*faces);
 }
 
 void BM_AssimpReadFileObj(benchmark::State& state) {
@@ -91,21 +100,9 @@ void BM_AssimpReadFileObj(benchmark::State& state) {
 void BM_ReadPolygons(benchmark::State& state, int corners, bool star) {
     const int polygons = 200000 / corners;
     TempFile file(PolygonDocument(corners, polygons, star), ".mqo");
-    size_t faces = 0;
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        state.PauseTiming();
-        auto loader = std::make_unique<MQOLoader>();
-        state.ResumeTiming();
-        if (loader->Load(file.path().c_str()) != 1) {
-            state.SkipWithError("the document did not load");
-            return;
-        }
-        state.PauseTiming();
-        faces = static_cast<size_t>(loader->GetModel()->ObjectAt(0)->FaceCount());
-        loader.reset();
-        state.ResumeTiming();
-    }
-    if (faces != static_cast<size_t>(polygons) * (corners - 2)) {
+    const std::optional<size_t> faces = TimedLoads(state, file.path().c_str());
+    if (!faces) return;
+    if (*faces != static_cast<size_t>(polygons) * (corners - 2)) {
         state.SkipWithError("not count - 2 triangles per polygon");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
