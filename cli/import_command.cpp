@@ -14,6 +14,7 @@
 #include "cli/dialog_answerer.h"
 #include "cli/import_args.h"
 #include "cli/json_writer.h"
+#include "cli/message_view.h"
 #include "cli/plugin_module.h"
 #include "cli/result_stream.h"
 #include "cli/scene_dump.h"
@@ -180,10 +181,6 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
     }
 }
 
-void ShowMessage(const char* text) {
-    std::fputs(Utf8(text).c_str(), stderr);
-}
-
 // False, with the reason told, when FILE is no document that can be opened.
 bool CanOpenDocument(const char* file) {
     std::error_code ignored;
@@ -227,7 +224,9 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
         return;
     }
     if (!CanOpenDocument(file)) return;
-    for (const std::string& text : told.texts) ShowMessage(text.c_str());
+    MessageView view(stderr, file);
+    for (const std::string& text : told.texts) view.Show(text.c_str());
+    view.Finish();
     MQOLoader loader;
     loader.memory_budget = ImportMemoryBudget(MQOMessageSink{});
     if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);

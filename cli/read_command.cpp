@@ -7,19 +7,24 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "cli/message_view.h"
 #include "cli/model_dump.h"
 #include "cli/result_stream.h"
-#include "host/cp932.h"
 #include "reader/mqo_loader.h"
 
 namespace {
 
-void ShowAndKeep(void* user, const char* text) {
-    static_cast<std::vector<std::string>*>(user)->emplace_back(text);
-    std::string utf8;
-    AppendCp932AsUtf8(utf8, text, std::strlen(text));
-    std::fputs(utf8.c_str(), stderr);
-}
+// Every message is kept for the dump as it came and shown as it comes.
+struct ShownMessages {
+    std::vector<std::string> texts;
+    MessageView view;
+
+    static void Take(void* user, const char* text) {
+        auto* shown = static_cast<ShownMessages*>(user);
+        shown->texts.emplace_back(text);
+        shown->view.Show(text);
+    }
+};
 
 }  // namespace
 
@@ -54,16 +59,17 @@ int RunRead(int argc, char** argv, ResultStream& out) {
         return kExitUsage;
     }
 
-    std::vector<std::string> messages;
+    ShownMessages messages{{}, MessageView(stderr, file)};
     MQOLoader loader;
-    loader.sink = MQOMessageSink::ForUser(&messages, ShowAndKeep);
+    loader.sink = MQOMessageSink::ForUser(&messages, ShownMessages::Take);
     // The import entry sets the flags in this order.
     if (freeze_catmull) loader.SetFreezeCatmull(1);
     if (freeze_mirror) loader.SetFreezeMirror(1);
     int result = loader.Load(file);
+    messages.view.Finish();
     if (json) {
         JsonWriter writer(out.file());
-        WriteModelDump(writer, result, messages, *loader.GetModel());
+        WriteModelDump(writer, result, messages.texts, *loader.GetModel());
         writer.EndLine();
         out.Fail(writer.error());
     }

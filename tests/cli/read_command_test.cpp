@@ -98,3 +98,23 @@ TEST(ReadCommand, ReportsFailureAndUsage) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "3.0.0.0\n");
 }
+
+// A thumbnail is told one token at a time; on standard error its run shows as
+// one line with a count, while the dump keeps every message. The path, typed
+// in UTF-8, stands in the messages as typed.
+TEST(ReadCommand, FoldsAnUnknownBlockAndShowsThePathAsTyped) {
+    TempFile doc(
+        "Metasequoia Document\r\nFormat Text Ver 1.1\r\nCodePage 932\r\n"
+        "Thumbnail 2 2 24 rgb raw {\r\n00FF00 FF0000\r\n0000FF FFFFFF\r\n}\r\n"
+        "Scene {\r\n\tbank 0\r\n}\r\nEof\r\n",
+        "_箱.mqo");
+    VarnelRun run = RunVarnel("read --json " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "[CodePage]対応外のチャンクです\n"
+              "[932]対応外のチャンクです\n"
+              "[Thumbnail]対応外のチャンクです (and 11 more tokens of this block)\n" +
+                  doc.path() + "(9) : [bank]対応外のSceneチャンクです\n" +
+                  "obj(0),mtl(0),surf(0),vert(0),poly(0):" + doc.path() + "\n");
+    EXPECT_EQ(json::parse(run.out)["messages"].size(), 16u);
+}

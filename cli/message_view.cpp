@@ -1,0 +1,101 @@
+#include "cli/message_view.h"
+
+#include <cstring>
+
+#include "host/cp932.h"
+
+namespace {
+
+// The reader's text for a token outside any chunk it knows:
+// "[%s]対応外のチャンクです".
+constexpr std::string_view kUnknownTokenTail =
+    "]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7\n";
+
+// A run this short is shown whole: folding it would hide as much as it saves.
+constexpr size_t kShownWhole = 3;
+
+// The token of an unknown-token message; empty for any other message. The
+// token itself may hold ']', so the text is matched from its end.
+std::string_view UnknownToken(const char* text) {
+    const std::string_view message(text);
+    if (message.size() < kUnknownTokenTail.size() + 2 || message.front() != '[') return {};
+    if (message.substr(message.size() - kUnknownTokenTail.size()) != kUnknownTokenTail) return {};
+    return message.substr(1, message.size() - kUnknownTokenTail.size() - 1);
+}
+
+#ifdef _WIN32
+// Paths typed on Windows are in the system's code page already.
+constexpr bool kPathsAreUtf8 = false;
+#else
+constexpr bool kPathsAreUtf8 = true;
+#endif
+
+}  // namespace
+
+std::string MessageAsUtf8(const char* text, const std::string& document) {
+    const std::string_view message(text);
+    const size_t at =
+        kPathsAreUtf8 && !document.empty() ? message.find(document) : std::string_view::npos;
+    std::string utf8;
+    if (at == std::string_view::npos) {
+        AppendCp932AsUtf8(utf8, message.data(), message.size());
+        return utf8;
+    }
+    AppendCp932AsUtf8(utf8, message.data(), at);
+    utf8 += document;
+    const std::string_view rest = message.substr(at + document.size());
+    AppendCp932AsUtf8(utf8, rest.data(), rest.size());
+    return utf8;
+}
+
+MessageView::MessageView(std::FILE* out, std::string document)
+    : out_(out), document_(std::move(document)) {}
+
+void MessageView::Show(const char* text) {
+    const std::string_view token = UnknownToken(text);
+    if (token.empty()) {
+        Finish();
+        Write(MessageAsUtf8(text, document_));
+        return;
+    }
+    Hold(token, text);
+    // A run ends with the brace that closes its block, a stray closing brace,
+    // or the value of a CodePage line, which is a line of its own and often
+    // followed at once by a thumbnail.
+    const bool closed = token == "}" && depth_ == 0;
+    const bool code_page_done = code_page_ && tokens_ == 2;
+    if (closed || code_page_done) Finish();
+}
+
+void MessageView::Hold(std::string_view token, const char* text) {
+    if (tokens_ == 0) code_page_ = token == "CodePage";
+    ++tokens_;
+    if (held_.size() < kShownWhole + 1) {
+        std::string line = MessageAsUtf8(text, document_);
+        line.pop_back();
+        held_.push_back(std::move(line));
+    }
+    if (token == "{") {
+        ++depth_;
+    } else if (token == "}" && depth_ > 0) {
+        --depth_;
+    }
+}
+
+void MessageView::Finish() {
+    if (tokens_ == 0) return;
+    if (tokens_ <= kShownWhole) {
+        for (const std::string& line : held_) Write(line + "\n");
+    } else {
+        Write(held_.front() + " (and " + std::to_string(tokens_ - 1) +
+              " more tokens of this block)\n");
+    }
+    held_.clear();
+    tokens_ = 0;
+    depth_ = 0;
+    code_page_ = false;
+}
+
+void MessageView::Write(const std::string& utf8_line) {
+    std::fputs(utf8_line.c_str(), out_);
+}
