@@ -6,13 +6,13 @@
 #include "model/report.h"
 #include "process/subdiv_mesh.h"
 
-namespace {
-
 constexpr int32_t kPatchCatmullClark = 3;
 
 bool IsCatmullSurface(const MQOObject& object) {
     return object.VertexCount() >= 1 && object.patch == kPatchCatmullClark && object.segment >= 1;
 }
+
+namespace {
 
 void Freeze(MQOObject& object, SubdivMesh& cage) {
     Subdivide(cage, object.segment);

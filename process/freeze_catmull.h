@@ -9,6 +9,10 @@ struct MQOModel;
 struct MQOObject;
 struct SubdivMesh;
 
+// Whether FreezeCatmull subdivides the object: a Catmull-Clark surface with
+// vertices and at least one step.
+bool IsCatmullSurface(const MQOObject& object);
+
 // What FreezeCatmull makes of an object whose cage BuildSubdivMesh gave:
 // exactly its vertex and face counts afterwards, and the bytes it allocates
 // at its peak, the cage included.
