@@ -46,14 +46,25 @@ bool IsChunkName(const char* token) {
 
 }  // namespace
 
+// Reads the document from the stream just opened into the loader's handle.
+static int32_t ReadOpenedDocument(MQOLoader& loader, const char* document_path) {
+    CopyText(loader.path, document_path);
+    int32_t result = loader.ReadDocument();
+    loader.stream.ops->close(loader.stream.stream);
+    loader.stream = MQOStreamHandle{};  // the stream dies with the caller's
+    return result;
+}
+
 int32_t MQOLoader::Load(const char* document_path) {
     MQOStream file;
     if (file.Open(&stream, document_path) == 0) return 0;
-    CopyText(path, document_path);
-    int32_t result = ReadDocument();
-    stream.ops->close(stream.stream);
-    stream = MQOStreamHandle{};  // the stream dies with this call
-    return result;
+    return ReadOpenedDocument(*this, document_path);
+}
+
+int32_t MQOLoader::LoadBytes(const char* document_path, const void* data, size_t count) {
+    MQOStream bytes;
+    if (bytes.OpenBytes(&stream, data, count, document_path) == 0) return 0;
+    return ReadOpenedDocument(*this, document_path);
 }
 
 // Runs the top-level chunk reader for a chunk name; 1 to go on, 0 to abort.

@@ -31,6 +31,9 @@ class MQOLoader {
 
     // Reads the document at path; 1 when it was read and processed, else 0.
     int32_t Load(const char* path);
+    // Reads the count bytes at data as the document at path would be read:
+    // messages name path. For a document the caller took out of a container.
+    int32_t LoadBytes(const char* path, const void* data, size_t count);
     MQOModel* GetModel() const { return model.get(); }
 
     // --- tokenizer -------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "reader/mqo_stream.h"
 
+#include <cstring>
+
 #include "model/text.h"
 
 // The reader pulls every byte through read(1) and tests at_end() before each,
@@ -145,6 +147,66 @@ int32_t Close(MQOStream* s) {
 constexpr MQOStreamOps kStreamOps = {Read, Write, Seek, Tell,  SetName, Name,
                                      Size, Nop,   Skip, AtEnd, IsOpen,  Close};
 
+// Bytes in memory: the size is known and never changes, so every operation
+// is a step of the position, kept within [0, size] so that no read leaves
+// the buffer. Past the end a read, like the file's, leaves the buffer as it
+// was. Nothing is written into bytes the caller lends.
+
+int32_t ReadMemory(MQOStream* s, void* buffer, size_t count) {
+    if (s->bytes == nullptr) return 0;
+    const size_t left = static_cast<size_t>(s->size - s->position);
+    const size_t got = count < left ? count : left;
+    if (got == 1) [[likely]] {
+        *static_cast<unsigned char*>(buffer) = s->bytes[s->position];
+    } else if (got > 0) {
+        std::memcpy(buffer, s->bytes + s->position, got);
+    }
+    s->position += static_cast<int64_t>(got);
+    return 1;
+}
+
+int32_t WriteMemory(MQOStream*, const void*, size_t) {
+    return 0;
+}
+
+// A move before the start is refused, as the file's seek refuses it; one
+// past the end stops at the end.
+void SeekMemory(MQOStream* s, int64_t position) {
+    if (s->bytes == nullptr || position < 0) return;
+    s->position = position < s->size ? position : s->size;
+}
+
+void SkipMemory(MQOStream* s, int64_t count) {
+    SeekMemory(s, s->position + count);
+}
+
+int64_t TellMemory(MQOStream* s) {
+    return s->position;  // 0 once closed
+}
+
+int64_t SizeOfMemory(MQOStream* s) {
+    return s->size;  // 0 once closed
+}
+
+int32_t MemoryAtEnd(MQOStream* s) {
+    return s->position < s->size ? 0 : 1;
+}
+
+int32_t MemoryIsOpen(MQOStream* s) {
+    return s->bytes != nullptr;
+}
+
+int32_t CloseMemory(MQOStream* s) {
+    s->bytes = nullptr;
+    s->size = 0;
+    s->position = 0;
+    return 0;
+}
+
+constexpr MQOStreamOps kMemoryOps = {ReadMemory, WriteMemory, SeekMemory,   TellMemory,
+                                     SetName,    Name,        SizeOfMemory, Nop,
+                                     SkipMemory, MemoryAtEnd, MemoryIsOpen, CloseMemory};
+
 }  // namespace
 
 MQOStream::~MQOStream() {
@@ -156,6 +218,7 @@ int32_t MQOStream::Open(MQOStreamHandle* handle, const char* path) {
     if (file != nullptr) Close(this);
     // A path cut to fit the name would name another file: refuse to open it.
     if (!CopyText(name, path)) return 0;
+    bytes = nullptr;
     file = std::fopen(path, "rb");
     if (file == nullptr) return 0;
     mode = 1;
@@ -164,5 +227,20 @@ int32_t MQOStream::Open(MQOStreamHandle* handle, const char* path) {
     last = -1;
     handle->stream = this;
     handle->ops = &kStreamOps;
+    return 1;
+}
+
+int32_t MQOStream::OpenBytes(MQOStreamHandle* handle, const void* data, size_t count,
+                             const char* text) {
+    if (data == nullptr || text == nullptr) return 0;
+    if (file != nullptr) Close(this);
+    if (!CopyText(name, text)) return 0;
+    bytes = static_cast<const unsigned char*>(data);
+    mode = 1;
+    position = 0;
+    size = static_cast<int64_t>(count);
+    last = -1;
+    handle->stream = this;
+    handle->ops = &kMemoryOps;
     return 1;
 }

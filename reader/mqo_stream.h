@@ -1,5 +1,6 @@
-// The byte source under the reader: a file opened "rb", reached only through
-// a constant table of operations.
+// The byte source under the reader: a file opened "rb", or bytes the caller
+// already holds in memory, each reached only through a constant table of
+// operations of its own.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,8 @@ struct MQOStreamHandle {
 struct MQOStream {
     char name[1024] = {};
     FILE* file = nullptr;
-    int32_t mode = 0;  // 1 once opened for reading
+    const unsigned char* bytes = nullptr;  // borrowed; set by OpenBytes instead of file
+    int32_t mode = 0;                      // 1 once opened for reading
 
     // Kept by the operations so that the end test and a one-byte step back
     // cost no call into the C library: the position, the size found at open
@@ -48,4 +50,7 @@ struct MQOStream {
 
     // Opens path "rb" and fills handle; 0 for a null path or a failed open.
     int32_t Open(MQOStreamHandle* handle, const char* path);
+    // Reads the count bytes at data, which must outlive the stream, as the
+    // file named name would be read; 0 for null data or a name too long.
+    int32_t OpenBytes(MQOStreamHandle* handle, const void* data, size_t count, const char* name);
 };

@@ -160,6 +160,40 @@ TEST(Stream, SomethingThatReadsNothingReachesItsEnd) {
     EXPECT_NE(h.ops->at_end(h.stream), 0);
 }
 
+// Every move stays within the lent bytes: a step before the start is refused
+// as the file refuses it, one past the end stops there, and a block read
+// takes what is left. Nothing is written into the bytes, and closing lets
+// them go.
+TEST(Stream, BytesInMemoryAreReadWithinTheirBounds) {
+    const std::string bytes = "0123456789";
+    MQOStream stream;
+    MQOStreamHandle h;
+    ASSERT_EQ(stream.OpenBytes(&h, bytes.data(), 6, "doc.mqo"), 1);
+    EXPECT_STREQ(h.ops->name(h.stream), "doc.mqo");
+    EXPECT_EQ(h.ops->size(h.stream), 6);
+    EXPECT_EQ(ReadByte(h), '0');
+    h.ops->skip(h.stream, -10);
+    EXPECT_EQ(h.ops->tell(h.stream), 1);
+    h.ops->skip(h.stream, 100);
+    EXPECT_EQ(h.ops->tell(h.stream), 6);
+    EXPECT_NE(h.ops->at_end(h.stream), 0);
+    h.ops->seek(h.stream, 3);
+    char block[5] = {'x', 'x', 'x', 'x', 'x'};
+    EXPECT_EQ(h.ops->read(h.stream, block, 5), 1);
+    EXPECT_EQ(std::string(block, 5), "345xx");  // the lent size ends the data, not the string
+    EXPECT_EQ(h.ops->write(h.stream, "y", 1), 0);
+    EXPECT_EQ(bytes, "0123456789");
+    EXPECT_EQ(h.ops->close(h.stream), 0);
+    EXPECT_EQ(h.ops->is_open(h.stream), 0);
+    EXPECT_EQ(h.ops->read(h.stream, block, 1), 0);
+    EXPECT_NE(h.ops->at_end(h.stream), 0);
+
+    MQOStreamHandle refused;
+    EXPECT_EQ(stream.OpenBytes(&refused, nullptr, 0, "doc.mqo"), 0);
+    EXPECT_EQ(stream.OpenBytes(&refused, bytes.data(), 1, std::string(1100, 'a').c_str()), 0);
+    EXPECT_EQ(refused.ops, nullptr);
+}
+
 TEST(Stream, DisposalClosesOnlyWhatIsStillOpen) {
     TempFile file("abc");
     {

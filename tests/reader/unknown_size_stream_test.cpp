@@ -1,6 +1,7 @@
-// Streams that cannot tell their size, such as a pipe given as /dev/stdin:
-// every document must read from them exactly as from a file, and counts that
-// only the size left could check must cost no more than the bytes that come.
+// Streams that cannot tell their size, such as a pipe given as /dev/stdin,
+// and bytes already in memory (a document taken out of an archive): every
+// document must read from them exactly as from a file, and counts that only
+// the size left could check must cost no more than the bytes that come.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -95,6 +96,10 @@ struct Load {
         loader.sink = log.Sink();
         result = loader.Load(path.c_str());
     }
+    Load(const std::string& path, const std::string& bytes) {
+        loader.sink = log.Sink();
+        result = loader.LoadBytes(path.c_str(), bytes.data(), bytes.size());
+    }
 };
 
 template <typename T>
@@ -139,9 +144,20 @@ std::vector<std::pair<std::string, std::string>> Everything(const Load& load) {
     return parts;
 }
 
+void ExpectSameLoads(const Load& expected_load, const Load& got_load, const char* source) {
+    const auto expected = Everything(expected_load);
+    const auto got = Everything(got_load);
+    ASSERT_EQ(got.size(), expected.size()) << source;
+    for (size_t i = 0; i < got.size(); ++i) {
+        ASSERT_EQ(got[i].first, expected[i].first) << source;
+        ASSERT_TRUE(got[i].second == expected[i].second) << source << " differs: " << got[i].first;
+    }
+}
+
 // Reads the bytes from a file, then from a pipe that a link at the same path
-// leads to, so that the messages name the same path, and compares the two.
-void ExpectPipeReadsAsFile(const std::string& bytes, const std::string& what) {
+// leads to, so that the messages name the same path, then from memory under
+// that path, and compares each with the file.
+void ExpectPipeAndMemoryReadAsFile(const std::string& bytes, const std::string& what) {
     SCOPED_TRACE(what);
     const std::string path = std::filesystem::temp_directory_path() /
                              ("varnel-pipe-" + std::to_string(getpid()) + ".mqo");
@@ -153,14 +169,8 @@ void ExpectPipeReadsAsFile(const std::string& bytes, const std::string& what) {
     std::filesystem::create_symlink(pipe.path(), path);
     Load from_pipe(path);
     std::filesystem::remove(path);
-
-    const auto expected = Everything(from_file);
-    const auto got = Everything(from_pipe);
-    ASSERT_EQ(got.size(), expected.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-        ASSERT_EQ(got[i].first, expected[i].first);
-        ASSERT_TRUE(got[i].second == expected[i].second) << "differs: " << got[i].first;
-    }
+    ExpectSameLoads(from_file, from_pipe, "pipe");
+    ExpectSameLoads(from_file, Load(path, bytes), "memory");
 }
 
 // A BVertex vector of n positions (x = k, y = -k, z = 0.5), larger than one
@@ -175,24 +185,25 @@ std::string BVertexObject(int n) {
 
 }  // namespace
 
-TEST(UnknownSizeStream, ReadsEachDocumentAsTheFileDoes) {
-    ExpectPipeReadsAsFile(Doc("Object \"p\" {\n\tvertex 5 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n"
-                              "\t\t0.5 2 0\n\t\t0 1 0\n\t}\n\tface 1 {\n"
-                              "\t\t5 V(0 1 2 3 4) M(0) UV(0 0 1 0 1 1 .5 1 0 1)\n\t}\n}\n"),
-                          "pentagon");
-    ExpectPipeReadsAsFile(Doc(BVertexObject(30000)), "BVertex of 360000 bytes");
+TEST(OtherByteSources, PipeAndMemoryReadEachDocumentAsTheFileDoes) {
+    ExpectPipeAndMemoryReadAsFile(
+        Doc("Object \"p\" {\n\tvertex 5 {\n\t\t0 0 0\n\t\t1 0 0\n\t\t1 1 0\n"
+            "\t\t0.5 2 0\n\t\t0 1 0\n\t}\n\tface 1 {\n"
+            "\t\t5 V(0 1 2 3 4) M(0) UV(0 0 1 0 1 1 .5 1 0 1)\n\t}\n}\n"),
+        "pentagon");
+    ExpectPipeAndMemoryReadAsFile(Doc(BVertexObject(30000)), "BVertex of 360000 bytes");
     // Refused alike: fewer bytes than claimed, and a polygon on a short line.
-    ExpectPipeReadsAsFile(kHeader + "Object \"b\" {\n\tBVertex 2 {\n\t\tVector 2 [24]\nshort",
-                          "BVertex cut short");
-    ExpectPipeReadsAsFile(Doc("Object \"p\" {\n\tface 1 {\n\t\t40 V(0 1 2)\n\t}\n}\n"),
-                          "polygon of 40 corners on 9 bytes");
+    ExpectPipeAndMemoryReadAsFile(
+        kHeader + "Object \"b\" {\n\tBVertex 2 {\n\t\tVector 2 [24]\nshort", "BVertex cut short");
+    ExpectPipeAndMemoryReadAsFile(Doc("Object \"p\" {\n\tface 1 {\n\t\t40 V(0 1 2)\n\t}\n}\n"),
+                                  "polygon of 40 corners on 9 bytes");
 
     const auto documents = CorpusDocuments();
     if (documents.empty()) SKIP_FOR_MISSING(CorpusMissing());
     for (const auto& document : documents) {
         std::ifstream in(document, std::ios::binary);
         std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        ExpectPipeReadsAsFile(bytes, document.filename().string());
+        ExpectPipeAndMemoryReadAsFile(bytes, document.filename().string());
     }
 }
 
