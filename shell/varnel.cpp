@@ -61,6 +61,9 @@ int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
     loader->memory_budget = budget;
     if (options.freeze_catmull != 0) loader->SetFreezeCatmull(1);
     if (options.freeze_mirror != 0) loader->SetFreezeMirror(1);
-    if (loader->Load(name) == 0) return 0;
+    const int32_t read = document_bytes != nullptr
+                             ? loader->LoadBytes(name, document_bytes, document_size)
+                             : loader->Load(name);
+    if (read == 0) return 0;
     return SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
 }

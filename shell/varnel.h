@@ -2,6 +2,8 @@
 // options dialog, the reader and the scene builder.
 #pragma once
 
+#include <cstddef>
+
 #include "builder/import_options.h"
 #include "host/plugin.h"
 #include "model/mqo_message_sink.h"
@@ -37,6 +39,12 @@ class Varnel : public SceneImport {
     // and that of memory running out. The host leaves it empty, so that it
     // shows none; a program playing the host may fill it.
     MQOMessageSink messages;
+    // The bytes of the document DoImport names, when the caller already
+    // holds them (a program that took it out of an archive): they are read
+    // instead of the file, under the name, so that messages and the folder
+    // of the maps are the name's. Borrowed for the call; null reads the file.
+    const char* document_bytes = nullptr;
+    size_t document_size = 0;
 
    private:
     int Import(const TCHAR* name, ImpInterface* ii, Interface* ip);
