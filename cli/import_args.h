@@ -2,6 +2,7 @@
 // options dialog, the output form and the file.
 #pragma once
 
+#include "cli/compressed_document.h"
 #include "cli/scene_outputs.h"
 #include "shell/resource.h"
 
@@ -26,5 +27,6 @@ struct ImportArgs {
     Answer answer = Answer::kAsk;
     bool json = false;
     const char* file = nullptr;
+    CompressedDocument archive;  // what file holds when it is an archive
     SceneOutputs outputs;
 };

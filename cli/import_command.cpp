@@ -214,8 +214,9 @@ struct ToldMessages {
 // and under the same budget, for the line; a document that reads well failed
 // in the scene builder or for memory, which the import's messages say. A
 // file that cannot be opened is told in one line instead.
-void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOptions& options,
+void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportOptions& options,
                     const ToldMessages& told) {
+    const char* file = args.file;
     if (!dialog.shown) {
         std::fprintf(stderr,
                      "varnel import: %s: the directory part of the path is longer than 1023 "
@@ -231,7 +232,7 @@ void ExplainFailure(const char* file, const DialogSeen& dialog, const ImportOpti
     loader.memory_budget = ImportMemoryBudget(MQOMessageSink{});
     if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
     if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
-    if (loader.Load(file) == 1) {
+    if (LoadDocument(loader, file, args.archive) == 1) {
         std::fprintf(stderr, "varnel import: %s: the scene could not be built\n", file);
         return;
     }
@@ -266,7 +267,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
                          args.file);
             return kExitFailed;
         case Outcome::kFailed:
-            ExplainFailure(args.file, dialog, options, told);
+            ExplainFailure(args, dialog, options, told);
             return kExitFailed;
     }
     return kExitFailed;
@@ -290,6 +291,10 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStre
     Varnel& varnel = static_cast<Varnel&>(*importer);
     ToldMessages told;
     varnel.messages = told.Sink();
+    if (args.archive.is_archive) {
+        varnel.document_bytes = args.archive.bytes.data();
+        varnel.document_size = args.archive.bytes.size();
+    }
 
     DialogSeen dialog;
     int result = 0;
@@ -312,6 +317,15 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStre
 int RunImport(int argc, char** argv, ResultStream& out) {
     ImportArgs args;
     if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
+
+    // An archive the document cannot be taken out of fails here, before the
+    // host is played: the importer would only see the archive's bytes.
+    args.archive = ReadCompressedDocument(args.file);
+    if (!args.archive.error.empty()) {
+        std::fprintf(stderr, "varnel import: %s\n", args.archive.error.c_str());
+        return kExitFailed;
+    }
+    if (args.archive.is_archive) args.outputs.document_bytes = &args.archive.bytes;
 
     UseBinaryOutput();
     PluginModule module;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/compressed_document.h"
 #include "cli/json_writer.h"
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
@@ -59,13 +60,18 @@ int RunRead(int argc, char** argv, ResultStream& out) {
         return kExitUsage;
     }
 
+    const CompressedDocument archive = ReadCompressedDocument(file);
+    if (!archive.error.empty()) {
+        std::fprintf(stderr, "varnel read: %s\n", archive.error.c_str());
+        return kExitFailed;
+    }
     ShownMessages messages{{}, MessageView(stderr, file)};
     MQOLoader loader;
     loader.sink = MQOMessageSink::ForUser(&messages, ShownMessages::Take);
     // The import entry sets the flags in this order.
     if (freeze_catmull) loader.SetFreezeCatmull(1);
     if (freeze_mirror) loader.SetFreezeMirror(1);
-    int result = loader.Load(file);
+    int result = LoadDocument(loader, file, archive);
     messages.view.Finish();
     if (json) {
         JsonWriter writer(out.file());

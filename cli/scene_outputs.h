@@ -13,8 +13,11 @@ struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
     std::string preview;               // empty: none
     std::string document;              // the imported file: maps are looked for beside it
-    bool include_hidden = false;       // keep the objects the document hides
-    float scale = 1.0f;                // every position times this
+    // The document's bytes when it came out of an archive (document names
+    // the archive); null reads the file. Borrowed.
+    const std::string* document_bytes = nullptr;
+    bool include_hidden = false;  // keep the objects the document hides
+    float scale = 1.0f;           // every position times this
 };
 
 // True when arg (with the next argument, at index i + 1) is an output

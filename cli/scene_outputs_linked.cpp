@@ -95,9 +95,9 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
                        const ImportOptions& options, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     ExportScene scene = SceneFromHost(host);
-    const DocumentLookOptions look{outputs.document, options.freeze_mirror != 0,
-                                   options.freeze_catmull != 0, outputs.include_hidden,
-                                   outputs.scale};
+    const DocumentLookOptions look{outputs.document,           outputs.document_bytes,
+                                   options.freeze_mirror != 0, options.freeze_catmull != 0,
+                                   outputs.include_hidden,     outputs.scale};
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }

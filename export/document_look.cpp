@@ -78,7 +78,11 @@ void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptio
     MQOLoader loader;
     if (options.freeze_mirror) loader.SetFreezeMirror(1);
     if (options.freeze_catmull) loader.SetFreezeCatmull(1);
-    if (loader.Load(options.document.c_str()) == 0 || loader.GetModel() == nullptr) {
+    const std::string* bytes = options.document_bytes;
+    const int32_t read =
+        bytes != nullptr ? loader.LoadBytes(options.document.c_str(), bytes->data(), bytes->size())
+                         : loader.Load(options.document.c_str());
+    if (read == 0 || loader.GetModel() == nullptr) {
         warnings.push_back("the document could not be read again" + as_held);
         return;
     }
@@ -90,7 +94,7 @@ void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptio
         return;
     }
     MarkNodes(model, node_of, scene);
-    const std::vector<bool> sides = DoubleSidedMaterials(options.document);
+    const std::vector<bool> sides = DoubleSidedMaterials(options.document, bytes);
     if (sides.size() != size_t(model.MaterialCount())) {
         warnings.push_back(
             "the document's material lines do not match its materials; none is double-sided");

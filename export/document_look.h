@@ -12,6 +12,9 @@
 
 struct DocumentLookOptions {
     std::string document;  // the imported file
+    // Its bytes when they came out of an archive that document names; null
+    // reads the file. Borrowed.
+    const std::string* document_bytes = nullptr;
     bool freeze_mirror = false;
     bool freeze_catmull = false;
     bool include_hidden = false;  // else hidden objects are left out, unless all are

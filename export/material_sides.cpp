@@ -63,11 +63,18 @@ long DblsValue(const std::string& line) {
     return 0;
 }
 
+// The bytes are only read, so lending them to fmemopen is safe.
+FILE* OpenDocument(const std::string& path, const std::string* bytes) {
+    if (bytes == nullptr) return std::fopen(path.c_str(), "rb");
+    if (bytes->empty()) return nullptr;  // holds no chunk; fmemopen refuses size 0
+    return fmemopen(const_cast<char*>(bytes->data()), bytes->size(), "rb");
+}
+
 }  // namespace
 
-std::vector<bool> DoubleSidedMaterials(const std::string& path) {
+std::vector<bool> DoubleSidedMaterials(const std::string& path, const std::string* bytes) {
     std::vector<bool> sides;
-    const std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::unique_ptr<FILE, FileCloser> file(OpenDocument(path, bytes));
     if (!file) return sides;
     std::string line;
     bool in_chunk = false;

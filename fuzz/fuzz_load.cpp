@@ -2,7 +2,9 @@
 // flags, chosen by the input's size. The fuzzer varies sizes all the time, so
 // every combination is reached, at a quarter of the cost of reading each
 // input four times. The reader must answer 0 or 1 and keep within its
-// buffers.
+// buffers. An input that starts as a zip archive goes through the command's
+// archive reading first, which must refuse it with a reason or hand over the
+// document.
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/compressed_document.h"
 #include "reader/mqo_loader.h"
 
 namespace {
@@ -35,12 +38,20 @@ bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = InputPath();
     if (!WriteInput(path, data, size)) return 0;
+    const CompressedDocument archive = ReadCompressedDocument(path.c_str());
+    if (archive.is_archive != StartsAsArchive(reinterpret_cast<const char*>(data), size)) {
+        std::abort();
+    }
+    if (!archive.error.empty()) {
+        if (!archive.bytes.empty()) std::abort();
+        return 0;
+    }
     const size_t flags = size % 4;
     MQOLoader loader;
     loader.memory_budget = kFuzzMemoryBudget;
     if (flags & 2) loader.SetFreezeCatmull(1);
     if (flags & 1) loader.SetFreezeMirror(1);
-    int32_t result = loader.Load(path.c_str());
+    int32_t result = LoadDocument(loader, path.c_str(), archive);
     if (result != 0 && result != 1) std::abort();
     if (result == 1) {
         // The totals must describe the model that was read.

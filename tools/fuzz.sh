@@ -13,7 +13,7 @@ cmake --build --preset fuzz -j "$(nproc)"
 seeds=build/fuzz/seeds
 mkdir -p "$seeds" build/fuzz/findings
 cp samples/*.mqo "$seeds"/ 2>/dev/null || true
-cp tests/data/*.mqo tests/data/fuzz/*.mqo "$seeds"/ 2>/dev/null || true
+cp tests/data/*.mqo tests/data/fuzz/*.mqo tests/data/fuzz/*.mqoz "$seeds"/ 2>/dev/null || true
 status=0
 for target in build/fuzz/fuzz/fuzz_*; do
     [ -x "$target" ] || continue

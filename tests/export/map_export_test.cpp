@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <assimp/Importer.hpp>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
 #include "cli/run_varnel.h"
@@ -28,18 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // RGBA texels, rows top to bottom.
 struct Texels {

@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes away.
+// holds when the object goes away, and the reading and writing of whole files
+// in it.
 #pragma once
 
 #include <string>
@@ -16,3 +17,8 @@ class TempDir {
    private:
     std::string path_;
 };
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Writes the bytes as the whole file, making the folders above it.
+void WriteFile(const std::string& path, const std::string& bytes);

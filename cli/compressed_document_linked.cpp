@@ -1,0 +1,223 @@
+// Compressed documents read with libzip: the archive is opened read-only, its
+// member names checked, the document member chosen, and that member inflated
+// into memory under a bound set before inflating begins.
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/compressed_document.h"
+
+namespace {
+
+// A member may claim no more than this many times the archive's size, nor
+// more than kLargestDocument: deflate packs ordinary text ten to twenty
+// times, so a larger claim is a zip bomb rather than a document.
+constexpr uint64_t kLargestRatio = 64;
+constexpr uint64_t kLargestDocument = uint64_t{2} << 30;
+// Member names told in one error line at most; the rest are counted.
+constexpr size_t kNamesTold = 16;
+
+struct ArchiveCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct MemberCloser {
+    void operator()(zip_file_t* member) const { zip_fclose(member); }
+};
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+using Member = std::unique_ptr<zip_file_t, MemberCloser>;
+
+struct MemberEntry {
+    zip_uint64_t index = 0;
+    std::string name;
+};
+
+std::string LibzipText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+// Archives written on Windows may separate folders with either slash.
+bool IsSlash(char c) {
+    return c == '/' || c == '\\';
+}
+
+std::string BaseName(const std::string& name) {
+    const auto slash = std::find_if(name.rbegin(), name.rend(), IsSlash);
+    return std::string(slash.base(), name.end());
+}
+
+bool IsDocumentName(const std::string& base) {
+    return base.size() > 4 && SameIgnoringCase(base.substr(base.size() - 4), ".mqo");
+}
+
+// A name that would leave the archive's folder if it were ever unpacked: an
+// absolute path, a drive letter, or a ".." step with either slash. Nothing
+// is unpacked here, but such an archive is made to attack, not to be read.
+bool LeavesItsFolder(const std::string& name) {
+    if (!name.empty() && IsSlash(name[0])) return true;
+    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') {
+        return true;
+    }
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = start;
+        while (end < name.size() && !IsSlash(name[end])) ++end;
+        if (name.compare(start, end - start, "..") == 0 && end - start == 2) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::string NamesSeen(const std::vector<MemberEntry>& members) {
+    if (members.empty()) return "it holds no member";
+    std::string text = "members seen: ";
+    for (size_t i = 0; i < members.size() && i < kNamesTold; ++i) {
+        text += (i > 0 ? ", " : "") + members[i].name;
+    }
+    if (members.size() > kNamesTold) {
+        text += " and " + std::to_string(members.size() - kNamesTold) + " more";
+    }
+    return text;
+}
+
+// Every member but folders, in archive order; an error text for a member
+// whose name leaves the folder or cannot be read.
+std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(archive, zip_uint64_t(i), 0);
+        if (name == nullptr) return "a member's name cannot be read";
+        const std::string text = name;
+        if (LeavesItsFolder(text)) {
+            return "member \"" + text + "\" names a path outside the archive's folder; refused";
+        }
+        if (!text.empty() && IsSlash(text.back())) continue;
+        members.push_back({zip_uint64_t(i), text});
+    }
+    return {};
+}
+
+// The member named after the archive (a.mqoz holds a.mqo, in any letter
+// case), else the only document member; an error text when none or several
+// qualify.
+std::string ChooseDocument(const std::vector<MemberEntry>& members, const std::string& archive,
+                           MemberEntry& chosen) {
+    const std::string own_name = std::filesystem::path(archive).stem().string() + ".mqo";
+    std::vector<MemberEntry> named, documents;
+    for (const MemberEntry& member : members) {
+        const std::string base = BaseName(member.name);
+        if (SameIgnoringCase(base, own_name)) named.push_back(member);
+        if (IsDocumentName(base)) documents.push_back(member);
+    }
+    const std::vector<MemberEntry>& candidates = named.empty() ? documents : named;
+    if (candidates.size() == 1) {
+        chosen = candidates[0];
+        return {};
+    }
+    if (candidates.empty()) return "no document (.mqo) in the archive; " + NamesSeen(members);
+    return "several documents (.mqo) in the archive and none alone named " + own_name + "; " +
+           NamesSeen(members);
+}
+
+// Refuses, before anything is inflated, a member that is encrypted or claims
+// more bytes than the bound; else gives the size it claims.
+std::string CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t archive_size,
+                        uint64_t& size) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, member.index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+        return "member " + member.name + " cannot be examined";
+    }
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+        return "member " + member.name + " is encrypted, which is not read";
+    }
+    const uint64_t limit = std::min(kLargestDocument, archive_size * kLargestRatio);
+    if (stat.size > limit) {
+        return "member " + member.name + " claims " + std::to_string(stat.size) +
+               " bytes, more than 64 times the archive or 2 GiB; refused as a likely zip bomb";
+    }
+    size = stat.size;
+    return {};
+}
+
+// Inflates exactly the size claimed. One more byte is asked for: data that
+// goes on past the claim is refused rather than followed, and the read that
+// finds the end is the one on which libzip compares the checksum.
+std::string Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, std::string& bytes) {
+    const Member file(zip_fopen_index(archive, member.index, 0));
+    if (!file) return "member " + member.name + " cannot be read: " + zip_strerror(archive);
+    const auto failed = [&] {
+        return "member " + member.name + " cannot be read: " + zip_file_strerror(file.get());
+    };
+    bytes.resize(size);
+    uint64_t done = 0;
+    while (done < size) {
+        const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, size - done);
+        if (got < 0) return failed();
+        if (got == 0) return "member " + member.name + " ends before the size it claims";
+        done += uint64_t(got);
+    }
+    char extra = 0;
+    const zip_int64_t more = zip_fread(file.get(), &extra, 1);
+    if (more < 0) return failed();
+    if (more > 0) return "member " + member.name + " holds more than the size it claims";
+    return {};
+}
+
+std::string TakeDocumentOut(const char* path, std::string& bytes) {
+    std::error_code failed;
+    const uint64_t archive_size = std::filesystem::file_size(path, failed);
+    if (failed) return "the archive cannot be measured: " + failed.message();
+    int code = 0;
+    const Archive archive(zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (!archive)
+        return "not a readable zip archive, damaged or cut short (" + LibzipText(code) + ")";
+    std::vector<MemberEntry> members;
+    if (std::string error = ListMembers(archive.get(), members); !error.empty()) return error;
+    MemberEntry chosen;
+    if (std::string error = ChooseDocument(members, path, chosen); !error.empty()) return error;
+    uint64_t size = 0;
+    if (std::string error = CheckClaims(archive.get(), chosen, archive_size, size);
+        !error.empty()) {
+        return error;
+    }
+    try {
+        return Inflate(archive.get(), chosen, size, bytes);
+    } catch (const std::bad_alloc&) {
+        return "member " + chosen.name + " does not fit in memory";
+    }
+}
+
+}  // namespace
+
+CompressedDocument ReadCompressedDocument(const char* path) {
+    CompressedDocument document;
+    if (!IsArchiveFile(path)) return document;
+    document.is_archive = true;
+    const std::string error = TakeDocumentOut(path, document.bytes);
+    if (!error.empty()) {
+        document.error = std::string(path) + ": " + error;
+        document.bytes.clear();
+        document.bytes.shrink_to_fit();
+    }
+    return document;
+}

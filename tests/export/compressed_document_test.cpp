@@ -1,0 +1,277 @@
+// Compressed documents (.mqoz) through `varnel read` and `varnel import`: a
+// good archive gives what the plain document beside it gives, with its maps
+// found in the archive's folder; the member is chosen by name; and every bad
+// archive is refused in one line, writing nothing. The archives are written
+// here with libzip, and the bad ones made from good ones byte by byte.
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/run_varnel.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct Member {
+    std::string name;
+    std::string bytes;
+};
+
+// The archive's bytes as libzip writes them, each member compressed by
+// method and, with a password, encrypted the traditional way.
+std::string Archive(const std::vector<Member>& members, zip_int32_t method = ZIP_CM_DEFLATE,
+                    const char* password = nullptr) {
+    const TempDir scratch;
+    const std::string path = scratch / "archive.zip";
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (archive == nullptr) return {};
+    for (const Member& member : members) {
+        zip_source_t* source =
+            zip_source_buffer(archive, member.bytes.data(), member.bytes.size(), 0);
+        const zip_int64_t index = zip_file_add(archive, member.name.c_str(), source, 0);
+        if (index < 0) {
+            zip_source_free(source);
+            continue;
+        }
+        zip_set_file_compression(archive, zip_uint64_t(index), method, 0);
+        if (password != nullptr) {
+            zip_file_set_encryption(archive, zip_uint64_t(index), ZIP_EM_TRAD_PKWARE, password);
+        }
+    }
+    if (zip_close(archive) != 0) {
+        zip_discard(archive);
+        return {};
+    }
+    return ReadFile(path);
+}
+
+// Little-endian fields of the first member's headers: the local one starts
+// the archive, the central one follows the data.
+size_t CentralHeader(const std::string& archive) {
+    return archive.find("PK\x01\x02");
+}
+
+void Patch(std::string& bytes, size_t at, uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes[at + size_t(i)] = char((value >> (8 * i)) & 0xFF);
+}
+
+// Sets the first member's flag bits, or its uncompressed size, in both
+// headers, so that they still agree and only the claim is false.
+std::string WithFlags(std::string archive, uint32_t flags) {
+    Patch(archive, 6, flags, 2);
+    Patch(archive, CentralHeader(archive) + 8, flags, 2);
+    return archive;
+}
+
+std::string WithClaimedSize(std::string archive, uint32_t size) {
+    Patch(archive, 22, size, 4);
+    Patch(archive, CentralHeader(archive) + 24, size, 4);
+    return archive;
+}
+
+// One triangle in an object of the given name.
+std::string Document(const std::string& object) {
+    return "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\nObject \"" + object +
+           "\" {\r\n\tvertex 3 {\r\n\t\t0 0 0\r\n\t\t1 0 0\r\n\t\t0 1 0\r\n\t}\r\n"
+           "\tface 1 {\r\n\t\t3 V(0 1 2)\r\n\t}\r\n}\r\nEof\r\n";
+}
+
+// samples/showcase.mqo, whose "paint" also shows both sides: the export then
+// reads the document again for what the host scene does not hold.
+std::string Showcase() {
+    std::string text = ReadFile(SamplesDir() + "/showcase.mqo");
+    const size_t at = text.find("power(30.00)");
+    if (at != std::string::npos) text.insert(at + 12, " dbls(1)");
+    return text;
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+// The wood the showcase names, two texels of a BMP.
+std::string Wood() {
+    const uint8_t texels[] = {150, 100, 50, 255, 120, 80, 40, 255};
+    std::string bytes;
+    stbi_write_bmp_to_func(AppendBytes, &bytes, 2, 1, 4, texels);
+    return bytes;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        names.push_back(fs::relative(entry.path(), dir).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+}  // namespace
+
+// The same document and map, plain in a/ and compressed in b/: the dumps
+// differ only by the path, and the exports, which read the document again
+// and look for the map beside it, are the same file.
+TEST(CompressedDocument, ReadsImportsAndExportsAsThePlainDocumentBesideIt) {
+    const TempDir dir;
+    const std::string document = Showcase();
+    const std::string plain = dir / "a/showcase.mqo";
+    const std::string archive = dir / "b/showcase.mqoz";
+    WriteFile(plain, document);
+    WriteFile(archive, Archive({{"showcase.mqo", document}, {"showcase.mqx", "<xml/>"}}));
+    for (const char* folder : {"a", "b"}) WriteFile(dir / folder + "/textures/wood.bmp", Wood());
+    const auto as_archive = [&](const std::string& text) {
+        return Replaced(Replaced(text, plain, archive), dir / "a/", dir / "b/");
+    };
+
+    const VarnelRun read_plain = RunVarnel("read --json --freeze-mirror " + plain);
+    const VarnelRun read_archive = RunVarnel("read --json --freeze-mirror " + archive);
+    ASSERT_EQ(read_archive.status, 0) << read_archive.err;
+    EXPECT_EQ(read_archive.out, as_archive(read_plain.out));
+    EXPECT_EQ(read_archive.err, as_archive(read_plain.err));
+
+    const std::string import = "import --yes --json --export ";
+    const VarnelRun import_plain = RunVarnel(import + dir / "a.glb " + plain);
+    const VarnelRun import_archive = RunVarnel(import + dir / "b.glb " + archive);
+    ASSERT_EQ(import_archive.status, 0) << import_archive.err;
+    EXPECT_EQ(import_archive.err, "");
+    EXPECT_EQ(import_archive.out, as_archive(import_plain.out));
+    const std::string glb = ReadFile(dir / "b.glb");
+    EXPECT_TRUE(glb == ReadFile(dir / "a.glb")) << "the two exports differ";
+    EXPECT_NE(glb.find("\"doubleSided\":true"), std::string::npos);
+    EXPECT_NE(glb.find("\"images\""), std::string::npos);
+    EXPECT_EQ(Entries(dir / "b"),
+              (std::vector<std::string>{"showcase.mqoz", "textures", "textures/wood.bmp"}));
+}
+
+// The member named after the archive, in any letter case and any folder,
+// wins over other documents; else the only document is read; several or
+// none are an error that lists what the archive holds.
+TEST(CompressedDocument, ReadsTheMemberNamedAfterTheArchiveElseTheOnlyDocument) {
+    struct Case {
+        const char* archive;
+        std::vector<Member> members;
+        const char* object;  // the object read, or null for the error told
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {"Box.mqoz",
+         {{"a.mqo", Document("a")}, {"sub/BOX.MQO", Document("box")}, {"Box.mqx", "<xml/>"}},
+         "box",
+         nullptr},
+        {"box.mqoz",
+         {{"inner/other.mqo", Document("other")}, {"box.mqx", "<xml/>"}},
+         "other",
+         nullptr},
+        {"box.mqoz",
+         {{"a.mqo", Document("a")}, {"b.mqo", Document("b")}},
+         nullptr,
+         "several documents (.mqo) in the archive and none alone named box.mqo; members seen: "
+         "a.mqo, b.mqo"},
+        {"box.mqoz",
+         {{"box.mqo", Document("a")}, {"old/box.mqo", Document("b")}},
+         nullptr,
+         "several documents (.mqo) in the archive and none alone named box.mqo; members seen: "
+         "box.mqo, old/box.mqo"},
+        {"box.mqoz",
+         {{"textures/", ""}, {"box.mqx", "<xml/>"}},
+         nullptr,
+         "no document (.mqo) in the archive; members seen: box.mqx"},
+    };
+    for (const Case& c : cases) {
+        const TempDir dir;
+        const std::string path = dir / c.archive;
+        WriteFile(path, Archive(c.members));
+        const VarnelRun run = RunVarnel("read --json " + path);
+        if (c.object != nullptr) {
+            ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(json::parse(run.out)["objects"][0]["name"], c.object);
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err, "varnel read: " + path + ": " + c.error + "\n");
+        }
+    }
+}
+
+// Each refusal is one line naming the archive, exit 1, from both commands,
+// and neither the asked-for outputs nor anything else appears in the folder.
+TEST(CompressedDocument, RefusesEachBadArchiveInOneLineAndWritesNothing) {
+    const std::string document = Document("box");
+    const std::string stored = Archive({{"bad.mqo", document}}, ZIP_CM_STORE);
+    const std::string deflated = Archive({{"bad.mqo", document}});
+    ASSERT_FALSE(stored.empty());
+    ASSERT_FALSE(deflated.empty());
+    std::string damaged = stored;
+    damaged[damaged.find("Metasequoia")] ^= 0x20;
+    const uint32_t bomb = uint32_t(64 * deflated.size() + 1);
+    const auto outside = [](const std::string& name) {
+        return "member \"" + name + "\" names a path outside the archive's folder; refused";
+    };
+    struct Case {
+        std::string what;
+        std::string bytes;
+        std::string told;
+    };
+    std::vector<Case> cases = {
+        {"cut short", deflated.substr(0, deflated.size() / 2),
+         "not a readable zip archive, damaged or cut short (Not a zip archive)"},
+        {"not a zip", "PK\x03\x04 is how this text starts",
+         "not a readable zip archive, damaged or cut short (Not a zip archive)"},
+        {"checksum", damaged, "member bad.mqo cannot be read: CRC error"},
+        {"flagged encrypted", WithFlags(deflated, 1),
+         "member bad.mqo is encrypted, which is not read"},
+        {"zip bomb", WithClaimedSize(deflated, bomb),
+         "member bad.mqo claims " + std::to_string(bomb) +
+             " bytes, more than 64 times the archive or 2 GiB; refused as a likely zip bomb"},
+        {"claims too little", WithClaimedSize(deflated, 10),
+         "member bad.mqo holds more than the size it claims"},
+    };
+    for (const std::string name :
+         {"../bad.mqo", "/tmp/bad.mqo", "C:bad.mqo", "a\\..\\..\\bad.mqo"}) {
+        cases.push_back({name, Archive({{"bad.mqo", document}, {name, document}}), outside(name)});
+    }
+    if (zip_encryption_method_supported(ZIP_EM_TRAD_PKWARE, 1) != 0) {
+        cases.push_back({"encrypted", Archive({{"bad.mqo", document}}, ZIP_CM_DEFLATE, "secret"),
+                         "member bad.mqo is encrypted, which is not read"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.bytes.empty());
+        const TempDir dir;
+        const std::string path = dir / "bad.mqoz";
+        WriteFile(path, c.bytes);
+        const VarnelRun read = RunVarnel("read --json " + path);
+        EXPECT_EQ(read.status, 1);
+        EXPECT_EQ(read.out, "");
+        EXPECT_EQ(read.err, "varnel read: " + path + ": " + c.told + "\n");
+        const VarnelRun import = RunVarnel("import --yes --json --export " + dir / "out.glb" +
+                                           " --preview " + dir / "out.png " + path);
+        EXPECT_EQ(import.status, 1);
+        EXPECT_EQ(import.out, "");
+        EXPECT_EQ(import.err, "varnel import: " + path + ": " + c.told + "\n");
+        EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"bad.mqoz"});
+    }
+}
