@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 varnel="$1"
 out="$2"
 mkdir -p "$out"
-docs=(samples/*.mqo tests/data/*.mqo tests/data/fuzz/*.mqo)
+docs=(samples/*.mqo tests/data/*.mqo tests/data/fuzz/*.mqo tests/data/fuzz/*.mqoz)
 [ -d ../shared/corpus ] && docs+=(../shared/corpus/*.mqo)
 for doc in "${docs[@]}"; do
     name=$(basename "$doc" .mqo)

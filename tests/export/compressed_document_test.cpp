@@ -166,6 +166,26 @@ TEST(CompressedDocument, ReadsImportsAndExportsAsThePlainDocumentBesideIt) {
               (std::vector<std::string>{"showcase.mqoz", "textures", "textures/wood.bmp"}));
 }
 
+// When the import fails, the command reads the document again for the line
+// where it stopped: from the archive's document, not from the archive.
+TEST(CompressedDocument, AFailedImportIsExplainedFromTheArchivedDocument) {
+    const TempDir dir;
+    std::string document = Document("box");
+    document.erase(document.find("2)") + 1, 1);  // V(0 1 2 never closes
+    const std::string plain = dir / "a/cut.mqo";
+    const std::string archive = dir / "b/cut.mqoz";
+    WriteFile(plain, document);
+    WriteFile(archive, Archive({{"cut.mqo", document}}));
+
+    const VarnelRun from_plain = RunVarnel("import --yes " + plain);
+    const VarnelRun from_archive = RunVarnel("import --yes " + archive);
+    ASSERT_NE(from_plain.err.find(plain + "(11): the document could not be imported"),
+              std::string::npos)
+        << from_plain.err;
+    EXPECT_EQ(from_archive.status, 1);
+    EXPECT_EQ(from_archive.err, Replaced(from_plain.err, plain, archive));
+}
+
 // The member named after the archive, in any letter case and any folder,
 // wins over other documents; else the only document is read; several or
 // none are an error that lists what the archive holds.
