@@ -35,8 +35,18 @@ using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 
 struct MemberEntry {
     zip_uint64_t index = 0;
-    std::string name;
+    std::string name;  // as the archive holds it
 };
+
+// A member's name as an error line shows it: a control character, which
+// could break the line or move the terminal's cursor, stands as '?'.
+std::string Shown(const std::string& name) {
+    std::string text = name;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return text;
+}
 
 std::string LibzipText(int code) {
     zip_error_t error;
@@ -91,7 +101,7 @@ std::string NamesSeen(const std::vector<MemberEntry>& members) {
     if (members.empty()) return "it holds no member";
     std::string text = "members seen: ";
     for (size_t i = 0; i < members.size() && i < kNamesTold; ++i) {
-        text += (i > 0 ? ", " : "") + members[i].name;
+        text += (i > 0 ? ", " : "") + Shown(members[i].name);
     }
     if (members.size() > kNamesTold) {
         text += " and " + std::to_string(members.size() - kNamesTold) + " more";
@@ -108,7 +118,8 @@ std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
         if (name == nullptr) return "a member's name cannot be read";
         const std::string text = name;
         if (LeavesItsFolder(text)) {
-            return "member \"" + text + "\" names a path outside the archive's folder; refused";
+            return "member \"" + Shown(text) +
+                   "\" names a path outside the archive's folder; refused";
         }
         if (!text.empty() && IsSlash(text.back())) continue;
         members.push_back({zip_uint64_t(i), text});
@@ -145,14 +156,16 @@ std::string CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t arch
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive, member.index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
-        return "member " + member.name + " cannot be examined";
+        return "member " + Shown(member.name) + " cannot be examined";
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-        return "member " + member.name + " is encrypted, which is not read";
+        return "member " + Shown(member.name) + " is encrypted, which is not read";
     }
-    const uint64_t limit = std::min(kLargestDocument, archive_size * kLargestRatio);
+    const uint64_t limit = archive_size >= kLargestDocument / kLargestRatio
+                               ? kLargestDocument
+                               : archive_size * kLargestRatio;
     if (stat.size > limit) {
-        return "member " + member.name + " claims " + std::to_string(stat.size) +
+        return "member " + Shown(member.name) + " claims " + std::to_string(stat.size) +
                " bytes, more than 64 times the archive or 2 GiB; refused as a likely zip bomb";
     }
     size = stat.size;
@@ -164,22 +177,22 @@ std::string CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t arch
 // finds the end is the one on which libzip compares the checksum.
 std::string Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, std::string& bytes) {
     const Member file(zip_fopen_index(archive, member.index, 0));
-    if (!file) return "member " + member.name + " cannot be read: " + zip_strerror(archive);
+    if (!file) return "member " + Shown(member.name) + " cannot be read: " + zip_strerror(archive);
     const auto failed = [&] {
-        return "member " + member.name + " cannot be read: " + zip_file_strerror(file.get());
+        return "member " + Shown(member.name) + " cannot be read: " + zip_file_strerror(file.get());
     };
     bytes.resize(size);
     uint64_t done = 0;
     while (done < size) {
         const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, size - done);
         if (got < 0) return failed();
-        if (got == 0) return "member " + member.name + " ends before the size it claims";
+        if (got == 0) return "member " + Shown(member.name) + " ends before the size it claims";
         done += uint64_t(got);
     }
     char extra = 0;
     const zip_int64_t more = zip_fread(file.get(), &extra, 1);
     if (more < 0) return failed();
-    if (more > 0) return "member " + member.name + " holds more than the size it claims";
+    if (more > 0) return "member " + Shown(member.name) + " holds more than the size it claims";
     return {};
 }
 
@@ -200,11 +213,7 @@ std::string TakeDocumentOut(const char* path, std::string& bytes) {
         !error.empty()) {
         return error;
     }
-    try {
-        return Inflate(archive.get(), chosen, size, bytes);
-    } catch (const std::bad_alloc&) {
-        return "member " + chosen.name + " does not fit in memory";
-    }
+    return Inflate(archive.get(), chosen, size, bytes);
 }
 
 }  // namespace
@@ -213,7 +222,12 @@ CompressedDocument ReadCompressedDocument(const char* path) {
     CompressedDocument document;
     if (!IsArchiveFile(path)) return document;
     document.is_archive = true;
-    const std::string error = TakeDocumentOut(path, document.bytes);
+    std::string error;
+    try {
+        error = TakeDocumentOut(path, document.bytes);
+    } catch (const std::bad_alloc&) {
+        error = "the document does not fit in memory";
+    }
     if (!error.empty()) {
         document.error = std::string(path) + ": " + error;
         document.bytes.clear();
