@@ -51,7 +51,7 @@ static int32_t ReadOpenedDocument(MQOLoader& loader, const char* document_path) 
     CopyText(loader.path, document_path);
     int32_t result = loader.ReadDocument();
     loader.stream.ops->close(loader.stream.stream);
-    loader.stream = MQOStreamHandle{};  // the stream dies with the caller's
+    loader.stream = MQOStreamHandle{};  // the stream is the caller's local, gone on return
     return result;
 }
 
