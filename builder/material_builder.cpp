@@ -1,9 +1,11 @@
 #include "builder/material_builder.h"
 
 #include "builder/face_rules.h"
+#include "builder/host_text.h"
 #include "builder/join_path.h"
 #include "builder/trace.h"
 #include "model/mqo_model.h"
+#include "model/report.h"
 
 namespace {
 
@@ -72,6 +74,23 @@ void BuildAll(const BuildSettings& settings, const MQOModel& model,
     for (ObjectMaterialSlot& slot : slots) slot.mtl = multi;
 }
 
+// The map name as the host gets it: converted into the host's code page when
+// that is exact, else the document's own bytes, which the user is told of,
+// since a path changed by a single character would name another file.
+const char* HostMapName(const MQOModel& model, const char* name, std::string& storage) {
+    if (ExactHostText(model.code_page, name, storage)) return storage.c_str();
+    std::string shown;
+    // "[%s]マップのパスはホストのコードページで表せないため、文書のバイトのまま渡します"
+    ReportTo(model.message_sink,
+             "[%s]\x83}\x83"
+             "b\x83v\x82\xcc\x83p\x83X\x82\xcd\x83z\x83X\x83g\x82\xcc\x83R\x81[\x83h\x83y\x81["
+             "\x83W\x82\xc5\x95\x5c\x82\xb9\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81"
+             "A\x95\xb6\x8f\x91\x82\xcc\x83o\x83"
+             "C\x83g\x82\xcc\x82\xdc\x82\xdc\x93n\x82\xb5\x82\xdc\x82\xb7",
+             HostText(model.code_page, name, shown));
+    return name;
+}
+
 }  // namespace
 
 int HostShading(int shader) {
@@ -94,7 +113,8 @@ StdMat2* MakeMaterial(const BuildSettings& settings, const MQOModel& model, int 
     const MQOMaterial& m = *model.MaterialAt(index);
     TraceMaterial(index, m);
     StdMat2* mtl = NewDefaultStdMat();
-    mtl->SetName(CStr(m.name));
+    std::string converted;
+    mtl->SetName(CStr(HostText(model.code_page, m.name, converted)));
     mtl->SetShading(HostShading(m.shader));
     const float ambient = m.amb * kAmbientFactor;
     mtl->SetAmbient(Color(ambient, ambient, ambient), kTime);
@@ -105,12 +125,18 @@ StdMat2* MakeMaterial(const BuildSettings& settings, const MQOModel& model, int 
     mtl->SetSelfIllum(m.emi, kTime);
     mtl->SetOpacity(m.col.a, kTime);
     if (m.tex[0] != '\0') {
-        BitmapTex* map = MakeBitmapTex(settings.directory, m.tex);
+        BitmapTex* map = MakeBitmapTex(settings.directory, HostMapName(model, m.tex, converted));
         mtl->SetSubTexmap(ID_DI, map);
         if (ip != nullptr) ip->ActivateTexture(map, mtl, -1);
     }
-    if (m.bump[0] != '\0') mtl->SetSubTexmap(ID_BU, MakeBitmapTex(settings.directory, m.bump));
-    if (m.alpha[0] != '\0') mtl->SetSubTexmap(ID_OP, MakeBitmapTex(settings.directory, m.alpha));
+    if (m.bump[0] != '\0') {
+        BitmapTex* map = MakeBitmapTex(settings.directory, HostMapName(model, m.bump, converted));
+        mtl->SetSubTexmap(ID_BU, map);
+    }
+    if (m.alpha[0] != '\0') {
+        BitmapTex* map = MakeBitmapTex(settings.directory, HostMapName(model, m.alpha, converted));
+        mtl->SetSubTexmap(ID_OP, map);
+    }
     return mtl;
 }
 

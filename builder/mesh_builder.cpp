@@ -1,8 +1,10 @@
 #include "builder/mesh_builder.h"
 
+#include <string>
 #include <vector>
 
 #include "builder/face_rules.h"
+#include "builder/host_text.h"
 #include "builder/trace.h"
 #include "builder/uv_collector.h"
 #include "model/mqo_model.h"
@@ -118,7 +120,8 @@ void FillFaces(const MQOModel& model, MQOObject& object, const UVCollector& coll
 void HandOver(const MQOModel& model, const MQOObject& object, const ObjectMaterialSlot& slot,
               ImpInterface* ii, ImpNode* node, TriObject* tri) {
     node->Reference(tri);
-    node->SetName(object.name);
+    std::string converted;
+    node->SetName(HostText(model.code_page, object.name, converted));
     INode* scene_node = node->GetINode();
     if (model.MaterialCount() > 0 && slot.mtl != nullptr) scene_node->SetMtl(slot.mtl);
     ii->AddNodeToScene(node);

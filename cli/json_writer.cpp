@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 
+#include "host/code_pages.h"
 #include "host/cp932.h"
 
 namespace {
@@ -94,6 +95,11 @@ void JsonWriter::Cp932String(const char* text) {
     std::string utf8;
     if (text != nullptr) AppendCp932AsUtf8(utf8, text, std::strlen(text));
     Put(Escaped(utf8));
+}
+
+void JsonWriter::DocumentString(const char* text, int32_t code_page) {
+    BeginValue();
+    Put(Escaped(DocumentTextUtf8(text, code_page)));
 }
 
 void JsonWriter::Floats(const float* values, int count) {

@@ -1,6 +1,7 @@
 // The JSON writer of the command's dumps: commas are placed by the writer,
 // floats are written so that they read back to the same 32-bit value,
-// document text is decoded from code page 932.
+// host text is decoded from code page 932 and document text from the
+// document's code page.
 //
 // Text is made in a small buffer of the writer's own and moved to a string.
 // With a file, the string is written to it and emptied whenever it passes a
@@ -55,11 +56,16 @@ class JsonWriter {
     // A quoted JSON string of the code page 932 text, decoded to UTF-8; no
     // text (null) is the empty string.
     void Cp932String(const char* text);
+    // The same for text of the given code page (model/code_page.h).
+    void DocumentString(const char* text, int32_t code_page);
 
     // A key and its value.
     void IntField(std::string_view key, int64_t value) { Key(key), Int(value); }
     void FloatField(std::string_view key, float value) { Key(key), Float(value); }
     void TextField(std::string_view key, const char* cp932) { Key(key), Cp932String(cp932); }
+    void DocumentTextField(std::string_view key, const char* text, int32_t code_page) {
+        Key(key), DocumentString(text, code_page);
+    }
 
     // Shorthands for the fixed-size arrays of the dumps.
     void Floats(const float* values, int count);

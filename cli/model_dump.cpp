@@ -31,9 +31,9 @@ void WriteScene(JsonWriter& json, const MQOScene& s) {
     json.EndObject();
 }
 
-void WriteMaterial(JsonWriter& json, const MQOMaterial& m) {
+void WriteMaterial(JsonWriter& json, const MQOMaterial& m, int32_t code_page) {
     json.BeginObject();
-    json.TextField("name", m.name);
+    json.DocumentTextField("name", m.name, code_page);
     json.IntField("flags", m.flags);
     json.IntField("uid", m.uid);
     json.Key("col");
@@ -51,9 +51,9 @@ void WriteMaterial(JsonWriter& json, const MQOMaterial& m) {
     WritePoint(json, m.proj_scale);
     json.Key("proj_angle");
     WritePoint(json, m.proj_angle);
-    json.TextField("tex", m.tex);
-    json.TextField("alpha", m.alpha);
-    json.TextField("bump", m.bump);
+    json.DocumentTextField("tex", m.tex, code_page);
+    json.DocumentTextField("alpha", m.alpha, code_page);
+    json.DocumentTextField("bump", m.bump, code_page);
     json.EndObject();
 }
 
@@ -84,9 +84,9 @@ void WriteFace(JsonWriter& json, const MQOFace& f) {
     json.EndObject();
 }
 
-void WriteObject(JsonWriter& json, const MQOObject& o) {
+void WriteObject(JsonWriter& json, const MQOObject& o, int32_t code_page) {
     json.BeginObject();
-    json.TextField("name", o.name);
+    json.DocumentTextField("name", o.name, code_page);
     json.IntField("uid", o.uid);
     json.IntField("visible", o.visible);
     json.IntField("locking", o.locking);
@@ -170,11 +170,11 @@ void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>
     WriteScene(json, model.scene);
     json.Key("materials");
     json.BeginArray();
-    for (const auto& m : model.materials) WriteMaterial(json, *m);
+    for (const auto& m : model.materials) WriteMaterial(json, *m, model.code_page);
     json.EndArray();
     json.Key("objects");
     json.BeginArray();
-    for (const auto& o : model.objects) WriteObject(json, *o);
+    for (const auto& o : model.objects) WriteObject(json, *o, model.code_page);
     json.EndArray();
     json.EndObject();
 }

@@ -1,17 +1,6 @@
 #include "host/cp932.h"
 
-static void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
+#include "host/code_pages.h"
 
 static int LeadRow(unsigned char c) {
     if (c >= 0x81 && c <= 0x9F) return c - 0x81;
@@ -19,26 +8,40 @@ static int LeadRow(unsigned char c) {
     return -1;
 }
 
-void AppendCp932AsUtf8(std::string& out, const char* bytes, size_t length) {
-    constexpr uint32_t kReplacement = 0xFFFD;
+// Calls take(code) for each character of the bytes in order, U+FFFD for a
+// byte that starts none. True when every byte decoded.
+template <typename Take>
+static bool ForEachCp932Character(const char* bytes, size_t length, Take take) {
+    bool whole = true;
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
-            AppendUtf8(out, c);
+            take(c);
         } else if (c >= 0xA1 && c <= 0xDF) {
-            AppendUtf8(out, 0xFF61 + (c - 0xA1));  // half-width katakana
+            take(0xFF61 + (c - 0xA1));  // half-width katakana
         } else if (const int row = LeadRow(c); row >= 0 && i + 1 < length) {
             const unsigned char trail = static_cast<unsigned char>(bytes[i + 1]);
             const uint16_t code =
                 trail >= 0x40 && trail <= 0xFC ? kCp932DoubleByte[row][trail - 0x40] : 0;
             if (code != 0) {
-                AppendUtf8(out, code);
+                take(code);
                 ++i;
             } else {
-                AppendUtf8(out, kReplacement);
+                take(kReplacementCharacter);
+                whole = false;
             }
         } else {
-            AppendUtf8(out, kReplacement);
+            take(kReplacementCharacter);
+            whole = false;
         }
     }
+    return whole;
+}
+
+void AppendCp932AsUtf8(std::string& out, const char* bytes, size_t length) {
+    ForEachCp932Character(bytes, length, [&out](uint32_t code) { AppendUtf8(out, code); });
+}
+
+bool AppendCp932Codes(std::vector<uint32_t>& codes, const char* bytes, size_t length) {
+    return ForEachCp932Character(bytes, length, [&codes](uint32_t code) { codes.push_back(code); });
 }

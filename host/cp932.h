@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int kCp932LeadCount = 60;    // 0x81-0x9F and 0xE0-0xFC
 constexpr int kCp932TrailCount = 189;  // 0x40-0xFC
@@ -14,3 +15,7 @@ extern const uint16_t kCp932DoubleByte[kCp932LeadCount][kCp932TrailCount];
 // one; every other byte (0x80, 0xA0, 0xFD-0xFF, a lead byte without a mapped
 // trail) stands as U+FFFD and decoding goes on at the next byte.
 void AppendCp932AsUtf8(std::string& out, const char* bytes, size_t length);
+
+// Appends the code points of the bytes, by the same rules; false when some
+// byte stood as U+FFFD.
+bool AppendCp932Codes(std::vector<uint32_t>& codes, const char* bytes, size_t length);

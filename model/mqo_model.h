@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/code_page.h"
 #include "model/mqo_material.h"
 #include "model/mqo_message_sink.h"
 #include "model/mqo_object.h"
@@ -18,6 +19,9 @@ struct MQOModel {
     int32_t face_total = 0;
     int32_t vertex_total = 0;
     int32_t triangle_total = 0;
+    // The code page of every text the document holds (names, map paths), as
+    // its CodePage line declares it.
+    int32_t code_page = kCodePageJapanese;
     MQOMessageSink message_sink;
 
     MQOModel() = default;

@@ -1,6 +1,8 @@
 // Load and the document grammar: the two header lines, the top-level chunks up
 // to "Eof", then the freeze passes, the totals and the summary message. A
-// document cut off before "Eof", or left inside a brace, is told where.
+// document cut off before "Eof", or left inside a brace, is told where. The
+// "CodePage" line is told as an unknown chunk, as it always was, and sets the
+// code page of the document's texts.
 #include <cstdlib>
 
 #include "model/mqo_message_sink.h"
@@ -8,6 +10,7 @@
 #include "process/freeze_catmull.h"
 #include "process/freeze_mirror.h"
 #include "reader/chunk_reading.h"
+#include "reader/code_page_name.h"
 #include "reader/mqo_loader.h"
 
 namespace {
@@ -207,18 +210,41 @@ static void ReportUnclosedBlock(MQOLoader& loader, int32_t open_line) {
         loader.path, open_line);
 }
 
+// A CodePage line whose word names no code page known here, or that has no
+// word: its texts are read as code page 932, as before code pages were read.
+static void ReportUnknownCodePage(MQOLoader& loader, int32_t line, const char* word) {
+    // "%s(%d) : [%s]は対応外のコードページです。932として読みます"
+    loader.Report(
+        "%s(%d) : [%s]\x82\xcd\x91\xce\x89\x9e\x8aO\x82\xcc\x83R\x81[\x83h\x83y\x81[\x83W\x82\xc5"
+        "\x82\xb7\x81"
+        "B932\x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x82\xdc\x82\xb7",
+        loader.path, line, word);
+}
+
+static void DeclareCodePage(MQOLoader& loader, int32_t line, const char* word) {
+    int32_t code_page = kCodePageJapanese;
+    if (!CodePageOfName(word, code_page)) ReportUnknownCodePage(loader, line, word);
+    loader.model->code_page = code_page;
+}
+
 int32_t MQOLoader::ReadDocument() {
     model->message_sink = sink;
     if (!ReadHeader(*this)) return 0;
 
     UnknownBlocks blocks;
     bool cut_off = false;
+    // The line of a top-level "CodePage" whose word is still to come; 0 for none.
+    int32_t code_page_line = 0;
     char token[kTokenSize];
     while (!AtEnd()) {
         // Only white space was left: the data ended where a token was due.
         if (!ReadToken(token, sizeof(token))) {
             cut_off = true;
             break;
+        }
+        if (code_page_line != 0 && line != code_page_line) {
+            DeclareCodePage(*this, code_page_line, "");
+            code_page_line = 0;
         }
         if (SameKeyword(token, "Eof")) break;
         if (blocks.depth == 0 && IsChunkName(token)) {
@@ -228,8 +254,15 @@ int32_t MQOLoader::ReadDocument() {
         // "[%s]対応外のチャンクです"
         Report("[%s]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
                token);
+        if (code_page_line != 0) {
+            DeclareCodePage(*this, code_page_line, token);
+            code_page_line = 0;
+        } else if (blocks.depth == 0 && SameKeyword(token, "CodePage")) {
+            code_page_line = line;
+        }
         blocks.Count(token, line);
     }
+    if (code_page_line != 0) DeclareCodePage(*this, code_page_line, "");
     if (blocks.depth > 0) ReportUnclosedBlock(*this, blocks.open_line);
     if (cut_off) {
         ReportCutOff(*this);
