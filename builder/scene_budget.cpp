@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "builder/face_rules.h"
+#include "builder/host_text.h"
 #include "builder/material_builder.h"
 #include "host/max.h"
 #include "model/mqo_model.h"
@@ -49,8 +51,9 @@ uint64_t MaterialRecordBytes(const char* name) {
 }
 
 // The standard material of one document material and its maps.
-uint64_t MaterialBytes(const MQOMaterial& m) {
-    uint64_t bytes = MaterialRecordBytes<StdMat2>(m.name);
+uint64_t MaterialBytes(const MQOModel& model, const MQOMaterial& m) {
+    std::string converted;
+    uint64_t bytes = MaterialRecordBytes<StdMat2>(HostText(model.code_page, m.name, converted));
     for (const char* map : {m.tex, m.bump, m.alpha}) {
         // The map name is completed with the directory, at most 1024 bytes.
         if (map[0] != '\0') bytes += MaterialRecordBytes<BitmapTex>(map) + AllocatedBytes(1024);
@@ -72,7 +75,7 @@ uint64_t MaterialsBytes(const BuildSettings& settings, const MQOModel& model) {
     const uint64_t materials = uint64_t(model.MaterialCount());
     uint64_t bytes = objects * sizeof(ObjectMaterialSlot);
     if (materials == 0) return bytes;
-    for (const auto& material : model.materials) bytes += MaterialBytes(*material);
+    for (const auto& material : model.materials) bytes += MaterialBytes(model, *material);
     const uint64_t id_map = materials * sizeof(int32_t);
     const uint64_t multi = AllocatedBytes(sizeof(MultiMtl)) + sizeof(void*);
     if (settings.options.load_use_material_only == 0) {
@@ -89,10 +92,13 @@ uint64_t MaterialsBytes(const BuildSettings& settings, const MQOModel& model) {
 
 }  // namespace
 
-HostMeshForecast ForecastHostMesh(const BuildSettings& settings, const MQOModel&,
+HostMeshForecast ForecastHostMesh(const BuildSettings& settings, const MQOModel& model,
                                   const MQOObject& object) {
     HostMeshForecast f;
     if (!IsConverted(object)) return f;
+    // Names are kept in the host's code page, in which a character of the
+    // document's may take more bytes or fewer.
+    std::string converted;
     const bool shared = settings.options.same_uv_collect != 0;
     int64_t corners = 0;
     for (const auto& face : object.faces) {
@@ -112,7 +118,7 @@ HostMeshForecast ForecastHostMesh(const BuildSettings& settings, const MQOModel&
         (f.texture_vertices > 0 ? triangles * sizeof(TVFace) : 0) +
         (coloured ? triangles * sizeof(TVFace) + uint64_t(f.colours) * sizeof(VertColor) : 0) +
         AllocatedBytes(sizeof(ImpNode)) + AllocatedBytes(sizeof(TriObject)) + 3 * sizeof(void*) +
-        TextBytes(object.name);
+        TextBytes(HostText(model.code_page, object.name, converted));
 
     // The texture vertex of every corner and the colour table live through
     // the whole conversion; the sharing's own lists are gone before the

@@ -82,23 +82,6 @@ int Deliver(const Text& result, Unit* out, int room) {
     return size;
 }
 
-// The code points of UTF-16 units; a lone surrogate is U+FFFD, which code
-// page 932 does not hold either.
-std::vector<uint32_t> CodesOfUnits(const WCHAR* wide, int count) {
-    std::vector<uint32_t> codes;
-    for (int i = 0; i < count; ++i) {
-        const uint32_t u = wide[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            codes.push_back(0x10000 + ((u - 0xD800) << 10) + (uint32_t(wide[i + 1]) - 0xDC00));
-            ++i;
-        } else {
-            codes.push_back(u >= 0xD800 && u <= 0xDFFF ? kReplacementCharacter : u);
-        }
-    }
-    return codes;
-}
-
 }  // namespace
 
 UINT GetACP() {
@@ -133,7 +116,10 @@ int WideCharToMultiByte(UINT code_page, DWORD, const WCHAR* wide, int wide_lengt
     if (target != CP_UTF8 && target != kSystemCodePage) return 0;
     if (used_default != nullptr) *used_default = FALSE;
     std::string bytes;
-    for (uint32_t code : CodesOfUnits(wide, count)) {
+    std::vector<uint32_t> codes;
+    // A surrogate without its pair is U+FFFD, which code page 932 lacks too.
+    AppendUtf16Codes(wide, size_t(count), codes);
+    for (uint32_t code : codes) {
         if (target == CP_UTF8) {
             AppendUtf8(bytes, code);
         } else if (!AppendCp932(bytes, code)) {

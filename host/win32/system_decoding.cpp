@@ -4,25 +4,13 @@
 // bad byte stands as U+FFFD alone, as iconv gives it elsewhere.
 #include <windows.h>
 
+#include <climits>
+
 #include "host/code_pages.h"
 
 namespace {
 
 constexpr int kLongestCharacter = 4;
-
-// Appends the code points of UTF-16 units; a lone surrogate is U+FFFD.
-void TakeUnits(const wchar_t* units, int count, std::vector<uint32_t>& codes) {
-    for (int i = 0; i < count; ++i) {
-        const uint32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            codes.push_back(0x10000 + ((u - 0xD800) << 10) + (uint32_t(units[i + 1]) - 0xDC00));
-            ++i;
-        } else {
-            codes.push_back(u >= 0xD800 && u <= 0xDFFF ? kReplacementCharacter : u);
-        }
-    }
-}
 
 int Decode(int32_t code_page, const char* bytes, int length, wchar_t* units, int room) {
     return MultiByteToWideChar(static_cast<UINT>(code_page), MB_ERR_INVALID_CHARS, bytes, length,
@@ -34,11 +22,12 @@ int Decode(int32_t code_page, const char* bytes, int length, wchar_t* units, int
 bool DecodeBySystem(int32_t code_page, const char* bytes, size_t length,
                     std::vector<uint32_t>& codes) {
     if (length == 0) return true;
-    if (length < 0x10000000) {
+    // A byte gives at most one unit; the call counts in ints.
+    if (length <= size_t(INT_MAX)) {
         std::vector<wchar_t> units(length);
-        const int whole = Decode(code_page, bytes, int(length), units.data(), int(length));
-        if (whole > 0) {
-            TakeUnits(units.data(), whole, codes);
+        const int decoded = Decode(code_page, bytes, int(length), units.data(), int(length));
+        if (decoded > 0) {
+            AppendUtf16Codes(units.data(), size_t(decoded), codes);
             return true;
         }
     }
@@ -53,7 +42,7 @@ bool DecodeBySystem(int32_t code_page, const char* bytes, size_t length,
             if (count > 0) break;
         }
         if (count > 0) {
-            TakeUnits(units, count, codes);
+            AppendUtf16Codes(units, size_t(count), codes);
             i += size_t(used);
         } else {
             codes.push_back(kReplacementCharacter);

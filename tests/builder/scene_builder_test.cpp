@@ -3,8 +3,9 @@
 #include <string>
 
 #include "builder_fixture.h"
-#include "model/text.h"
 #include "cli/scene_dump.h"
+#include "model/text.h"
+#include "support/test_support.h"
 
 static std::string Dump(const HostScene& host) {
     std::string out;
@@ -89,4 +90,50 @@ TEST(SetMQOModel, FacesWithOnlyMissingVerticesMakeNoMaterial) {
     EXPECT_EQ(import.mesh(0).getNumFaces(), 0);
     EXPECT_TRUE(import.host.Materials().empty());
     EXPECT_EQ(import.nodes()[0]->GetMtl(), nullptr);
+}
+
+// Names and map paths reach the host in its code page, 932. A character it
+// lacks becomes '?' in a name; a map path with one keeps the document's bytes,
+// which is told, since a path with '?' names no file. A document of code page
+// 932 is handed over byte for byte, bytes that decode to nothing included.
+TEST(SetMQOModel, TextsOfADocumentInAnotherCodePageReachTheHostInItsOwn) {
+    const std::string paths_kept = Utf8ToCp932(
+        "マップのパスはホストのコードページで表せないため、文書のバイトのまま渡します\n");
+    struct Case {
+        int32_t code_page;
+        std::string name, tex, bump;  // as the document holds them
+        std::string host_name, host_tex, host_bump, message;
+    };
+    const Case cases[] = {
+        {65001, "立方体_ü", "tex\\立方体.png", "tex\\ü.png", Utf8ToCp932("立方体_?"),
+         Utf8ToCp932("C:\\d\\tex\\立方体.png"), "C:\\d\\tex\\ü.png", "[tex\\?.png]" + paths_kept},
+        {949, "\xc7\xd1\xb1\xb9", "\xc7\xd1.png", "b.png", "??", "C:\\d\\\xc7\xd1.png",
+         "C:\\d\\b.png", "[?.png]" + paths_kept},
+        {932, "\x97\xa7\x80", "\x95\x5c.png", "", "\x97\xa7\x80", "C:\\d\\\x95\x5c.png", "", ""},
+    };
+    for (const Case& c : cases) {
+        MQOModel model;
+        model.code_page = c.code_page;
+        MessageLog log;
+        model.message_sink = log.Sink();
+        MQOMaterial* m = AddMaterial(model, c.name.c_str());
+        CopyText(m->tex, c.tex.c_str());
+        CopyText(m->bump, c.bump.c_str());
+        AddFace(*AddObjectWithVertices(model, 3, c.name.c_str()), {0, 1, 2}, 0);
+        Import import(model, Options(1, 1), "C:\\d\\");
+        ASSERT_EQ(import.nodes().size(), 1u);
+        EXPECT_EQ(import.nodes()[0]->GetName(), c.host_name) << c.code_page;
+        const auto* mtl = import.material<StdMat2>(0);
+        ASSERT_NE(mtl, nullptr);
+        EXPECT_EQ(mtl->GetName(), c.host_name) << c.code_page;
+        EXPECT_EQ(dynamic_cast<BitmapTex*>(mtl->GetSubTexmap(ID_DI))->GetMapName(), c.host_tex)
+            << c.code_page;
+        if (!c.bump.empty()) {
+            EXPECT_EQ(dynamic_cast<BitmapTex*>(mtl->GetSubTexmap(ID_BU))->GetMapName(), c.host_bump)
+                << c.code_page;
+        }
+        EXPECT_EQ(log.texts, c.message.empty() ? std::vector<std::string>{}
+                                               : std::vector<std::string>{c.message})
+            << c.code_page;
+    }
 }

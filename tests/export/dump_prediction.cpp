@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "builder/host_text.h"
 #include "export/material_from_host.h"
 #include "reader/mqo_loader.h"
 
@@ -27,10 +28,14 @@ std::vector<bool> HiddenNodes(const json& dump, const std::string& document) {
     std::vector<bool> hidden;
     if (loader.Load(document.c_str()) == 0) return hidden;
     const MQOModel& model = *loader.GetModel();
+    // Nodes are named in the host's code page.
+    const auto host_name = [&model](int j) {
+        std::string converted;
+        return HostTextUtf8(HostText(model.code_page, model.ObjectAt(j)->name, converted));
+    };
     int j = 0;
     for (const json& node : dump["nodes"]) {
-        while (j < model.ObjectCount() && HostTextUtf8(model.ObjectAt(j)->name) != node["name"])
-            ++j;
+        while (j < model.ObjectCount() && host_name(j) != node["name"]) ++j;
         hidden.push_back(j < model.ObjectCount() && model.ObjectAt(j++)->visible == 0);
     }
     // A document that hides every object is exported whole.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "load_document.h"
 #include "process/freeze_catmull.h"
 #include "process/freeze_mirror.h"
@@ -174,6 +176,45 @@ TEST(Grammar, BraceLeftOpenAtTopLevelIsReportedOnceWhereItOpened) {
                                         Utf8ToCp932("[{]対応外のチャンクです\n"),
                                         AtLine(cut, 4, "ここで開いた{が閉じられていません"),
                                         AtLine(cut, 4, "Eofの前でファイルが終わっています")}));
+}
+
+// The header takes lines 1 to 3, so a CodePage line right after it is line 4.
+TEST(Grammar, CodePageLineSetsTheCodePageOfTheTextsAndIsStillToldTokenByToken) {
+    const std::pair<const char*, int32_t> named[] = {
+        {"utf8", 65001}, {"UTF8", 65001}, {"Utf-8", 65001}, {"65001", 65001}, {"932", 932},
+        {"936", 936},    {"949", 949},    {"950", 950},     {"1252", 1252}};
+    for (const auto& [word, code_page] : named) {
+        LoadedDocument d(Doc("CodePage " + std::string(word) + "\r\nObject \"o\" {\r\n}\r\n"));
+        EXPECT_EQ(d.result, 1) << word;
+        EXPECT_EQ(d.model().code_page, code_page) << word;
+        EXPECT_EQ(d.model().ObjectCount(), 1) << word;
+        EXPECT_EQ(d.Reports(),
+                  (std::vector<std::string>{
+                      Utf8ToCp932("[CodePage]対応外のチャンクです\n"),
+                      "[" + std::string(word) + "]" + Utf8ToCp932("対応外のチャンクです\n")}))
+            << word;
+    }
+    EXPECT_EQ(LoadedDocument(Doc("")).model().code_page, 932);
+    // Inside another block the word is that block's, not the document's.
+    EXPECT_EQ(LoadedDocument(Doc("Foo {\r\nCodePage utf8\r\n}\r\n")).model().code_page, 932);
+}
+
+TEST(Grammar, UnknownOrMissingCodePageIsToldOnceAndReadAs932) {
+    LoadedDocument unknown(Doc("CodePage utf8\r\nCodePage 1251\r\n"));
+    EXPECT_EQ(unknown.result, 1);
+    EXPECT_EQ(unknown.model().code_page, 932);
+    ASSERT_EQ(unknown.Reports().size(), 5u);
+    EXPECT_EQ(unknown.Reports()[4],
+              AtLine(unknown, 5, "[1251]は対応外のコードページです。932として読みます"));
+
+    // A line without its word; the next line is read as ever.
+    LoadedDocument missing(Doc("CodePage\r\nObject \"o\" {\r\n}\r\n"));
+    EXPECT_EQ(missing.result, 1);
+    EXPECT_EQ(missing.model().ObjectCount(), 1);
+    EXPECT_EQ(missing.Reports(),
+              (std::vector<std::string>{
+                  Utf8ToCp932("[CodePage]対応外のチャンクです\n"),
+                  AtLine(missing, 4, "[]は対応外のコードページです。932として読みます")}));
 }
 
 TEST(Grammar, FailingChunkFailsTheLoadWithoutSummary) {
