@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/platform.h"
+#include "model/code_page.h"
 
 namespace {
 
@@ -39,8 +40,11 @@ bool Narrow(const std::vector<WCHAR>& wide, std::string& out, bool& exact) {
 
 }  // namespace
 
+// Code page 932 goes to the host as it is whatever the system's code page:
+// that is how every document was handed over before documents declared code
+// pages, and their imports must stay exactly as they were.
 bool HostReadsAsIs(int32_t code_page) {
-    return static_cast<UINT>(code_page) == GetACP();
+    return code_page == kCodePageJapanese || static_cast<UINT>(code_page) == GetACP();
 }
 
 const char* HostText(int32_t code_page, const char* text, std::string& storage) {

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// True when the host reads text of the code page as it is.
+// True when text of the code page goes to the host as it is: 932, and the
+// system's own code page.
 bool HostReadsAsIs(int32_t code_page);
 
 // The text in the host's code page: text itself when the host reads it as it
