@@ -12,3 +12,4 @@ constexpr int kExitCancelled = 3;
 void PrintUsage(ResultStream& out);
 int RunRead(int argc, char** argv, ResultStream& out);
 int RunImport(int argc, char** argv, ResultStream& out);
+int RunConvert(int argc, char** argv, ResultStream& out);

@@ -2,6 +2,8 @@
 // options dialog, the output form and the file.
 #pragma once
 
+#include <cstring>
+
 #include "cli/compressed_document.h"
 #include "cli/scene_outputs.h"
 #include "shell/resource.h"
@@ -21,6 +23,19 @@ constexpr BoxOption kBoxOptions[] = {
     {IDC_FREEZE_CATMULL, "--freeze-catmull", "--no-freeze-catmull"},
 };
 constexpr int kBoxCount = 4;
+
+// True when arg is one of the box options; boxes[b] is then set as it says
+// (boxes: -1 as the dialog shows it, else 0 or 1).
+inline bool SetBox(const char* arg, int (&boxes)[kBoxCount]) {
+    for (int b = 0; b < kBoxCount; ++b) {
+        const bool on = std::strcmp(arg, kBoxOptions[b].on) == 0;
+        if (on || std::strcmp(arg, kBoxOptions[b].off) == 0) {
+            boxes[b] = on ? 1 : 0;
+            return true;
+        }
+    }
+    return false;
+}
 
 struct ImportArgs {
     int boxes[kBoxCount] = {-1, -1, -1, -1};  // -1 as the dialog shows it, else 0 or 1

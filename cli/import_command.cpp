@@ -29,24 +29,13 @@
 
 namespace {
 
-// True when arg is one of the box options; the box is then set as it says.
-bool SetBox(const char* arg, ImportArgs& args) {
-    for (int b = 0; b < kBoxCount; ++b) {
-        if (std::strcmp(arg, kBoxOptions[b].on) == 0 || std::strcmp(arg, kBoxOptions[b].off) == 0) {
-            args.boxes[b] = std::strcmp(arg, kBoxOptions[b].on) == 0 ? 1 : 0;
-            return true;
-        }
-    }
-    return false;
-}
-
 // -1 to go on, else the exit status (help or a usage error).
 int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        if (SetBox(arg, args)) continue;
+        if (SetBox(arg, args.boxes)) continue;
         bool usage_error = false;
-        if (ParseSceneOutput(argc, argv, i, args.outputs, usage_error)) {
+        if (ParseSceneOutput("varnel import", argc, argv, i, args.outputs, usage_error)) {
             if (usage_error) return kExitUsage;
             continue;
         }

@@ -14,6 +14,9 @@ void PrintUsage(ResultStream& out) {
         "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
         "  varnel import [OPTION...] [--yes | --cancel] [--json] [--export OUT]...\n"
         "                [--preview OUT.png] [--scale FACTOR] [--include-hidden] FILE\n"
+        "  varnel convert [OPTION...] [-o DIR] [--format glb|gltf|obj|fbx|dae|ply|stl]\n"
+        "                [-j N] [--force] [--timeout SECONDS] [--scale FACTOR]\n"
+        "                [--include-hidden] FILE|DIR...\n"
         "  varnel --help | --version\n"
         "\n"
         "import options (each ticks or unticks one box of the options dialog):\n"
@@ -30,7 +33,18 @@ void PrintUsage(ResultStream& out) {
         "                      default), or the document's unit turned into metres:\n"
         "                      mm (x0.001), cm (x0.01), m (x1)\n"
         "  --include-hidden    keep the objects the document hides, shown as visible\n"
-        "                      (left out by default)\n");
+        "                      (left out by default)\n"
+        "\n"
+        "convert: each document imported as with import --yes (the four options above\n"
+        "also apply) and written as NAME.EXT, glb by default; folders are walked for\n"
+        "*.mqo and *.mqoz:\n"
+        "  -o DIR              write into DIR: a FILE as DIR/NAME.EXT, the documents of\n"
+        "                      a folder as DIR/SUB/NAME.EXT with its sub-folders\n"
+        "                      mirrored; without -o each output goes beside its document\n"
+        "  -j N                N documents at once (default: one per core)\n"
+        "  --force             convert again outputs newer than their document\n"
+        "  --timeout SECONDS   stop a document taking longer (default 600, 0: none)\n"
+        "  exit status 0 only when every document was converted or up to date\n");
 }
 
 namespace {
@@ -51,6 +65,7 @@ int RunCommand(int argc, char** argv, ResultStream& out) {
     }
     if (std::strcmp(command, "read") == 0) return RunRead(argc - 2, argv + 2, out);
     if (std::strcmp(command, "import") == 0) return RunImport(argc - 2, argv + 2, out);
+    if (std::strcmp(command, "convert") == 0) return RunConvert(argc - 2, argv + 2, out);
     std::fprintf(stderr, "varnel: unknown command %s\n", command);
     return kExitUsage;
 }
@@ -64,7 +79,8 @@ int main(int argc, char** argv) {
     ResultStream out(stdout);
     const int status = RunCommand(argc, argv, out);
     std::string who = "varnel";
-    if (argc >= 2 && (std::strcmp(argv[1], "read") == 0 || std::strcmp(argv[1], "import") == 0)) {
+    if (argc >= 2 && (std::strcmp(argv[1], "read") == 0 || std::strcmp(argv[1], "import") == 0 ||
+                      std::strcmp(argv[1], "convert") == 0)) {
         who = who + " " + argv[1];
     }
     return out.Close(who.c_str()) ? status : kExitFailed;

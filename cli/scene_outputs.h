@@ -23,8 +23,9 @@ struct SceneOutputs {
 // True when arg (with the next argument, at index i + 1) is an output
 // option; i then moves past its value. A missing value, an unknown file
 // type or a scale that is no positive finite number is a usage error, told
-// on standard error, with usage_error set.
-bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool& usage_error);
+// on standard error after who (the command's name), with usage_error set.
+bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutputs& outputs,
+                      bool& usage_error);
 
 // Writes every output, with what the document says that the host scene does
 // not (read again with the import's freezes); tells each one written on

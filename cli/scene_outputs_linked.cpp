@@ -49,17 +49,17 @@ float ScaleFactor(const char* text) {
     return std::isfinite(factor) && factor > 0.0f ? factor : 0.0f;
 }
 
-bool ParseScale(const char* text, SceneOutputs& outputs) {
+bool ParseScale(const char* who, const char* text, SceneOutputs& outputs) {
     outputs.scale = ScaleFactor(text);
     if (outputs.scale > 0.0f) return true;
-    std::fprintf(stderr, "varnel import: --scale takes a positive number or mm, cm or m, not %s\n",
-                 text);
+    std::fprintf(stderr, "%s: --scale takes a positive number or mm, cm or m, not %s\n", who, text);
     return false;
 }
 
 }  // namespace
 
-bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool& usage_error) {
+bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutputs& outputs,
+                      bool& usage_error) {
     if (std::strcmp(argv[i], "--include-hidden") == 0) {
         outputs.include_hidden = true;
         return true;
@@ -68,20 +68,20 @@ bool ParseSceneOutput(int argc, char** argv, int& i, SceneOutputs& outputs, bool
     const bool is_scale = std::strcmp(argv[i], "--scale") == 0;
     if (!is_export && !is_scale && std::strcmp(argv[i], "--preview") != 0) return false;
     if (i + 1 >= argc) {
-        std::fprintf(stderr, "varnel import: %s needs %s\n", argv[i],
+        std::fprintf(stderr, "%s: %s needs %s\n", who, argv[i],
                      is_scale ? "a factor" : "a file name");
         usage_error = true;
         return true;
     }
     const std::string path = argv[++i];
     if (is_scale) {
-        usage_error = !ParseScale(path.c_str(), outputs);
+        usage_error = !ParseScale(who, path.c_str(), outputs);
     } else if (is_export && SceneFormatFor(path) == nullptr) {
-        std::fprintf(stderr, "varnel import: cannot tell the format of %s (known: %s)\n",
-                     path.c_str(), KnownSceneExtensions().c_str());
+        std::fprintf(stderr, "%s: cannot tell the format of %s (known: %s)\n", who, path.c_str(),
+                     KnownSceneExtensions().c_str());
         usage_error = true;
     } else if (!is_export && !EndsWithPng(path)) {
-        std::fprintf(stderr, "varnel import: the preview is a .png file, not %s\n", path.c_str());
+        std::fprintf(stderr, "%s: the preview is a .png file, not %s\n", who, path.c_str());
         usage_error = true;
     } else if (is_export) {
         outputs.exports.push_back(path);

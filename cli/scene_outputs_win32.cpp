@@ -3,7 +3,7 @@
 // unknown option.
 #include "cli/scene_outputs.h"
 
-bool ParseSceneOutput(int, char**, int&, SceneOutputs&, bool&) {
+bool ParseSceneOutput(const char*, int, char**, int&, SceneOutputs&, bool&) {
     return false;
 }
 

@@ -16,6 +16,7 @@
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -52,15 +53,7 @@ std::vector<std::string> Samples() {
 
 std::vector<std::string> Corpus() {
     std::vector<std::string> docs;
-    for (const fs::path& path : CorpusDocuments()) {
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizers slow everything down several times; the large
-        // documents are left to the plain build.
-        std::error_code error;
-        if (fs::file_size(path, error) > 300000 && !error) continue;
-#endif
-        docs.push_back(path);
-    }
+    for (const fs::path& path : CorpusForThisBuild()) docs.push_back(path);
     if (docs.empty()) docs.push_back(kNoCorpus);
     return docs;
 }

@@ -1,9 +1,13 @@
 #include "gltf_validator.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
+
+#include "support/require.h"
 
 // VARNEL_NODE and VARNEL_GLTF_VALIDATOR are what CMake found, or empty.
 std::string GltfValidatorMissing() {
@@ -44,4 +48,12 @@ std::vector<GltfVerdict> ValidateGltf(const std::vector<std::string>& paths) {
         verdicts.push_back(verdict);
     }
     return verdicts;
+}
+
+void ExpectGltfValid(const std::vector<std::string>& paths) {
+    const std::string missing = GltfValidatorMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::vector<GltfVerdict> verdicts = ValidateGltf(paths);
+    ASSERT_EQ(verdicts.size(), paths.size()) << "the glTF Validator did not run";
+    for (const GltfVerdict& verdict : verdicts) EXPECT_EQ(verdict.errors, 0) << verdict.details;
 }

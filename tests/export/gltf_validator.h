@@ -18,3 +18,8 @@ std::string GltfValidatorMissing();
 
 // One verdict per file, in order; empty when the validator could not run.
 std::vector<GltfVerdict> ValidateGltf(const std::vector<std::string>& paths);
+
+// The validator over files, in one run: each must have no error (a missing
+// buffer or picture counts). Skips, or fails under VARNEL_REQUIRE_ALL=1,
+// without the validator.
+void ExpectGltfValid(const std::vector<std::string>& paths);

@@ -18,6 +18,7 @@
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
+#include "test_files.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -105,21 +106,13 @@ ReadBackMap DiffuseMapOf(const std::string& file) {
     return out;
 }
 
-void ExpectValid(const std::vector<std::string>& files) {
-    const std::string missing = GltfValidatorMissing();
-    if (!missing.empty()) SKIP_FOR_MISSING(missing);
-    const std::vector<GltfVerdict> verdicts = ValidateGltf(files);
-    ASSERT_EQ(verdicts.size(), files.size()) << "the glTF Validator did not run";
-    for (const GltfVerdict& verdict : verdicts) EXPECT_EQ(verdict.errors, 0) << verdict.details;
-}
-
 // samples/cube.mqo names checker.bmp; here a BMP of that name in another
 // case waits in the textures folder beside the copied document.
 class CubeWithMap : public testing::Test {
    protected:
     void SetUp() override {
         fs::copy_file(SamplesDir() + "/cube.mqo", dir_ / "cube.mqo");
-        WriteFile(dir_ / "textures/Checker.BMP", Bmp(Quadrants()));
+        WriteWholeFile(dir_ / "textures/Checker.BMP", Bmp(Quadrants()));
         fs::create_directory(dir_ / "out");
     }
 
@@ -148,15 +141,15 @@ TEST_F(CubeWithMap, GlbEmbedsThePictureAndOtherFormatsNameACopyBesideThem) {
     for (const char* name : {"c.gltf", "c.obj", "c.fbx", "c.dae"}) {
         EXPECT_EQ(DiffuseMapOf(dir_ / "out/" + name).path, "c_Checker.png") << name;
     }
-    EXPECT_TRUE(IsPng(ReadFile(dir_ / "out/c_Checker.png")));
+    EXPECT_TRUE(IsPng(ReadWholeFile(dir_ / "out/c_Checker.png")));
     EXPECT_EQ(DecodeFile(dir_ / "out/c_Checker.png").rgba, Quadrants().rgba);
-    ExpectValid({dir_ / "out/c.glb", dir_ / "out/c.gltf"});
+    ExpectGltfValid({dir_ / "out/c.glb", dir_ / "out/c.gltf"});
 }
 
 TEST_F(CubeWithMap, ACopyNeverReplacesAFileThatIsThereAndAnEarlierCopyIsKept) {
-    WriteFile(dir_ / "out/c_Checker.png", "the user's own picture");
+    WriteWholeFile(dir_ / "out/c_Checker.png", "the user's own picture");
     ASSERT_EQ(Export({"c.obj"}).status, 0);
-    EXPECT_EQ(ReadFile(dir_ / "out/c_Checker.png"), "the user's own picture");
+    EXPECT_EQ(ReadWholeFile(dir_ / "out/c_Checker.png"), "the user's own picture");
     EXPECT_EQ(DiffuseMapOf(dir_ / "out/c.obj").path, "c_Checker-2.png");
     // Written again: the copy with the same bytes is used, no third one made.
     const std::vector<std::string> before = Entries(dir_ / "out");
@@ -190,8 +183,8 @@ std::string DocumentWithMissingMaps() {
 
 TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
     TempDir dir;
-    WriteFile(dir / "doc/quads.mqo", DocumentWithMissingMaps());
-    WriteFile(dir / "doc/broken.png", "not a picture at all");
+    WriteWholeFile(dir / "doc/quads.mqo", DocumentWithMissingMaps());
+    WriteWholeFile(dir / "doc/broken.png", "not a picture at all");
     fs::create_directory(dir / "out");
     std::string args = "import --yes";
     for (const char* name : {"q.glb", "q.gltf", "q.obj", "q.fbx", "q.dae"}) {
@@ -209,10 +202,10 @@ TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
     // No picture anywhere, and the materials keep their colours.
     EXPECT_EQ(Entries(dir / "out"), (std::vector<std::string>{"q.bin", "q.dae", "q.fbx", "q.glb",
                                                               "q.gltf", "q.mtl", "q.obj"}));
-    const std::string mtl = ReadFile(dir / "out/q.mtl");
+    const std::string mtl = ReadWholeFile(dir / "out/q.mtl");
     EXPECT_EQ(mtl.find("map_"), std::string::npos) << mtl;
     EXPECT_NE(mtl.find("Kd 0.200000003 0.400000006 0.600000024"), std::string::npos) << mtl;
-    const nlohmann::json gltf = nlohmann::json::parse(ReadFile(dir / "out/q.gltf"));
+    const nlohmann::json gltf = nlohmann::json::parse(ReadWholeFile(dir / "out/q.gltf"));
     EXPECT_FALSE(gltf.contains("images"));
     ASSERT_EQ(gltf["materials"].size(), 2u);
     // The opacity map marks its material transparent though it is missing.
@@ -221,7 +214,7 @@ TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
     for (const char* name : {"q.glb", "q.fbx", "q.dae"}) {
         EXPECT_EQ(DiffuseMapOf(dir / "out/" + name).path, "") << name;
     }
-    ExpectValid({dir / "out/q.glb", dir / "out/q.gltf"});
+    ExpectGltfValid({dir / "out/q.glb", dir / "out/q.gltf"});
 }
 
 // A square facing the document's front (+Z), the picture upright on it.
@@ -269,9 +262,9 @@ TEST(MapExport, PreviewDrawsTheMapUprightAndCutsItWhereTheOpacityMapSays) {
         }
     }
     TempDir dir;
-    WriteFile(dir / "half.png", EncodePng(rgba.data(), 8, 8, 4));
-    WriteFile(dir / "opaque.mqo", SquareDocument("tex(\"half.png\")"));
-    WriteFile(dir / "cut.mqo", SquareDocument("tex(\"half.png\") aplane(\"half.png\")"));
+    WriteWholeFile(dir / "half.png", EncodePng(rgba.data(), 8, 8, 4));
+    WriteWholeFile(dir / "opaque.mqo", SquareDocument("tex(\"half.png\")"));
+    WriteWholeFile(dir / "cut.mqo", SquareDocument("tex(\"half.png\") aplane(\"half.png\")"));
     Texels shots[2];
     for (int i = 0; i < 2; ++i) {
         const std::string name = i == 0 ? "opaque" : "cut";

@@ -1,0 +1,35 @@
+// Which documents `varnel convert` converts and where each output goes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class PlanState {
+    kConvert,   // to be converted
+    kUpToDate,  // the output is newer than the document: skipped
+    kRefused,   // cannot be converted; why says so
+};
+
+struct PlannedDocument {
+    std::string document;  // as found: the argument, or the folder walked joined with REL
+    std::string output;    // DIR_OUT/REL/NAME.EXT, or beside the document
+    PlanState state = PlanState::kConvert;
+    std::string why;  // for kRefused
+};
+
+struct PlanRequest {
+    std::vector<std::string> inputs;  // files and folders, as given
+    std::string out_dir;              // empty: each output beside its document
+    std::string extension;            // of the outputs, with the dot
+    bool force = false;               // convert even what is up to date
+};
+
+// True for the names convert takes as documents: *.mqo and *.mqoz in any
+// letter case.
+bool IsDocumentName(const std::string& name);
+
+// The documents in the order given, each folder walked recursively in name
+// order. A document reached twice is planned once; a second document whose
+// output another one takes already is refused, as is an input that is
+// neither a folder nor a file. Nothing is written.
+std::vector<PlannedDocument> PlanConversions(const PlanRequest& request);

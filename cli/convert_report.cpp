@@ -1,0 +1,121 @@
+#include "cli/convert_report.h"
+
+#include <sstream>
+
+#include "cli/result_stream.h"
+
+namespace {
+
+// The children are runs of `varnel import`; in a summary of many documents
+// their prefix says nothing.
+constexpr char kChildPrefix[] = "varnel import: ";
+
+const char* StateWord(ConvertState state) {
+    switch (state) {
+        case ConvertState::kConverted:
+            return "converted";
+        case ConvertState::kSkipped:
+            return "skipped (up to date)";
+        case ConvertState::kFailed:
+            return "failed";
+    }
+    return "";
+}
+
+std::string Duration(double seconds) {
+    const long s = long(seconds + 0.5);
+    if (s < 60) return std::to_string(s) + " s";
+    return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+}
+
+void PutDocuments(ResultStream& out, const std::vector<ConvertOutcome>& outcomes, bool failed) {
+    for (const ConvertOutcome& outcome : outcomes) {
+        const bool wanted = failed ? outcome.state == ConvertState::kFailed
+                                   : outcome.state != ConvertState::kFailed;
+        if (!wanted || outcome.lines.empty()) continue;
+        out.Put("  " + outcome.document + "\n");
+        for (const std::string& line : outcome.lines) out.Put("    " + line + "\n");
+    }
+}
+
+}  // namespace
+
+ConvertProgress::ConvertProgress(std::FILE* to, bool terminal, size_t total)
+    : to_(to), terminal_(terminal), total_(total), start_(std::chrono::steady_clock::now()) {}
+
+void ConvertProgress::Started(const std::string& document) {
+    current_ = document;
+    if (terminal_) Redraw();
+}
+
+void ConvertProgress::Ended(const ConvertOutcome& outcome) {
+    ++done_;
+    if (outcome.state != ConvertState::kSkipped) ++timed_;
+    if (terminal_) {
+        Redraw();
+        return;
+    }
+    std::string line = "[" + std::to_string(done_) + "/" + std::to_string(total_) + "] " +
+                       StateWord(outcome.state) + " " + outcome.document;
+    if (outcome.state == ConvertState::kConverted) line += " -> " + outcome.output;
+    if (outcome.state == ConvertState::kFailed && !outcome.lines.empty()) {
+        line += ": " + outcome.lines.back();
+    }
+    std::fprintf(to_, "%s\n", line.c_str());
+    std::fflush(to_);
+}
+
+void ConvertProgress::Tick() {
+    if (terminal_) Redraw();
+}
+
+void ConvertProgress::Finish() {
+    if (terminal_) std::fputs("\r\033[K", to_);
+    std::fflush(to_);
+}
+
+void ConvertProgress::Redraw() {
+    std::string line = std::to_string(done_) + "/" + std::to_string(total_);
+    if (done_ < total_) line += "  " + current_;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
+    if (timed_ > 0 && done_ < total_) {
+        line += "  about " + Duration(elapsed.count() / double(timed_) * double(total_ - done_)) +
+                " left";
+    }
+    // Cut from the front, where the path says least, to stay on one line.
+    constexpr size_t kWidth = 79;
+    if (line.size() > kWidth) line = "..." + line.substr(line.size() - (kWidth - 3));
+    std::fprintf(to_, "\r\033[K%s", line.c_str());
+    std::fflush(to_);
+}
+
+void PutConvertSummary(ResultStream& out, const std::vector<ConvertOutcome>& outcomes) {
+    size_t counts[3] = {0, 0, 0};
+    bool warnings = false;
+    for (const ConvertOutcome& outcome : outcomes) {
+        ++counts[int(outcome.state)];
+        warnings = warnings || (outcome.state != ConvertState::kFailed && !outcome.lines.empty());
+    }
+    out.Put("converted " + std::to_string(counts[int(ConvertState::kConverted)]) + ", skipped " +
+            std::to_string(counts[int(ConvertState::kSkipped)]) + " (up to date), failed " +
+            std::to_string(counts[int(ConvertState::kFailed)]) + "\n");
+    if (counts[int(ConvertState::kFailed)] > 0) {
+        out.Put("failed:\n");
+        PutDocuments(out, outcomes, true);
+    }
+    if (warnings) {
+        out.Put("warnings:\n");
+        PutDocuments(out, outcomes, false);
+    }
+}
+
+std::vector<std::string> ToldLines(const std::string& err) {
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(kChildPrefix, 0) == 0) line.erase(0, sizeof kChildPrefix - 1);
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}

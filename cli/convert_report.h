@@ -1,0 +1,51 @@
+// What `varnel convert` tells while it runs (standard error) and at the end
+// (standard output).
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class ResultStream;
+
+enum class ConvertState { kConverted, kSkipped, kFailed };
+
+struct ConvertOutcome {
+    std::string document;
+    std::string output;
+    ConvertState state = ConvertState::kFailed;
+    std::vector<std::string> lines;  // the reason it failed, or its warnings
+};
+
+// On a terminal one line, rewritten in place: documents done of all, the
+// one started last and the time left, guessed from the pace so far.
+// Elsewhere (a log, a pipe) one line per document as it ends.
+class ConvertProgress {
+   public:
+    ConvertProgress(std::FILE* to, bool terminal, size_t total);
+    void Started(const std::string& document);
+    void Ended(const ConvertOutcome& outcome);
+    void Tick();
+    // Clears the terminal line before the summary.
+    void Finish();
+
+   private:
+    void Redraw();
+
+    std::FILE* to_;
+    bool terminal_;
+    size_t total_;
+    size_t done_ = 0;
+    size_t timed_ = 0;  // of done_, the ones that ran (skipped ones take no time)
+    std::string current_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+// The counts, then each failed document with its reason and each document
+// with warnings, with theirs.
+void PutConvertSummary(ResultStream& out, const std::vector<ConvertOutcome>& outcomes);
+
+// What a child wrote on standard error, one entry per line, without the
+// command's own prefix; empty lines dropped.
+std::vector<std::string> ToldLines(const std::string& err);

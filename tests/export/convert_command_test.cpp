@@ -1,0 +1,327 @@
+// `varnel convert` end to end: folders walked and mirrored, failures kept
+// to their document, outputs up to date or forced, collisions refused, and
+// the glTF Validator over the converted corpus, with and without the maps'
+// pictures.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli/run_varnel.h"
+#include "export/map_image.h"
+#include "export/png_file.h"
+#include "gltf_validator.h"
+#include "read_back.h"
+#include "support/require.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+#include "test_files.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+// Every file below dir, relative to it, with its bytes.
+std::map<std::string, std::string> FilesUnder(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().lexically_relative(dir).string()] = ReadWholeFile(entry.path());
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> Names(const std::map<std::string, std::string>& files) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) names.push_back(name);
+    return names;
+}
+
+const std::string kNotADocument = "not a document at all\n";
+
+// Two sample documents in nested folders, one in capitals at the top, a
+// file that is no document and a document that cannot be imported.
+class ConvertTree : public testing::Test {
+   protected:
+    void SetUp() override {
+        WriteWholeFile(dir_ / "in/a/cube.mqo", ReadWholeFile(SamplesDir() + "/cube.mqo"));
+        WriteWholeFile(dir_ / "in/a/b/six.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
+        WriteWholeFile(dir_ / "in/TOP.MQO", ReadWholeFile(TestDataDir() + "/mirrored_quad.mqo"));
+        WriteWholeFile(dir_ / "in/notes.txt", "no document\n");
+        WriteWholeFile(dir_ / "in/broken/bad.mqo", kNotADocument);
+    }
+
+    VarnelRun Convert(const std::string& args) {
+        return RunVarnel("convert " + args + " " + dir_ / "in");
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(ConvertTree, AFolderIsMirroredAndABrokenDocumentFailsAloneTheSameAtAnyParallelism) {
+    const VarnelRun run = Convert("-j 2 -o " + dir_ / "out");
+    EXPECT_EQ(run.status, 1) << run.err;
+    const auto files = FilesUnder(dir_ / "out");
+    // No temporary file left, nothing for the broken document.
+    EXPECT_EQ(Names(files), (std::vector<std::string>{"TOP.glb", "a/b/six.glb", "a/cube.glb"}));
+    EXPECT_EQ(ReadBackCounts(dir_ / "out/a/cube.glb").faces, 12u);
+    EXPECT_EQ(ReadBackCounts(dir_ / "out/a/b/six.glb").faces, 12u);
+    EXPECT_GT(ReadBackCounts(dir_ / "out/TOP.glb").faces, 0u);
+
+    EXPECT_NE(run.out.find("converted 3, skipped 0 (up to date), failed 1\n"), std::string::npos)
+        << run.out;
+    // The reason comes from the child: where reading stopped.
+    EXPECT_NE(run.out.find("failed:\n  " + dir_ / "in/broken/bad.mqo\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(dir_ / "in/broken/bad.mqo(2): the document could not be imported"),
+              std::string::npos)
+        << run.out;
+    // A missing map is a warning of its document, which still converts.
+    EXPECT_NE(run.out.find("warnings:\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("map checker.bmp not found"), std::string::npos) << run.out;
+    // Without a terminal, one line per document on standard error.
+    EXPECT_NE(run.err.find("] converted " + dir_ / "in/a/cube.mqo -> " + dir_ / "out/a/cube.glb"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("[4/4] "), std::string::npos) << run.err;
+
+    ASSERT_EQ(Convert("-j 1 --format gltf -o " + dir_ / "serial").status, 1);
+    ASSERT_EQ(Convert("-j 2 --format gltf -o " + dir_ / "parallel").status, 1);
+    const auto serial = FilesUnder(dir_ / "serial");
+    EXPECT_EQ(serial.size(), 6u);  // each .gltf with its .bin
+    EXPECT_TRUE(serial == FilesUnder(dir_ / "parallel"));
+}
+
+TEST_F(ConvertTree, OutputsNewerThanTheirDocumentAreSkippedUnlessForced) {
+    fs::remove_all(dir_ / "in/broken");
+    ASSERT_EQ(Convert("").status, 0);
+    // Without -o each output lies beside its document.
+    ASSERT_TRUE(fs::exists(dir_ / "in/a/b/six.glb"));
+    const auto written = fs::last_write_time(dir_ / "in/a/b/six.glb");
+
+    VarnelRun run = Convert("");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("converted 0, skipped 3 (up to date), failed 0"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(fs::last_write_time(dir_ / "in/a/b/six.glb"), written);
+
+    // A document edited since is converted again, the others not.
+    fs::last_write_time(dir_ / "in/a/cube.mqo", written + std::chrono::seconds(5));
+    run = Convert("");
+    EXPECT_NE(run.out.find("converted 1, skipped 2 (up to date), failed 0"), std::string::npos)
+        << run.out;
+    run = Convert("--force");
+    EXPECT_NE(run.out.find("converted 3, skipped 0 (up to date), failed 0"), std::string::npos)
+        << run.out;
+}
+
+TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFailAlone) {
+    TempDir dir;
+    WriteWholeFile(dir / "one/cube.mqo", ReadWholeFile(SamplesDir() + "/cube.mqo"));
+    WriteWholeFile(dir / "two/cube.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
+    WriteWholeFile(dir / "two/six.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
+    // A named pipe nobody writes to: the import of it waits for ever.
+    ASSERT_EQ(mkfifo((dir / "hang.mqo").c_str(), 0600), 0);
+    VarnelRun run = RunVarnel("convert --timeout 2 -o " + dir / "out " + dir / "one/cube.mqo " +
+                              dir / "hang.mqo " + dir / "two/cube.mqo " + dir / "two/six.mqo");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("converted 2, skipped 0 (up to date), failed 2"), std::string::npos)
+        << run.out;
+    EXPECT_NE(
+        run.out.find("its output " + dir / "out/cube.glb is the output of " + dir / "one/cube.mqo"),
+        std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  " + dir / "hang.mqo\n    stopped after 2 s\n"), std::string::npos)
+        << run.out;
+    // The first document's output is its own: what importing it alone writes.
+    ASSERT_EQ(RunVarnel("import --yes --export " + dir / "c.glb " + dir / "one/cube.mqo").status,
+              0);
+    EXPECT_TRUE(ReadWholeFile(dir / "out/cube.glb") == ReadWholeFile(dir / "c.glb"));
+
+    // The output folder is a file: nothing can be made below it.
+    WriteWholeFile(dir / "file", "a file");
+    run = RunVarnel("convert -o " + dir / "file/out " + dir / "two");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("converted 0, skipped 0 (up to date), failed 2"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("cannot make the folder " + dir / "file/out"), std::string::npos)
+        << run.out;
+}
+
+TEST(ConvertCommand, MistakesInTheOptionsAreUsageErrors) {
+    const std::string cube = SamplesDir() + "/cube.mqo";
+    for (const std::string& args :
+         std::vector<std::string>{"", "--format xyz " + cube, "-j 0 " + cube, "-j 2.5 " + cube,
+                                  "-o", "--timeout -1 " + cube, "--scale 0 " + cube,
+                                  "--export x.glb " + cube, "--yes " + cube}) {
+        const VarnelRun run = RunVarnel("convert " + args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find("varnel convert: "), std::string::npos) << args << run.err;
+    }
+}
+
+std::vector<std::string> OutputsIn(const std::string& dir) {
+    std::vector<std::string> paths;
+    for (const auto& [name, bytes] : FilesUnder(dir)) {
+        if (name.ends_with(".glb") || name.ends_with(".gltf")) paths.push_back(dir + "/" + name);
+    }
+    return paths;
+}
+
+// With their maps nowhere, every document still gives files that validate
+// without one error: no address of a missing picture is written.
+TEST(ConvertCommand, TheWholeCorpusConvertsToGlbAndGltfThatValidate) {
+    if (!CorpusMissing().empty()) SKIP_FOR_MISSING(CorpusMissing());
+    std::vector<std::string> docs;
+    for (const fs::path& path : CorpusForThisBuild()) docs.push_back(path.string());
+    TempDir dir;
+    for (const char* format : {"glb", "gltf"}) {
+        std::string args = "convert -j 2 --format " + std::string(format) + " -o " + dir / format;
+        for (const std::string& doc : docs) args += " " + Quoted(doc);
+        const VarnelRun run = RunVarnel(args);
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("converted " + std::to_string(docs.size()) + ", "),
+                  std::string::npos)
+            << run.out;
+    }
+    std::vector<std::string> files = OutputsIn(dir / "glb");
+    const std::vector<std::string> gltf = OutputsIn(dir / "gltf");
+    EXPECT_EQ(files.size(), docs.size());
+    EXPECT_EQ(gltf.size(), docs.size());
+    files.insert(files.end(), gltf.begin(), gltf.end());
+    ExpectGltfValid(files);
+}
+
+// The file names of the maps a document names (tex, aplane, bump), from the
+// last path separator on.
+std::vector<std::string> MapNames(const std::string& document) {
+    std::vector<std::string> names;
+    static const std::regex kMap(R"re((?:tex|aplane|bump)\("([^"]+)"\))re");
+    for (std::sregex_iterator it(document.begin(), document.end(), kMap), end; it != end; ++it) {
+        std::string path = (*it)[1].str();
+        const size_t cut = path.find_last_of("\\/");
+        if (cut != std::string::npos) path.erase(0, cut + 1);
+        if (std::find(names.begin(), names.end(), path) == names.end()) names.push_back(path);
+    }
+    return names;
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+// A 16 x 16 checker of saturated red and green, which no material's colour
+// looks like, in the format the name asks for.
+std::string Picture(const std::string& name) {
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool red = ((x / 4) + (y / 4)) % 2 == 0;
+            rgb.insert(rgb.end(), {uint8_t(red ? 230 : 20), uint8_t(red ? 20 : 230), 20});
+        }
+    }
+    std::string lower = fs::path(name).extension().string();
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::string bytes;
+    if (lower == ".jpg" || lower == ".jpeg") {
+        stbi_write_jpg_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data(), 95);
+    } else if (lower == ".bmp") {
+        stbi_write_bmp_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data());
+    } else if (lower == ".tga") {
+        stbi_write_tga_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data());
+    } else {
+        bytes = EncodePng(rgb.data(), 16, 16, 3);
+    }
+    return bytes;
+}
+
+// The glb's images, each with its place in the binary buffer and no address.
+size_t EmbeddedImages(const std::string& glb) {
+    if (glb.size() < 20 || glb.compare(16, 4, "JSON") != 0) return 0;
+    uint32_t length = 0;
+    std::memcpy(&length, glb.data() + 12, 4);
+    const nlohmann::json json = nlohmann::json::parse(glb.substr(20, length), nullptr, false);
+    if (!json.contains("images")) return 0;
+    size_t embedded = 0;
+    for (const auto& image : json["images"]) {
+        embedded += image.contains("bufferView") && !image.contains("uri");
+    }
+    return embedded == json["images"].size() ? embedded : 0;
+}
+
+// Pixels that differ between two previews by more than light rounding.
+size_t ChangedPixels(const std::string& a, const std::string& b) {
+    ExportImage first, second;
+    if (!LoadMapImage(a, first).empty() || !LoadMapImage(b, second).empty()) return 0;
+    if (first.rgba.size() != second.rgba.size()) return 0;
+    size_t changed = 0;
+    for (size_t i = 0; i + 3 < first.rgba.size(); i += 4) {
+        bool differs = false;
+        for (int c = 0; c < 3; ++c)
+            differs = differs || std::abs(first.rgba[i + c] - second.rgba[i + c]) > 40;
+        changed += differs;
+    }
+    return changed;
+}
+
+// The smallest few corpus documents with maps, copied beside pictures made
+// for every map they name: the glb embeds them, it validates, and the
+// preview shows them.
+TEST(ConvertCommand, CorpusDocumentsBesideTheirPicturesEmbedThemAndPreviewThem) {
+    if (!CorpusMissing().empty()) SKIP_FOR_MISSING(CorpusMissing());
+    std::vector<std::pair<uintmax_t, fs::path>> textured;
+    for (const fs::path& path : CorpusDocuments()) {
+        if (!MapNames(ReadWholeFile(path)).empty())
+            textured.emplace_back(fs::file_size(path), path);
+    }
+    std::sort(textured.begin(), textured.end());
+    ASSERT_GE(textured.size(), 3u);
+    textured.resize(3);
+
+    TempDir dir;
+    for (const auto& [size, path] : textured) {
+        const std::string doc = dir / "in/" + path.filename().string();
+        WriteWholeFile(doc, ReadWholeFile(path));
+        for (const std::string& name : MapNames(ReadWholeFile(path))) {
+            WriteWholeFile(dir / "in/" + name, Picture(name));
+        }
+    }
+    const VarnelRun run = RunVarnel("convert -o " + dir / "out " + Quoted(dir / "in"));
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.out.find("not found"), std::string::npos) << run.out;
+
+    std::vector<std::string> glbs;
+    for (const auto& [size, path] : textured) {
+        const std::string stem = path.stem().string();
+        const std::string glb = dir / "out/" + stem + ".glb";
+        EXPECT_GT(EmbeddedImages(ReadWholeFile(glb)), 0u) << stem;
+        glbs.push_back(glb);
+        // The same document with and without its pictures.
+        const std::string with = dir / "with.png", without = dir / "without.png";
+        ASSERT_EQ(RunVarnel("import --yes --preview " + with + " " +
+                            Quoted(dir / "in/" + path.filename().string()))
+                      .status,
+                  0);
+        ASSERT_EQ(
+            RunVarnel("import --yes --preview " + without + " " + Quoted(path.string())).status, 0);
+        EXPECT_GT(ChangedPixels(with, without), 800u * 600 / 50) << stem;
+    }
+    ExpectGltfValid(glbs);
+}
+
+}  // namespace
