@@ -8,16 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repetitions=${1:-9}
 
-# The anchors' libraries and the tools the suite needs, from Debian.
-packages=(cmake g++ libbenchmark-dev libassimp-dev libosd-dev python3 time valgrind)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update
-    $sudo apt-get install -y "${missing[@]}"
-fi
+# The anchors' libraries and the tools the suite needs, from Debian: the
+# build's own (tools/setup.sh) and the benchmarks' (assimp-utils is the
+# `assimp` command the conversion is measured against).
+bash tools/setup.sh libosd-dev python3 time valgrind assimp-utils
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j 2
@@ -58,6 +52,31 @@ for ((i = 0; i < repetitions; i++)); do
     /usr/bin/time -f "%e %U %S %M" -a -o "$out/import.txt" \
         $bin/cli/varnel import --yes --json "$mqo" >/dev/null
 done
+
+# Conversion of the torus into .glb: `varnel convert` against `assimp export`
+# of the same torus written as OBJ, alternating, each run a whole process
+# from start to exit. GNU time's peak is the largest resident set of the
+# process or any one child it waited for: for convert, its import child.
+: >"$out/convert.txt"
+for ((i = 0; i < repetitions; i++)); do
+    /usr/bin/time -f "varnel %e %U %S %M" -a -o "$out/convert.txt" \
+        $bin/cli/varnel convert --force -o "$out/converted" "$mqo" >/dev/null 2>&1
+    /usr/bin/time -f "assimp %e %U %S %M" -a -o "$out/convert.txt" \
+        assimp export "$obj" "$out/assimp.glb" >/dev/null 2>&1
+done
+
+# The whole corpus, one document at a time and two at once.
+corpus=../shared/corpus
+: >"$out/corpus.txt"
+if [ -d "$corpus" ]; then
+    for ((i = 0; i < repetitions; i++)); do
+        for jobs in 1 2; do
+            /usr/bin/time -f "j$jobs %e %U %S %M" -a -o "$out/corpus.txt" \
+                $bin/cli/varnel convert --force -j $jobs -o "$out/corpus-j$jobs" "$corpus" \
+                >/dev/null 2>&1 || true
+        done
+    done
+fi
 
 python3 bench/table.py "$out" "$mqo" | tee "$out/table.txt"
 

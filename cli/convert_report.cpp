@@ -84,7 +84,14 @@ void ConvertProgress::Redraw() {
     }
     // Cut from the front, where the path says least, to stay on one line.
     constexpr size_t kWidth = 79;
-    if (line.size() > kWidth) line = "..." + line.substr(line.size() - (kWidth - 3));
+    if (line.size() > kWidth) {
+        size_t from = line.size() - (kWidth - 3);
+        // Never from the middle of a character of a UTF-8 name.
+        while (from < line.size() && (static_cast<unsigned char>(line[from]) & 0xC0) == 0x80) {
+            ++from;
+        }
+        line = "..." + line.substr(from);
+    }
     std::fprintf(to_, "\r\033[K%s", line.c_str());
     std::fflush(to_);
 }

@@ -266,7 +266,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
 // checked and its one class asked for an importer, the dialog answered and
 // the import reported. Everything made here is gone on return, so that the
 // caller can unload the module.
-int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStream& out) {
+int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& out) {
     if (const std::string error = CheckModule(module); !error.empty()) {
         std::fprintf(stderr, "varnel import: %s\n", error.c_str());
         return kExitFailed;
@@ -284,6 +284,11 @@ int ImportThrough(const PluginModule& module, const ImportArgs& args, ResultStre
         varnel.document_bytes = args.archive.bytes.data();
         varnel.document_size = args.archive.bytes.size();
     }
+    // The outputs take what they need of the model before it is released,
+    // rather than read the document a second time.
+    varnel.model_seen = {&args.outputs, [](void* user, const MQOModel& model) {
+                             KeepDocumentOutline(model, *static_cast<SceneOutputs*>(user));
+                         }};
 
     DialogSeen dialog;
     int result = 0;

@@ -2,12 +2,15 @@
 // files of other programs (--export) and a picture of it (--preview).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class HostScene;
 class ResultStream;
+struct DocumentOutline;
 struct ImportOptions;
+struct MQOModel;
 
 struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
@@ -18,7 +21,14 @@ struct SceneOutputs {
     const std::string* document_bytes = nullptr;
     bool include_hidden = false;  // keep the objects the document hides
     float scale = 1.0f;           // every position times this
+    // What the import's model said beyond the host scene; without it the
+    // document is read again.
+    std::shared_ptr<const DocumentOutline> outline;
 };
+
+// Keeps what the outputs need of the import's model, when there are outputs
+// (the importer's model watcher calls it).
+void KeepDocumentOutline(const MQOModel& model, SceneOutputs& outputs);
 
 // True when arg (with the next argument, at index i + 1) is an output
 // option; i then moves past its value. A missing value, an unknown file

@@ -8,6 +8,7 @@
 #include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
 #include "export/document_look.h"
+#include "export/document_outline.h"
 #include "export/map_images.h"
 #include "export/png_file.h"
 #include "export/preview.h"
@@ -91,13 +92,19 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
     return true;
 }
 
+void KeepDocumentOutline(const MQOModel& model, SceneOutputs& outputs) {
+    if (outputs.exports.empty() && outputs.preview.empty()) return;
+    outputs.outline = std::make_shared<const DocumentOutline>(OutlineOf(model));
+}
+
 bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
                        const ImportOptions& options, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     ExportScene scene = SceneFromHost(host);
     const DocumentLookOptions look{outputs.document,           outputs.document_bytes,
                                    options.freeze_mirror != 0, options.freeze_catmull != 0,
-                                   outputs.include_hidden,     outputs.scale};
+                                   outputs.include_hidden,     outputs.scale,
+                                   outputs.outline.get()};
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }

@@ -11,3 +11,5 @@ bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, const Impo
                        ResultStream*) {
     return outputs.exports.empty() && outputs.preview.empty();
 }
+
+void KeepDocumentOutline(const MQOModel&, SceneOutputs&) {}

@@ -2,27 +2,27 @@
 
 #include <cstring>
 #include <map>
-#include <memory>
 
 #include "builder/host_text.h"
+#include "export/document_outline.h"
 #include "export/material_from_host.h"
 #include "export/material_sides.h"
 #include "export/scene_edits.h"
 #include "host/code_pages.h"
-#include "process/cleanup_faces.h"
-#include "reader/mqo_loader.h"
 
 namespace {
 
 // The nearest object above each one with a smaller depth, -1 for none.
-std::vector<int> ObjectParents(const MQOModel& model) {
+std::vector<int> ObjectParents(const DocumentOutline& outline) {
     std::vector<int> parents;
     std::vector<int> open;  // the chain of objects a following one may hang on
-    for (int j = 0; j < model.ObjectCount(); ++j) {
-        const int depth = model.ObjectAt(j)->depth;
-        while (!open.empty() && model.ObjectAt(open.back())->depth >= depth) open.pop_back();
+    for (size_t j = 0; j < outline.objects.size(); ++j) {
+        const int depth = outline.objects[j].depth;
+        while (!open.empty() && outline.objects[size_t(open.back())].depth >= depth) {
+            open.pop_back();
+        }
         parents.push_back(open.empty() ? -1 : open.back());
-        open.push_back(j);
+        open.push_back(int(j));
     }
     return parents;
 }
@@ -30,18 +30,17 @@ std::vector<int> ObjectParents(const MQOModel& model) {
 // The builder makes one node per object left with vertices and faces after
 // the clean-up, in order, named after it in the host's code page. Per object
 // its node, -1 for none; empty when the host's nodes are not these.
-std::vector<int> NodesOfObjects(const MQOModel& model, const HostScene& host) {
+std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene& host) {
     const std::vector<INode*>& nodes = host.SceneNodes();
     std::vector<int> node_of;
     size_t next = 0;
     std::string converted;
-    for (int j = 0; j < model.ObjectCount(); ++j) {
-        const MQOObject& object = *model.ObjectAt(j);
-        if (object.VertexCount() == 0 || object.FaceCount() == 0) {
+    for (const OutlinedObject& object : outline.objects) {
+        if (!object.has_node) {
             node_of.push_back(-1);
             continue;
         }
-        const char* host_name = HostText(model.code_page, object.name, converted);
+        const char* host_name = HostText(outline.code_page, object.name.c_str(), converted);
         if (next >= nodes.size() || std::strcmp(nodes[next]->GetName(), host_name) != 0) return {};
         node_of.push_back(int(next++));
     }
@@ -50,32 +49,34 @@ std::vector<int> NodesOfObjects(const MQOModel& model, const HostScene& host) {
 }
 
 // Each node's parent: the node of the nearest ancestor object that has one.
-void MarkNodes(const MQOModel& model, const std::vector<int>& node_of, ExportScene& scene) {
-    const std::vector<int> parents = ObjectParents(model);
+void MarkNodes(const DocumentOutline& outline, const std::vector<int>& node_of,
+               ExportScene& scene) {
+    const std::vector<int> parents = ObjectParents(outline);
     std::vector<int> anchor(node_of.size(), -1);  // the object's node, else its parent's
     for (size_t j = 0; j < node_of.size(); ++j) {
         const int up = parents[j] >= 0 ? anchor[size_t(parents[j])] : -1;
         anchor[j] = node_of[j] >= 0 ? node_of[j] : up;
         if (node_of[j] < 0 || size_t(node_of[j]) >= scene.nodes.size()) continue;
         ExportNode& node = scene.nodes[size_t(node_of[j])];
-        const MQOObject& object = *model.ObjectAt(int(j));
+        const OutlinedObject& object = outline.objects[j];
         node.parent = up;
-        node.hidden = object.visible == 0;
+        node.hidden = !object.visible;
         // The host's name has '?' where its code page lacks a character.
-        node.name = DocumentTextUtf8(object.name, model.code_page);
+        node.name = DocumentTextUtf8(object.name.c_str(), outline.code_page);
     }
 }
 
 // The host's materials are named in its code page, with '?' for what it
 // lacks; each takes the document's name again. Names that two document
 // materials share in the host but not in the document stay as they are.
-void NameMaterials(const MQOModel& model, ExportScene& scene) {
-    if (HostReadsAsIs(model.code_page)) return;
+void NameMaterials(const DocumentOutline& outline, ExportScene& scene) {
+    if (HostReadsAsIs(outline.code_page)) return;
     std::map<std::string, std::string> document_name;  // by the host's name, as UTF-8
     std::string converted;
-    for (const auto& m : model.materials) {
-        const std::string host = HostTextUtf8(HostText(model.code_page, m->name, converted));
-        const std::string own = DocumentTextUtf8(m->name, model.code_page);
+    for (const OutlinedMaterial& m : outline.materials) {
+        const std::string host =
+            HostTextUtf8(HostText(outline.code_page, m.name.c_str(), converted));
+        const std::string own = DocumentTextUtf8(m.name.c_str(), outline.code_page);
         const auto [at, added] = document_name.emplace(host, own);
         if (!added && at->second != own) at->second = host;
     }
@@ -100,14 +101,15 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 // A map path the host could not take in its code page holds the document's
 // bytes, which read as the host's text name no file; the part the document
 // gave is decoded again by the document's code page.
-void DecodeMapPaths(const MQOModel& model, ExportScene& scene) {
-    if (HostReadsAsIs(model.code_page)) return;
+void DecodeMapPaths(const DocumentOutline& outline, ExportScene& scene) {
+    if (HostReadsAsIs(outline.code_page)) return;
     std::string converted;
-    for (const auto& m : model.materials) {
-        for (const char* name : {m->tex, m->alpha, m->bump}) {
-            if (name[0] == '\0' || ExactHostText(model.code_page, name, converted)) continue;
+    for (const OutlinedMaterial& m : outline.materials) {
+        for (const std::string* path : {&m.tex, &m.alpha, &m.bump}) {
+            const char* name = path->c_str();
+            if (name[0] == '\0' || ExactHostText(outline.code_page, name, converted)) continue;
             const std::string as_host = WithSlashes(HostTextUtf8(name));
-            const std::string own = WithSlashes(DocumentTextUtf8(name, model.code_page));
+            const std::string own = WithSlashes(DocumentTextUtf8(name, outline.code_page));
             for (ExportMaterial& material : scene.materials) {
                 for (ExportMap* map :
                      {&material.diffuse_map, &material.bump_map, &material.opacity_map}) {
@@ -122,10 +124,12 @@ void DecodeMapPaths(const MQOModel& model, ExportScene& scene) {
 // Export materials are told apart by name only: one is double-sided when
 // any document material of its name is (NameMaterials has given them the
 // document's names).
-void MarkDoubleSided(const MQOModel& model, const std::vector<bool>& sides, ExportScene& scene) {
-    for (size_t i = 0; i < sides.size() && i < size_t(model.MaterialCount()); ++i) {
+void MarkDoubleSided(const DocumentOutline& outline, const std::vector<bool>& sides,
+                     ExportScene& scene) {
+    for (size_t i = 0; i < sides.size() && i < outline.materials.size(); ++i) {
         if (!sides[i]) continue;
-        const std::string name = DocumentTextUtf8(model.MaterialAt(int(i))->name, model.code_page);
+        const std::string name =
+            DocumentTextUtf8(outline.materials[i].name.c_str(), outline.code_page);
         for (ExportMaterial& material : scene.materials) {
             if (material.name == name) material.double_sided = true;
         }
@@ -136,34 +140,31 @@ void MarkDoubleSided(const MQOModel& model, const std::vector<bool>& sides, Expo
 void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptions& options,
               std::vector<std::string>& warnings) {
     const std::string as_held = "; exported as the host scene holds it";
-    MQOLoader loader;
-    if (options.freeze_mirror) loader.SetFreezeMirror(1);
-    if (options.freeze_catmull) loader.SetFreezeCatmull(1);
-    const std::string* bytes = options.document_bytes;
-    const int32_t read =
-        bytes != nullptr ? loader.LoadBytes(options.document.c_str(), bytes->data(), bytes->size())
-                         : loader.Load(options.document.c_str());
-    if (read == 0 || loader.GetModel() == nullptr) {
-        warnings.push_back("the document could not be read again" + as_held);
-        return;
+    DocumentOutline read_again;
+    const DocumentOutline* outline = options.outline;
+    if (outline == nullptr) {
+        if (!ReadOutline(options.document, options.document_bytes, options.freeze_mirror,
+                         options.freeze_catmull, read_again)) {
+            warnings.push_back("the document could not be read again" + as_held);
+            return;
+        }
+        outline = &read_again;
     }
-    MQOModel& model = *loader.GetModel();
-    CleanupFaces(model);
-    const std::vector<int> node_of = NodesOfObjects(model, host);
+    const std::vector<int> node_of = NodesOfObjects(*outline, host);
     if (node_of.empty() && !host.SceneNodes().empty()) {
         warnings.push_back("the document's objects do not match the imported nodes" + as_held);
         return;
     }
-    MarkNodes(model, node_of, scene);
-    NameMaterials(model, scene);
-    DecodeMapPaths(model, scene);
-    const std::vector<bool> sides = DoubleSidedMaterials(options.document, bytes);
-    if (sides.size() != size_t(model.MaterialCount())) {
+    MarkNodes(*outline, node_of, scene);
+    NameMaterials(*outline, scene);
+    DecodeMapPaths(*outline, scene);
+    const std::vector<bool> sides = DoubleSidedMaterials(options.document, options.document_bytes);
+    if (sides.size() != outline->materials.size()) {
         warnings.push_back(
             "the document's material lines do not match its materials; none is double-sided");
         return;
     }
-    MarkDoubleSided(model, sides, scene);
+    MarkDoubleSided(*outline, sides, scene);
 }
 
 bool HidesEveryNode(const ExportScene& scene) {

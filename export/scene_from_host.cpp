@@ -46,16 +46,6 @@ struct CornerKey {
     bool operator==(const CornerKey&) const = default;
 };
 
-struct CornerKeyHash {
-    size_t operator()(const CornerKey& k) const {
-        uint64_t h = k.vert * 0x9E3779B97F4A7C15ull;
-        h ^= (k.normal + 0x632BE59BD9B4E019ull) * 0xBF58476D1CE4E5B9ull;
-        h ^= (k.tvert + 0x8CB92BA72F3D8DD7ull) * 0x94D049BB133111EBull;
-        h ^= (k.vcol + 0x2545F4914F6CDD1Dull) * 0xD6E8FEB86659FD93ull;
-        return size_t(h ^ (h >> 31));
-    }
-};
-
 bool Sized(const std::vector<TVFace>& faces, size_t face_count, size_t values) {
     return values > 0 && faces.size() == face_count;
 }
@@ -65,22 +55,31 @@ uint32_t CornerOf(const std::vector<TVFace>& faces, size_t f, int s, size_t valu
     return t < values ? t : kNone;
 }
 
-// Builds one material group's mesh from the host mesh.
+// Builds one material group's mesh from the host mesh. The output vertices
+// made from one host vertex are chained from it: a host vertex has few of
+// them (one per normal, texture and colour vertex it meets), so a walk along
+// its chain finds a corner's vertex without a hash table, which for
+// millions of corners costs a node allocation each.
 class MeshBuilder {
    public:
     MeshBuilder(const Mesh& mesh, const CornerNormals& normals)
         : mesh_(mesh),
           normals_(normals),
           has_uv_(Sized(mesh.tvFace, mesh.faces.size(), mesh.tVerts.size())),
-          has_col_(Sized(mesh.vcFace, mesh.faces.size(), mesh.vertCol.size())) {}
+          has_col_(Sized(mesh.vcFace, mesh.faces.size(), mesh.vertCol.size())),
+          first_(mesh.verts.size(), kNone) {}
 
     ExportMesh Build(const std::vector<uint32_t>& faces, int material) {
         ExportMesh out;
         out.material = material;
-        welded_.clear();
+        out.indices.reserve(faces.size() * 3);
         for (uint32_t f : faces) {
             for (int s = 0; s < 3; ++s) out.indices.push_back(Corner(out, f, s));
         }
+        // Each group starts from no vertices.
+        for (const CornerKey& key : keys_) first_[key.vert] = kNone;
+        keys_.clear();
+        next_.clear();
         return out;
     }
 
@@ -89,8 +88,13 @@ class MeshBuilder {
         const CornerKey key{mesh_.faces[f].v[s], normals_.corner[f * 3 + s],
                             has_uv_ ? CornerOf(mesh_.tvFace, f, s, mesh_.tVerts.size()) : kNone,
                             has_col_ ? CornerOf(mesh_.vcFace, f, s, mesh_.vertCol.size()) : kNone};
-        auto [it, added] = welded_.try_emplace(key, uint32_t(out.positions.size()));
-        if (!added) return it->second;
+        for (uint32_t v = first_[key.vert]; v != kNone; v = next_[v]) {
+            if (keys_[v] == key) return v;
+        }
+        const auto made = uint32_t(out.positions.size());
+        next_.push_back(first_[key.vert]);
+        first_[key.vert] = made;
+        keys_.push_back(key);
         const Point3& p = mesh_.verts[key.vert];
         out.positions.push_back({p.x, p.y, p.z});
         out.normals.push_back(normals_.normals[key.normal]);
@@ -102,14 +106,16 @@ class MeshBuilder {
             const VertColor c = key.vcol != kNone ? mesh_.vertCol[key.vcol] : VertColor(1, 1, 1);
             out.colors.push_back({c.x, c.y, c.z, 1.0f});
         }
-        return it->second;
+        return made;
     }
 
     const Mesh& mesh_;
     const CornerNormals& normals_;
     const bool has_uv_;
     const bool has_col_;
-    std::unordered_map<CornerKey, uint32_t, CornerKeyHash> welded_;
+    std::vector<uint32_t> first_;  // per host vertex: its newest output vertex
+    std::vector<uint32_t> next_;   // per output vertex: the one made before it from its host vertex
+    std::vector<CornerKey> keys_;  // per output vertex
 };
 
 // Face indices of each slot in use, by slot; faces that name a vertex the

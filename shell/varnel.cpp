@@ -65,5 +65,9 @@ int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
                              ? loader->LoadBytes(name, document_bytes, document_size)
                              : loader->Load(name);
     if (read == 0) return 0;
-    return SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
+    const int built =
+        SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
+    if (built == 1 && model_seen.seen != nullptr)
+        model_seen.seen(model_seen.user, *loader->GetModel());
+    return built;
 }

@@ -8,6 +8,8 @@
 #include "host/plugin.h"
 #include "model/mqo_message_sink.h"
 
+struct MQOModel;
+
 // Every import starts from a copy of these words, so the dialog always opens
 // with them: the choices of one import are not kept for the next.
 extern const ImportOptions DefaultImportOptions;
@@ -45,6 +47,15 @@ class Varnel : public SceneImport {
     // of the maps are the name's. Borrowed for the call; null reads the file.
     const char* document_bytes = nullptr;
     size_t document_size = 0;
+    // Shown the document's model once the scene is built, before the model
+    // is released, for a program playing the host that exports the scene
+    // and needs what the host's scene does not carry (which objects the
+    // document hides, how they nest). The host leaves it empty.
+    struct ModelWatcher {
+        void* user = nullptr;
+        void (*seen)(void* user, const MQOModel& model) = nullptr;
+    };
+    ModelWatcher model_seen;
 
    private:
     int Import(const TCHAR* name, ImpInterface* ii, Interface* ip);

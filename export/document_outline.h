@@ -1,0 +1,40 @@
+// What the export needs of the document beyond the host scene: per object
+// its name, whether it is shown, its depth in the tree and whether the
+// builder made a node of it; per material its name and map paths; the code
+// page its texts are in. Small enough to keep after the import has released
+// its model.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct MQOModel;
+
+struct OutlinedObject {
+    std::string name;  // the document's bytes
+    bool visible = true;
+    int depth = 0;
+    bool has_node = false;  // vertices and faces left after the clean-up
+};
+
+// The document's bytes, as the model holds them.
+struct OutlinedMaterial {
+    std::string name;
+    std::string tex, alpha, bump;
+};
+
+struct DocumentOutline {
+    int32_t code_page = 0;
+    std::vector<OutlinedObject> objects;
+    std::vector<OutlinedMaterial> materials;
+};
+
+// From a model cleaned up as the builder leaves it.
+DocumentOutline OutlineOf(const MQOModel& model);
+
+// Reads the document again with the import's freezes; from bytes, when not
+// null, under the document's name (a document that came out of an archive).
+// False when it cannot be read.
+bool ReadOutline(const std::string& document, const std::string* bytes, bool freeze_mirror,
+                 bool freeze_catmull, DocumentOutline& out);
