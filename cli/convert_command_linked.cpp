@@ -161,6 +161,24 @@ std::string MakeOutputFolder(const std::string& output) {
     return "";
 }
 
+// A child stopped by a signal may leave the folder it was writing into
+// beside its output (export/scene_file.cpp: "." + the output's name + "." +
+// six characters); it is removed, so that a failed document leaves nothing.
+void RemoveLeftovers(const std::string& output) {
+    const fs::path target(output);
+    const std::string prefix = "." + target.filename().string() + ".";
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    std::vector<fs::path> leftovers;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+            leftovers.push_back(it->path());
+        }
+    }
+    for (const fs::path& leftover : leftovers) fs::remove_all(leftover, ec);
+}
+
 ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
                             double timeout_seconds) {
     ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
@@ -168,6 +186,7 @@ ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
     std::string why = DescribeEnd(end);
     if (why.empty()) return outcome;
     if (end.timed_out) why = "stopped after " + std::to_string(long(timeout_seconds)) + " s";
+    if (end.signal != 0) RemoveLeftovers(planned.output);
     outcome.state = ConvertState::kFailed;
     // The child's own last words say why when it could tell; an exit
     // status alone adds nothing to them.
