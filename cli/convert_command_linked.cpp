@@ -240,6 +240,9 @@ int RunConvert(int argc, char** argv, ResultStream& out) {
     ConvertArgs args;
     if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
     const std::vector<ConvertOutcome> outcomes = Convert(args, PlanConversions(args.plan));
+    // Nothing failed, so the status stays 0; but a mistyped folder should
+    // not pass unnoticed.
+    if (outcomes.empty()) std::fprintf(stderr, "%s: no .mqo or .mqoz documents found\n", kWho);
     PutConvertSummary(out, outcomes);
     for (const ConvertOutcome& outcome : outcomes) {
         if (outcome.state == ConvertState::kFailed) return kExitFailed;
