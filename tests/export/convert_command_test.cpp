@@ -55,13 +55,16 @@ std::vector<std::string> Names(const std::map<std::string, std::string>& files) 
 const std::string kNotADocument = "not a document at all\n";
 
 // Two sample documents in nested folders, one in capitals at the top, a
-// file that is no document and a document that cannot be imported.
+// compressed one, a file that is no document and a document that cannot be
+// imported.
 class ConvertTree : public testing::Test {
    protected:
     void SetUp() override {
         WriteWholeFile(dir_ / "in/a/cube.mqo", ReadWholeFile(SamplesDir() + "/cube.mqo"));
         WriteWholeFile(dir_ / "in/a/b/six.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
         WriteWholeFile(dir_ / "in/TOP.MQO", ReadWholeFile(TestDataDir() + "/mirrored_quad.mqo"));
+        WriteWholeFile(dir_ / "in/z/Packed.MQOZ",
+                       ReadWholeFile(TestDataDir() + "/fuzz/compressed_cube.mqoz"));
         WriteWholeFile(dir_ / "in/notes.txt", "no document\n");
         WriteWholeFile(dir_ / "in/broken/bad.mqo", kNotADocument);
     }
@@ -78,12 +81,14 @@ TEST_F(ConvertTree, AFolderIsMirroredAndABrokenDocumentFailsAloneTheSameAtAnyPar
     EXPECT_EQ(run.status, 1) << run.err;
     const auto files = FilesUnder(dir_ / "out");
     // No temporary file left, nothing for the broken document.
-    EXPECT_EQ(Names(files), (std::vector<std::string>{"TOP.glb", "a/b/six.glb", "a/cube.glb"}));
+    EXPECT_EQ(Names(files),
+              (std::vector<std::string>{"TOP.glb", "a/b/six.glb", "a/cube.glb", "z/Packed.glb"}));
     EXPECT_EQ(ReadBackCounts(dir_ / "out/a/cube.glb").faces, 12u);
     EXPECT_EQ(ReadBackCounts(dir_ / "out/a/b/six.glb").faces, 12u);
     EXPECT_GT(ReadBackCounts(dir_ / "out/TOP.glb").faces, 0u);
+    EXPECT_EQ(ReadBackCounts(dir_ / "out/z/Packed.glb").faces, 12u);
 
-    EXPECT_NE(run.out.find("converted 3, skipped 0 (up to date), failed 1\n"), std::string::npos)
+    EXPECT_NE(run.out.find("converted 4, skipped 0 (up to date), failed 1\n"), std::string::npos)
         << run.out;
     // The reason comes from the child: where reading stopped.
     EXPECT_NE(run.out.find("failed:\n  " + dir_ / "in/broken/bad.mqo\n"), std::string::npos)
@@ -98,12 +103,12 @@ TEST_F(ConvertTree, AFolderIsMirroredAndABrokenDocumentFailsAloneTheSameAtAnyPar
     EXPECT_NE(run.err.find("] converted " + dir_ / "in/a/cube.mqo -> " + dir_ / "out/a/cube.glb"),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("[4/4] "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("[5/5] "), std::string::npos) << run.err;
 
     ASSERT_EQ(Convert("-j 1 --format gltf -o " + dir_ / "serial").status, 1);
     ASSERT_EQ(Convert("-j 2 --format gltf -o " + dir_ / "parallel").status, 1);
     const auto serial = FilesUnder(dir_ / "serial");
-    EXPECT_EQ(serial.size(), 6u);  // each .gltf with its .bin
+    EXPECT_EQ(serial.size(), 8u);  // each .gltf with its .bin
     EXPECT_TRUE(serial == FilesUnder(dir_ / "parallel"));
 }
 
@@ -116,17 +121,17 @@ TEST_F(ConvertTree, OutputsNewerThanTheirDocumentAreSkippedUnlessForced) {
 
     VarnelRun run = Convert("");
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("converted 0, skipped 3 (up to date), failed 0"), std::string::npos)
+    EXPECT_NE(run.out.find("converted 0, skipped 4 (up to date), failed 0"), std::string::npos)
         << run.out;
     EXPECT_EQ(fs::last_write_time(dir_ / "in/a/b/six.glb"), written);
 
     // A document edited since is converted again, the others not.
     fs::last_write_time(dir_ / "in/a/cube.mqo", written + std::chrono::seconds(5));
     run = Convert("");
-    EXPECT_NE(run.out.find("converted 1, skipped 2 (up to date), failed 0"), std::string::npos)
+    EXPECT_NE(run.out.find("converted 1, skipped 3 (up to date), failed 0"), std::string::npos)
         << run.out;
     run = Convert("--force");
-    EXPECT_NE(run.out.find("converted 3, skipped 0 (up to date), failed 0"), std::string::npos)
+    EXPECT_NE(run.out.find("converted 4, skipped 0 (up to date), failed 0"), std::string::npos)
         << run.out;
 }
 
