@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -147,7 +148,22 @@ void RunChildren(const std::vector<std::vector<std::string>>& runs,
         if (running.empty()) continue;
         std::vector<pollfd> fds;
         for (const Running& child : running) fds.push_back({child.err_fd, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), kTickMilliseconds) < 0 && errno != EINTR) break;
+        if (poll(fds.data(), fds.size(), kTickMilliseconds) < 0 && errno != EINTR) {
+            const std::string why = std::string("not started: ") + std::strerror(errno);
+            // Nothing can be waited for any more: the children still running
+            // are stopped and told as failed, the ones not started as not
+            // started.
+            for (Running& child : running) {
+                kill(child.pid, SIGKILL);
+                ended(child.run, Reap(child));
+            }
+            for (; next < runs.size(); ++next) {
+                ChildEnd end;
+                end.spawn_error = why;
+                ended(next, end);
+            }
+            return;
+        }
         for (size_t i = running.size(); i-- > 0;) {
             if (fds[i].revents == 0 || Drain(running[i])) continue;
             const ChildEnd end = Reap(running[i]);
