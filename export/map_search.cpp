@@ -55,8 +55,12 @@ MapSearch FindMapFile(const std::string& resolved, const std::string& document) 
     fs::path folder = fs::path(document).parent_path();
     if (folder.empty()) folder = ".";
 
-    std::vector<std::string> candidates{resolved};
+    // A relative path is the document's folder's before the working
+    // directory's, so that a picture of the same name wherever the command
+    // happens to run cannot stand in for the one beside the document.
+    std::vector<std::string> candidates;
     if (IsRelative(resolved) && folder != ".") candidates.push_back((folder / resolved).string());
+    candidates.push_back(resolved);
     for (const std::string& path : candidates) {
         search.paths.push_back(path);
         if (IsFile(path)) {

@@ -37,9 +37,14 @@ TEST(MapSearch, TheFirstPlaceThatHoldsTheNameInAnyCaseWins) {
     EXPECT_EQ(beside.paths, std::vector<std::string>{absent});
 
     // A relative map is first taken from the document's folder, where the
-    // host resolves it, before its name is looked for anywhere.
+    // host resolves it, even when the working directory holds the same
+    // path, and before its name is looked for anywhere.
     Touch(dir / "models/sub/hull.png");
+    Touch(dir / "elsewhere/sub/hull.png");
+    const fs::path was = fs::current_path();
+    fs::current_path(dir / "elsewhere");
     EXPECT_EQ(FindMapFile("sub/hull.png", doc).found, dir / "models/sub/hull.png");
+    fs::current_path(was);
     // The resolved path itself goes first of all.
     EXPECT_EQ(FindMapFile(dir / "models/Texture/hull.png", doc).found,
               dir / "models/Texture/hull.png");
