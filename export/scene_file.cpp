@@ -13,6 +13,7 @@
 #include "export/beside_files.h"
 #include "export/checked_io_system.h"
 #include "export/file_swap.h"
+#include "export/glb_file.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +104,7 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
     if (format == nullptr) {
         return "unknown file type " + path + " (known: " + KnownSceneExtensions() + ")";
     }
+    if (std::strcmp(format->extension, ".glb") == 0) return WriteFileWhole(path, GlbBytes(scene));
     const fs::path target(path);
     std::string why;
     std::vector<BesideFile> pictures;
