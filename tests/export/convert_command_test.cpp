@@ -40,7 +40,7 @@ std::map<std::string, std::string> FilesUnder(const std::string& dir) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(dir).string()] = ReadWholeFile(entry.path());
+            files[entry.path().lexically_relative(dir).string()] = ReadFile(entry.path());
         }
     }
     return files;
@@ -60,13 +60,13 @@ const std::string kNotADocument = "not a document at all\n";
 class ConvertTree : public testing::Test {
    protected:
     void SetUp() override {
-        WriteWholeFile(dir_ / "in/a/cube.mqo", ReadWholeFile(SamplesDir() + "/cube.mqo"));
-        WriteWholeFile(dir_ / "in/a/b/six.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
-        WriteWholeFile(dir_ / "in/TOP.MQO", ReadWholeFile(TestDataDir() + "/mirrored_quad.mqo"));
-        WriteWholeFile(dir_ / "in/z/Packed.MQOZ",
-                       ReadWholeFile(TestDataDir() + "/fuzz/compressed_cube.mqoz"));
-        WriteWholeFile(dir_ / "in/notes.txt", "no document\n");
-        WriteWholeFile(dir_ / "in/broken/bad.mqo", kNotADocument);
+        WriteFile(dir_ / "in/a/cube.mqo", ReadFile(SamplesDir() + "/cube.mqo"));
+        WriteFile(dir_ / "in/a/b/six.mqo", ReadFile(SamplesDir() + "/six_colours.mqo"));
+        WriteFile(dir_ / "in/TOP.MQO", ReadFile(TestDataDir() + "/mirrored_quad.mqo"));
+        WriteFile(dir_ / "in/z/Packed.MQOZ",
+                  ReadFile(TestDataDir() + "/fuzz/compressed_cube.mqoz"));
+        WriteFile(dir_ / "in/notes.txt", "no document\n");
+        WriteFile(dir_ / "in/broken/bad.mqo", kNotADocument);
     }
 
     VarnelRun Convert(const std::string& args) {
@@ -137,9 +137,9 @@ TEST_F(ConvertTree, OutputsNewerThanTheirDocumentAreSkippedUnlessForced) {
 
 TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFailAlone) {
     TempDir dir;
-    WriteWholeFile(dir / "one/cube.mqo", ReadWholeFile(SamplesDir() + "/cube.mqo"));
-    WriteWholeFile(dir / "two/cube.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
-    WriteWholeFile(dir / "two/six.mqo", ReadWholeFile(SamplesDir() + "/six_colours.mqo"));
+    WriteFile(dir / "one/cube.mqo", ReadFile(SamplesDir() + "/cube.mqo"));
+    WriteFile(dir / "two/cube.mqo", ReadFile(SamplesDir() + "/six_colours.mqo"));
+    WriteFile(dir / "two/six.mqo", ReadFile(SamplesDir() + "/six_colours.mqo"));
     // A named pipe nobody writes to: the import of it waits for ever.
     ASSERT_EQ(mkfifo((dir / "hang.mqo").c_str(), 0600), 0);
     VarnelRun run = RunVarnel("convert --timeout 2 -o " + dir / "out " + dir / "one/cube.mqo " +
@@ -156,10 +156,10 @@ TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFa
     // The first document's output is its own: what importing it alone writes.
     ASSERT_EQ(RunVarnel("import --yes --export " + dir / "c.glb " + dir / "one/cube.mqo").status,
               0);
-    EXPECT_TRUE(ReadWholeFile(dir / "out/cube.glb") == ReadWholeFile(dir / "c.glb"));
+    EXPECT_TRUE(ReadFile(dir / "out/cube.glb") == ReadFile(dir / "c.glb"));
 
     // The output folder is a file: nothing can be made below it.
-    WriteWholeFile(dir / "file", "a file");
+    WriteFile(dir / "file", "a file");
     run = RunVarnel("convert -o " + dir / "file/out " + dir / "two");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("converted 0, skipped 0 (up to date), failed 2"), std::string::npos)
@@ -291,8 +291,7 @@ TEST(ConvertCommand, CorpusDocumentsBesideTheirPicturesEmbedThemAndPreviewThem) 
     if (!CorpusMissing().empty()) SKIP_FOR_MISSING(CorpusMissing());
     std::vector<std::pair<uintmax_t, fs::path>> textured;
     for (const fs::path& path : CorpusDocuments()) {
-        if (!MapNames(ReadWholeFile(path)).empty())
-            textured.emplace_back(fs::file_size(path), path);
+        if (!MapNames(ReadFile(path)).empty()) textured.emplace_back(fs::file_size(path), path);
     }
     std::sort(textured.begin(), textured.end());
     ASSERT_GE(textured.size(), 3u);
@@ -301,9 +300,9 @@ TEST(ConvertCommand, CorpusDocumentsBesideTheirPicturesEmbedThemAndPreviewThem) 
     TempDir dir;
     for (const auto& [size, path] : textured) {
         const std::string doc = dir / "in/" + path.filename().string();
-        WriteWholeFile(doc, ReadWholeFile(path));
-        for (const std::string& name : MapNames(ReadWholeFile(path))) {
-            WriteWholeFile(dir / "in/" + name, Picture(name));
+        WriteFile(doc, ReadFile(path));
+        for (const std::string& name : MapNames(ReadFile(path))) {
+            WriteFile(dir / "in/" + name, Picture(name));
         }
     }
     const VarnelRun run = RunVarnel("convert -o " + dir / "out " + Quoted(dir / "in"));
@@ -314,7 +313,7 @@ TEST(ConvertCommand, CorpusDocumentsBesideTheirPicturesEmbedThemAndPreviewThem) 
     for (const auto& [size, path] : textured) {
         const std::string stem = path.stem().string();
         const std::string glb = dir / "out/" + stem + ".glb";
-        EXPECT_GT(EmbeddedImages(ReadWholeFile(glb)), 0u) << stem;
+        EXPECT_GT(EmbeddedImages(ReadFile(glb)), 0u) << stem;
         glbs.push_back(glb);
         // The same document with and without its pictures.
         const std::string with = dir / "with.png", without = dir / "without.png";

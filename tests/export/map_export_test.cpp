@@ -18,7 +18,6 @@
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
-#include "test_files.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -112,7 +111,7 @@ class CubeWithMap : public testing::Test {
    protected:
     void SetUp() override {
         fs::copy_file(SamplesDir() + "/cube.mqo", dir_ / "cube.mqo");
-        WriteWholeFile(dir_ / "textures/Checker.BMP", Bmp(Quadrants()));
+        WriteFile(dir_ / "textures/Checker.BMP", Bmp(Quadrants()));
         fs::create_directory(dir_ / "out");
     }
 
@@ -141,15 +140,15 @@ TEST_F(CubeWithMap, GlbEmbedsThePictureAndOtherFormatsNameACopyBesideThem) {
     for (const char* name : {"c.gltf", "c.obj", "c.fbx", "c.dae"}) {
         EXPECT_EQ(DiffuseMapOf(dir_ / "out/" + name).path, "c_Checker.png") << name;
     }
-    EXPECT_TRUE(IsPng(ReadWholeFile(dir_ / "out/c_Checker.png")));
+    EXPECT_TRUE(IsPng(ReadFile(dir_ / "out/c_Checker.png")));
     EXPECT_EQ(DecodeFile(dir_ / "out/c_Checker.png").rgba, Quadrants().rgba);
     ExpectGltfValid({dir_ / "out/c.glb", dir_ / "out/c.gltf"});
 }
 
 TEST_F(CubeWithMap, ACopyNeverReplacesAFileThatIsThereAndAnEarlierCopyIsKept) {
-    WriteWholeFile(dir_ / "out/c_Checker.png", "the user's own picture");
+    WriteFile(dir_ / "out/c_Checker.png", "the user's own picture");
     ASSERT_EQ(Export({"c.obj"}).status, 0);
-    EXPECT_EQ(ReadWholeFile(dir_ / "out/c_Checker.png"), "the user's own picture");
+    EXPECT_EQ(ReadFile(dir_ / "out/c_Checker.png"), "the user's own picture");
     EXPECT_EQ(DiffuseMapOf(dir_ / "out/c.obj").path, "c_Checker-2.png");
     // Written again: the copy with the same bytes is used, no third one made.
     const std::vector<std::string> before = Entries(dir_ / "out");
@@ -183,8 +182,8 @@ std::string DocumentWithMissingMaps() {
 
 TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
     TempDir dir;
-    WriteWholeFile(dir / "doc/quads.mqo", DocumentWithMissingMaps());
-    WriteWholeFile(dir / "doc/broken.png", "not a picture at all");
+    WriteFile(dir / "doc/quads.mqo", DocumentWithMissingMaps());
+    WriteFile(dir / "doc/broken.png", "not a picture at all");
     fs::create_directory(dir / "out");
     std::string args = "import --yes";
     for (const char* name : {"q.glb", "q.gltf", "q.obj", "q.fbx", "q.dae"}) {
@@ -202,10 +201,10 @@ TEST(MapExport, MissingAndUndecodableMapsAreToldOnceAndLeaveNoAddress) {
     // No picture anywhere, and the materials keep their colours.
     EXPECT_EQ(Entries(dir / "out"), (std::vector<std::string>{"q.bin", "q.dae", "q.fbx", "q.glb",
                                                               "q.gltf", "q.mtl", "q.obj"}));
-    const std::string mtl = ReadWholeFile(dir / "out/q.mtl");
+    const std::string mtl = ReadFile(dir / "out/q.mtl");
     EXPECT_EQ(mtl.find("map_"), std::string::npos) << mtl;
     EXPECT_NE(mtl.find("Kd 0.200000003 0.400000006 0.600000024"), std::string::npos) << mtl;
-    const nlohmann::json gltf = nlohmann::json::parse(ReadWholeFile(dir / "out/q.gltf"));
+    const nlohmann::json gltf = nlohmann::json::parse(ReadFile(dir / "out/q.gltf"));
     EXPECT_FALSE(gltf.contains("images"));
     ASSERT_EQ(gltf["materials"].size(), 2u);
     // The opacity map marks its material transparent though it is missing.
@@ -262,9 +261,9 @@ TEST(MapExport, PreviewDrawsTheMapUprightAndCutsItWhereTheOpacityMapSays) {
         }
     }
     TempDir dir;
-    WriteWholeFile(dir / "half.png", EncodePng(rgba.data(), 8, 8, 4));
-    WriteWholeFile(dir / "opaque.mqo", SquareDocument("tex(\"half.png\")"));
-    WriteWholeFile(dir / "cut.mqo", SquareDocument("tex(\"half.png\") aplane(\"half.png\")"));
+    WriteFile(dir / "half.png", EncodePng(rgba.data(), 8, 8, 4));
+    WriteFile(dir / "opaque.mqo", SquareDocument("tex(\"half.png\")"));
+    WriteFile(dir / "cut.mqo", SquareDocument("tex(\"half.png\") aplane(\"half.png\")"));
     Texels shots[2];
     for (int i = 0; i < 2; ++i) {
         const std::string name = i == 0 ? "opaque" : "cut";
