@@ -35,13 +35,9 @@ bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
     return std::fclose(f) == 0 && ok;
 }
 
-// The document the input holds: the input itself, or what the archive
-// reading took out of it. False when there is none to read.
-bool DocumentOf(const uint8_t* data, size_t size, std::string& bytes) {
-    if (!StartsAsArchive(reinterpret_cast<const char*>(data), size)) {
-        bytes.assign(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
+// The document an archive input holds, as the archive reading took it out.
+// False when there is none to read.
+bool DocumentInArchive(const uint8_t* data, size_t size, std::string& bytes) {
     static const std::string path = InputPath();
     if (!WriteInput(path, data, size)) return false;
     CompressedDocument archive = ReadCompressedDocument(path.c_str());
@@ -57,14 +53,22 @@ bool DocumentOf(const uint8_t* data, size_t size, std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string bytes;
-    if (!DocumentOf(data, size, bytes)) return 0;
+    // A plain input is read where it lies; only an archive's document is
+    // copied out.
+    std::string archived;
+    const char* document = reinterpret_cast<const char*>(data);
+    size_t length = size;
+    if (StartsAsArchive(document, size)) {
+        if (!DocumentInArchive(data, size, archived)) return 0;
+        document = archived.data();
+        length = archived.size();
+    }
     const size_t flags = size % 4;
     MQOLoader loader;
     loader.memory_budget = kFuzzMemoryBudget;
     if (flags & 2) loader.SetFreezeCatmull(1);
     if (flags & 1) loader.SetFreezeMirror(1);
-    int32_t result = loader.LoadBytes("input.mqo", bytes.data(), bytes.size());
+    int32_t result = loader.LoadBytes("input.mqo", document, length);
     if (result != 0 && result != 1) std::abort();
     if (result == 1) {
         // The totals must describe the model that was read.
