@@ -1,29 +1,20 @@
-// `varnel convert`: many documents to files of another program, each one a
-// run of `varnel import --yes --export` in a child process. The importer
-// keeps process-wide state, so documents are never imported side by side in
-// one process; and a document that crashes or exhausts its child takes no
-// other one with it.
-#include <unistd.h>
-
-#include <cerrno>
+// `varnel convert`: many documents to files of another program. The command
+// reads its arguments here; the convert library (convert/) plans the
+// conversions, runs them in child processes and words the summary.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "cli/child_runs.h"
 #include "cli/commands.h"
-#include "cli/convert_plan.h"
-#include "cli/convert_report.h"
 #include "cli/import_args.h"
 #include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
+#include "convert/convert_plan.h"
+#include "convert/convert_report.h"
+#include "convert/convert_run.h"
 #include "export/scene_format.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,10 +24,8 @@ constexpr char kWho[] = "varnel convert";
 constexpr double kDefaultTimeoutSeconds = 600;
 
 struct ConvertArgs {
-    std::vector<std::string> import_options;  // passed on to each import
     PlanRequest plan;
-    size_t jobs = 0;  // 0: one per core
-    double timeout_seconds = kDefaultTimeoutSeconds;
+    ConvertSettings run{{}, 0, kDefaultTimeoutSeconds};
 };
 
 // The value of an option that takes one; null, told, when it is missing.
@@ -69,7 +58,7 @@ bool ParseImportOption(int argc, char** argv, int& i, ConvertArgs& args, bool& u
     int boxes[kBoxCount] = {-1, -1, -1, -1};
     const char* arg = argv[i];
     if (SetBox(arg, boxes)) {
-        args.import_options.push_back(arg);
+        args.run.import_options.push_back(arg);
         return true;
     }
     if (std::strcmp(arg, "--scale") != 0 && std::strcmp(arg, "--include-hidden") != 0) {
@@ -78,7 +67,7 @@ bool ParseImportOption(int argc, char** argv, int& i, ConvertArgs& args, bool& u
     SceneOutputs outputs;
     const int at = i;
     ParseSceneOutput(kWho, argc, argv, i, outputs, usage_error);
-    for (int k = at; k <= i; ++k) args.import_options.push_back(argv[k]);
+    for (int k = at; k <= i; ++k) args.run.import_options.push_back(argv[k]);
     return true;
 }
 
@@ -112,7 +101,7 @@ int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
                              value);
                 return kExitUsage;
             }
-            args.jobs = size_t(number);
+            args.run.jobs = size_t(number);
         } else if (std::strcmp(arg, "--timeout") == 0) {
             if ((value = OptionValue(argc, argv, i)) == nullptr) return kExitUsage;
             if (!ParseCount(value, 0, 1e9, number)) {
@@ -120,7 +109,7 @@ int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
                              value);
                 return kExitUsage;
             }
-            args.timeout_seconds = number;
+            args.run.timeout_seconds = number;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "%s: unknown option %s\n", kWho, arg);
             return kExitUsage;
@@ -135,115 +124,17 @@ int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
     return -1;
 }
 
-size_t Cores() {
-    const long n = sysconf(_SC_NPROCESSORS_ONLN);
-    return n > 0 ? size_t(n) : 1;
-}
-
-// The arguments of the child's `varnel import`. A document whose path
-// starts with '-' would be read as an option.
-std::vector<std::string> ImportRun(const ConvertArgs& args, const PlannedDocument& planned) {
-    std::vector<std::string> run = {"import", "--yes"};
-    run.insert(run.end(), args.import_options.begin(), args.import_options.end());
-    run.push_back("--export");
-    run.push_back(planned.output);
-    run.push_back(planned.document[0] == '-' ? "./" + planned.document : planned.document);
-    return run;
-}
-
-// Makes the output's folder; empty, or why it could not.
-std::string MakeOutputFolder(const std::string& output) {
-    const fs::path dir = fs::path(output).parent_path();
-    if (dir.empty()) return "";
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) return "cannot make the folder " + dir.string() + ": " + ec.message();
-    return "";
-}
-
-// A child stopped by a signal may leave the folder it was writing into
-// beside its output (export/scene_file.cpp: "." + the output's name + "." +
-// six characters); it is removed, so that a failed document leaves nothing.
-void RemoveLeftovers(const std::string& output) {
-    const fs::path target(output);
-    const std::string prefix = "." + target.filename().string() + ".";
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code ec;
-    std::vector<fs::path> leftovers;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
-            leftovers.push_back(it->path());
-        }
-    }
-    for (const fs::path& leftover : leftovers) fs::remove_all(leftover, ec);
-}
-
-ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
-                            double timeout_seconds) {
-    ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
-                           ToldLines(end.err)};
-    std::string why = DescribeEnd(end);
-    if (why.empty()) return outcome;
-    if (end.timed_out) why = "stopped after " + std::to_string(long(timeout_seconds)) + " s";
-    if (end.signal != 0) RemoveLeftovers(planned.output);
-    outcome.state = ConvertState::kFailed;
-    // The child's own last words say why when it could tell; an exit
-    // status alone adds nothing to them.
-    if (end.exit_status != 1 || outcome.lines.empty()) outcome.lines.push_back(why);
-    return outcome;
-}
-
-// Runs the conversions that are due, at most args.jobs at once; the
-// outcomes of the others are known already.
-std::vector<ConvertOutcome> Convert(const ConvertArgs& args,
-                                    const std::vector<PlannedDocument>& plan) {
-    std::vector<ConvertOutcome> outcomes(plan.size());
-    ConvertProgress progress(stderr, isatty(STDERR_FILENO) != 0, plan.size());
-    std::vector<std::vector<std::string>> runs;
-    std::vector<size_t> run_document;
-    for (size_t d = 0; d < plan.size(); ++d) {
-        const PlannedDocument& planned = plan[d];
-        std::string why = planned.why;
-        if (planned.state == PlanState::kConvert && why.empty()) {
-            why = MakeOutputFolder(planned.output);
-            if (why.empty()) {
-                runs.push_back(ImportRun(args, planned));
-                run_document.push_back(d);
-                continue;
-            }
-        }
-        outcomes[d] = {
-            planned.document,
-            planned.output,
-            planned.state == PlanState::kUpToDate ? ConvertState::kSkipped : ConvertState::kFailed,
-            {}};
-        if (!why.empty()) outcomes[d].lines.push_back(why);
-        progress.Ended(outcomes[d]);
-    }
-    const ChildRunSettings settings{args.jobs > 0 ? args.jobs : Cores(), args.timeout_seconds};
-    RunChildren(
-        runs, settings, [&](size_t run) { progress.Started(plan[run_document[run]].document); },
-        [&](size_t run, const ChildEnd& end) {
-            const size_t d = run_document[run];
-            outcomes[d] = OutcomeOfRun(plan[d], end, args.timeout_seconds);
-            progress.Ended(outcomes[d]);
-        },
-        [&] { progress.Tick(); });
-    progress.Finish();
-    return outcomes;
-}
-
 }  // namespace
 
 int RunConvert(int argc, char** argv, ResultStream& out) {
     ConvertArgs args;
     if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
-    const std::vector<ConvertOutcome> outcomes = Convert(args, PlanConversions(args.plan));
+    const std::vector<ConvertOutcome> outcomes =
+        RunConversions(args.run, PlanConversions(args.plan));
     // Nothing failed, so the status stays 0; but a mistyped folder should
     // not pass unnoticed.
     if (outcomes.empty()) std::fprintf(stderr, "%s: no .mqo or .mqoz documents found\n", kWho);
-    PutConvertSummary(out, outcomes);
+    out.Put(ConvertSummary(outcomes));
     for (const ConvertOutcome& outcome : outcomes) {
         if (outcome.state == ConvertState::kFailed) return kExitFailed;
     }

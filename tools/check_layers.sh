@@ -2,12 +2,13 @@
 # Fails when a source file includes a header of a folder above its own.
 # The folders run one way: model <- process <- reader <- host <- builder <-
 # shell <- cli; export is a tool over the host layer that only the command
-# uses, so it ranks just below cli. The build refuses such an include
-# as well (each library sees only the folders it links); this check names
-# every offender at once, without a build.
+# uses, and convert, the command's batch conversion, ranks above it, both
+# just below cli. The build refuses such an include as well (each library
+# sees only the folders it links); this check names every offender at once,
+# without a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-order=(model process reader host builder shell export cli)
+order=(model process reader host builder shell export convert cli)
 rank() {
     local i
     for i in "${!order[@]}"; do

@@ -1,8 +1,6 @@
-#include "cli/convert_report.h"
+#include "convert/convert_report.h"
 
 #include <sstream>
-
-#include "cli/result_stream.h"
 
 namespace {
 
@@ -28,13 +26,13 @@ std::string Duration(double seconds) {
     return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
 }
 
-void PutDocuments(ResultStream& out, const std::vector<ConvertOutcome>& outcomes, bool failed) {
+void AppendDocuments(std::string& out, const std::vector<ConvertOutcome>& outcomes, bool failed) {
     for (const ConvertOutcome& outcome : outcomes) {
         const bool wanted = failed ? outcome.state == ConvertState::kFailed
                                    : outcome.state != ConvertState::kFailed;
         if (!wanted || outcome.lines.empty()) continue;
-        out.Put("  " + outcome.document + "\n");
-        for (const std::string& line : outcome.lines) out.Put("    " + line + "\n");
+        out += "  " + outcome.document + "\n";
+        for (const std::string& line : outcome.lines) out += "    " + line + "\n";
     }
 }
 
@@ -96,24 +94,26 @@ void ConvertProgress::Redraw() {
     std::fflush(to_);
 }
 
-void PutConvertSummary(ResultStream& out, const std::vector<ConvertOutcome>& outcomes) {
+std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes) {
     size_t counts[3] = {0, 0, 0};
     bool warnings = false;
     for (const ConvertOutcome& outcome : outcomes) {
         ++counts[int(outcome.state)];
         warnings = warnings || (outcome.state != ConvertState::kFailed && !outcome.lines.empty());
     }
-    out.Put("converted " + std::to_string(counts[int(ConvertState::kConverted)]) + ", skipped " +
-            std::to_string(counts[int(ConvertState::kSkipped)]) + " (up to date), failed " +
-            std::to_string(counts[int(ConvertState::kFailed)]) + "\n");
+    std::string out = "converted " + std::to_string(counts[int(ConvertState::kConverted)]) +
+                      ", skipped " + std::to_string(counts[int(ConvertState::kSkipped)]) +
+                      " (up to date), failed " +
+                      std::to_string(counts[int(ConvertState::kFailed)]) + "\n";
     if (counts[int(ConvertState::kFailed)] > 0) {
-        out.Put("failed:\n");
-        PutDocuments(out, outcomes, true);
+        out += "failed:\n";
+        AppendDocuments(out, outcomes, true);
     }
     if (warnings) {
-        out.Put("warnings:\n");
-        PutDocuments(out, outcomes, false);
+        out += "warnings:\n";
+        AppendDocuments(out, outcomes, false);
     }
+    return out;
 }
 
 std::vector<std::string> ToldLines(const std::string& err) {

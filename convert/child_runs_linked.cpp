@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "cli/child_runs.h"
+#include "convert/child_runs.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "cli/convert_plan.h"
+#include "convert/convert_plan.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-class ResultStream;
-
 enum class ConvertState { kConverted, kSkipped, kFailed };
 
 struct ConvertOutcome {
@@ -43,8 +41,8 @@ class ConvertProgress {
 };
 
 // The counts, then each failed document with its reason and each document
-// with warnings, with theirs.
-void PutConvertSummary(ResultStream& out, const std::vector<ConvertOutcome>& outcomes);
+// with warnings, with theirs; lines ended by '\n'.
+std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes);
 
 // What a child wrote on standard error, one entry per line, without the
 // command's own prefix; empty lines dropped.
