@@ -153,6 +153,7 @@ bool SceneFitsBudget(const BuildSettings& settings, const MQOModel& model) {
             first_over = object->name;
         }
     }
-    return FitsMemoryBudget(model.message_sink, first_over, kStage, held, peak,
-                            settings.memory_budget);
+    std::string shown;
+    return FitsMemoryBudget(model.message_sink, HostText(model.code_page, first_over, shown),
+                            kStage, held, peak, settings.memory_budget);
 }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "cli/compressed_document.h"
+#include "archive/compressed_document.h"
 #include "cli/scene_outputs.h"
 #include "shell/resource.h"
 
@@ -42,6 +42,6 @@ struct ImportArgs {
     Answer answer = Answer::kAsk;
     bool json = false;
     const char* file = nullptr;
-    CompressedDocument archive;  // what file holds when it is an archive
+    CompressedDocument document;  // what file holds, read once
     SceneOutputs outputs;
 };

@@ -2,10 +2,9 @@
 // this program as the host: it loads the module, checks that it is the
 // importer for this host, shows the options dialog or answers it as the flags
 // say, and prints the scene it got.
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +20,6 @@
 #include "cli/scene_outputs.h"
 #include "host/cp932.h"
 #include "host/max.h"
-#include "reader/mqo_loader.h"
-#include "shell/memory_budget.h"
 #include "shell/plugin_main.h"
 #include "shell/varnel.h"
 #include "shell/varnel_class_desc.h"
@@ -170,70 +167,75 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
     }
 }
 
-// False, with the reason told, when FILE is no document that can be opened.
-bool CanOpenDocument(const char* file) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(file, ignored)) {
-        std::fprintf(stderr, "varnel import: %s is a directory, not a document\n", file);
-        return false;
-    }
-    FILE* probe = std::fopen(file, "rb");
-    if (probe == nullptr) {
-        std::fprintf(stderr, "varnel import: cannot open %s: %s\n", file, std::strerror(errno));
-        return false;
-    }
-    std::fclose(probe);
-    return true;
-}
-
-// The import's own diagnostics (the reader's, the memory budget's, memory
-// running out), kept while it runs and shown only when it fails, as before.
-struct ToldMessages {
+// What the import told (the reader's diagnostics, the memory budget's, the
+// builder's, memory running out) and how its reading ended, kept while it
+// runs; and the outline of its model that the outputs need.
+struct ImportTold {
+    SceneOutputs* outputs = nullptr;
     std::vector<std::string> texts;
+    size_t summary = SIZE_MAX;  // the reader's summary among texts, after a good read
+    int32_t read_result = -1;   // -1: reading was not reached
+    int32_t read_line = 0;
 
     MQOMessageSink Sink() {
         return MQOMessageSink::ForUser(this, [](void* user, const char* text) {
-            static_cast<ToldMessages*>(user)->texts.emplace_back(text);
+            static_cast<ImportTold*>(user)->texts.emplace_back(text);
         });
+    }
+
+    Varnel::ImportWatcher Watcher() {
+        return {this,
+                [](void* user, int32_t result, int32_t line) {
+                    auto& told = *static_cast<ImportTold*>(user);
+                    told.read_result = result;
+                    told.read_line = line;
+                    if (result == 1 && !told.texts.empty()) told.summary = told.texts.size() - 1;
+                },
+                [](void* user, const MQOModel& model) {
+                    KeepDocumentOutline(model, *static_cast<ImportTold*>(user)->outputs);
+                }};
     }
 };
 
-// Shows what the import told, and then where reading stopped. The reader's
-// state is gone with the import, so the document is read once more, quietly
-// and under the same budget, for the line; a document that reads well failed
-// in the scene builder or for memory, which the import's messages say. A
-// file that cannot be opened is told in one line instead.
-void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportOptions& options,
-                    const ToldMessages& told) {
+// Shows what the import told, folded as `read` folds it, whether it succeeded
+// or not. The reader's summary is left out: the import's report says more.
+void ShowTold(const ImportTold& told, const char* file) {
+    MessageView view(stderr, file);
+    for (size_t i = 0; i < told.texts.size(); ++i) {
+        if (i != told.summary) view.Show(told.texts[i].c_str());
+    }
+    view.Finish();
+}
+
+// Where the import stopped, after what it told: the file that could not be
+// read, the line where reading stopped, or the scene builder.
+void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportTold& told) {
     const char* file = args.file;
     if (!dialog.shown) {
         std::fprintf(stderr,
                      "varnel import: %s: the directory part of the path is longer than 1023 "
                      "bytes\n",
                      file);
-        return;
-    }
-    if (!CanOpenDocument(file)) return;
-    MessageView view(stderr, file);
-    for (const std::string& text : told.texts) view.Show(text.c_str());
-    view.Finish();
-    MQOLoader loader;
-    loader.memory_budget = ImportMemoryBudget(MQOMessageSink{});
-    if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
-    if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
-    if (LoadDocument(loader, file, args.archive) == 1) {
+    } else if (!args.document.was_read) {
+        std::fprintf(stderr, "varnel import: %s\n", args.document.error.c_str());
+    } else if (told.read_result == 1) {
         std::fprintf(stderr, "varnel import: %s: the scene could not be built\n", file);
-        return;
+    } else if (told.read_result == 0) {
+        std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
+                     told.read_line);
+    } else {
+        std::fprintf(stderr, "varnel import: %s: the document could not be imported\n", file);
     }
-    std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
-                 loader.line);
 }
 
 // What one import ends with: the scene or the reason it failed told as the
 // flags say, the outputs written when it was imported, and the exit status.
 int ReportImport(ResultStream& out, const ImportArgs& args, int result, const DialogSeen& dialog,
-                 const ImportOptions& options, const HostScene& host, const ToldMessages& told) {
+                 const ImportOptions& options, const HostScene& host, const ImportTold& told) {
     const Outcome outcome = OutcomeOf(result, dialog);
+    // What the importer told of a file that could not be read is about no
+    // document; the reason it could not be read says all.
+    if (args.document.was_read) ShowTold(told, args.file);
     if (args.json) {
         PrintSceneJson(out, result, dialog, options, host);
     } else if (outcome == Outcome::kCancelled) {
@@ -243,9 +245,8 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
     }
     switch (outcome) {
         case Outcome::kImported:
-            return WriteSceneOutputs(host, args.outputs, options, args.json ? nullptr : &out)
-                       ? kExitOk
-                       : kExitFailed;
+            return WriteSceneOutputs(host, args.outputs, args.json ? nullptr : &out) ? kExitOk
+                                                                                     : kExitFailed;
         case Outcome::kCancelled:
             return kExitCancelled;
         case Outcome::kNoDialog:
@@ -256,7 +257,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
                          args.file);
             return kExitFailed;
         case Outcome::kFailed:
-            ExplainFailure(args, dialog, options, told);
+            ExplainFailure(args, dialog, told);
             return kExitFailed;
     }
     return kExitFailed;
@@ -278,17 +279,18 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
     // The options words are read from the importer as the host's debugger
     // would: the class layout is the one this program was built with.
     Varnel& varnel = static_cast<Varnel&>(*importer);
-    ToldMessages told;
+    ImportTold told;
+    told.outputs = &args.outputs;
     varnel.messages = told.Sink();
-    if (args.archive.is_archive) {
-        varnel.document_bytes = args.archive.bytes.data();
-        varnel.document_size = args.archive.bytes.size();
+    // The document is read once, here: the importer reads these bytes, and
+    // the outputs take what they need of its model before it is released.
+    // A file that could not be read is left to the importer, which fails
+    // after the dialog, as the host's would.
+    if (args.document.was_read) {
+        varnel.document_bytes = args.document.bytes.data();
+        varnel.document_size = args.document.bytes.size();
     }
-    // The outputs take what they need of the model before it is released,
-    // rather than read the document a second time.
-    varnel.model_seen = {&args.outputs, [](void* user, const MQOModel& model) {
-                             KeepDocumentOutline(model, *static_cast<SceneOutputs*>(user));
-                         }};
+    varnel.watcher = told.Watcher();
 
     DialogSeen dialog;
     int result = 0;
@@ -314,12 +316,11 @@ int RunImport(int argc, char** argv, ResultStream& out) {
 
     // An archive the document cannot be taken out of fails here, before the
     // host is played: the importer would only see the archive's bytes.
-    args.archive = ReadCompressedDocument(args.file);
-    if (!args.archive.error.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n", args.archive.error.c_str());
+    args.document = ReadCompressedDocument(args.file);
+    if (args.document.is_archive && !args.document.error.empty()) {
+        std::fprintf(stderr, "varnel import: %s\n", args.document.error.c_str());
         return kExitFailed;
     }
-    if (args.archive.is_archive) args.outputs.document_bytes = &args.archive.bytes;
 
     UseBinaryOutput();
     PluginModule module;

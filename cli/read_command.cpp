@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "builder/host_text.h"
 #include "cli/commands.h"
-#include "cli/compressed_document.h"
+#include "archive/compressed_document.h"
 #include "cli/json_writer.h"
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
@@ -60,18 +61,19 @@ int RunRead(int argc, char** argv, ResultStream& out) {
         return kExitUsage;
     }
 
-    const CompressedDocument archive = ReadCompressedDocument(file);
-    if (!archive.error.empty()) {
-        std::fprintf(stderr, "varnel read: %s\n", archive.error.c_str());
+    const CompressedDocument document = ReadCompressedDocument(file);
+    if (!document.error.empty()) {
+        std::fprintf(stderr, "varnel read: %s\n", document.error.c_str());
         return kExitFailed;
     }
     ShownMessages messages{{}, MessageView(stderr, file)};
     MQOLoader loader;
     loader.sink = MQOMessageSink::ForUser(&messages, ShownMessages::Take);
+    loader.GetModel()->message_names = HostText;  // as the import puts them
     // The import entry sets the flags in this order.
     if (freeze_catmull) loader.SetFreezeCatmull(1);
     if (freeze_mirror) loader.SetFreezeMirror(1);
-    int result = LoadDocument(loader, file, archive);
+    const int result = loader.LoadBytes(file, document.bytes.data(), document.bytes.size());
     messages.view.Finish();
     if (json) {
         JsonWriter writer(out.file());
@@ -79,8 +81,11 @@ int RunRead(int argc, char** argv, ResultStream& out) {
         writer.EndLine();
         out.Fail(writer.error());
     }
+    // The bytes were read; only a name longer than the reader keeps is left.
     if (result == 0 && loader.path[0] == '\0') {
-        std::fprintf(stderr, "varnel read: cannot open %s\n", file);
+        std::fprintf(stderr,
+                     "varnel read: %s: the path is longer than the 1023 bytes the reader keeps\n",
+                     file);
     }
     return result == 1 ? kExitOk : kExitFailed;
 }

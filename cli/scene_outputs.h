@@ -9,20 +9,15 @@
 class HostScene;
 class ResultStream;
 struct DocumentOutline;
-struct ImportOptions;
 struct MQOModel;
 
 struct SceneOutputs {
     std::vector<std::string> exports;  // in the order given
     std::string preview;               // empty: none
     std::string document;              // the imported file: maps are looked for beside it
-    // The document's bytes when it came out of an archive (document names
-    // the archive); null reads the file. Borrowed.
-    const std::string* document_bytes = nullptr;
-    bool include_hidden = false;  // keep the objects the document hides
-    float scale = 1.0f;           // every position times this
-    // What the import's model said beyond the host scene; without it the
-    // document is read again.
+    bool include_hidden = false;       // keep the objects the document hides
+    float scale = 1.0f;                // every position times this
+    // What the import's model said beyond the host scene.
     std::shared_ptr<const DocumentOutline> outline;
 };
 
@@ -38,8 +33,7 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
                       bool& usage_error);
 
 // Writes every output, with what the document says that the host scene does
-// not (read again with the import's freezes); tells each one written on
+// not (the outline kept from the import's model); tells each one written on
 // report when there is one, and each failure and warning on standard error.
 // False when any failed.
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
-                       const ImportOptions& options, ResultStream* report);
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report);

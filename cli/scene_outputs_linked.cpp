@@ -97,14 +97,10 @@ void KeepDocumentOutline(const MQOModel& model, SceneOutputs& outputs) {
     outputs.outline = std::make_shared<const DocumentOutline>(OutlineOf(model));
 }
 
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
-                       const ImportOptions& options, ResultStream* report) {
+bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     ExportScene scene = SceneFromHost(host);
-    const DocumentLookOptions look{outputs.document,           outputs.document_bytes,
-                                   options.freeze_mirror != 0, options.freeze_catmull != 0,
-                                   outputs.include_hidden,     outputs.scale,
-                                   outputs.outline.get()};
+    const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }

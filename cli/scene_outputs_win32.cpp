@@ -7,8 +7,7 @@ bool ParseSceneOutput(const char*, int, char**, int&, SceneOutputs&, bool&) {
     return false;
 }
 
-bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, const ImportOptions&,
-                       ResultStream*) {
+bool WriteSceneOutputs(const HostScene&, const SceneOutputs& outputs, ResultStream*) {
     return outputs.exports.empty() && outputs.preview.empty();
 }
 

@@ -6,7 +6,6 @@
 #include "builder/host_text.h"
 #include "export/document_outline.h"
 #include "export/material_from_host.h"
-#include "export/material_sides.h"
 #include "export/scene_edits.h"
 #include "host/code_pages.h"
 
@@ -124,12 +123,10 @@ void DecodeMapPaths(const DocumentOutline& outline, ExportScene& scene) {
 // Export materials are told apart by name only: one is double-sided when
 // any document material of its name is (NameMaterials has given them the
 // document's names).
-void MarkDoubleSided(const DocumentOutline& outline, const std::vector<bool>& sides,
-                     ExportScene& scene) {
-    for (size_t i = 0; i < sides.size() && i < outline.materials.size(); ++i) {
-        if (!sides[i]) continue;
-        const std::string name =
-            DocumentTextUtf8(outline.materials[i].name.c_str(), outline.code_page);
+void MarkDoubleSided(const DocumentOutline& outline, ExportScene& scene) {
+    for (const OutlinedMaterial& m : outline.materials) {
+        if (!m.double_sided) continue;
+        const std::string name = DocumentTextUtf8(m.name.c_str(), outline.code_page);
         for (ExportMaterial& material : scene.materials) {
             if (material.name == name) material.double_sided = true;
         }
@@ -140,15 +137,10 @@ void MarkDoubleSided(const DocumentOutline& outline, const std::vector<bool>& si
 void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptions& options,
               std::vector<std::string>& warnings) {
     const std::string as_held = "; exported as the host scene holds it";
-    DocumentOutline read_again;
     const DocumentOutline* outline = options.outline;
     if (outline == nullptr) {
-        if (!ReadOutline(options.document, options.document_bytes, options.freeze_mirror,
-                         options.freeze_catmull, read_again)) {
-            warnings.push_back("the document could not be read again" + as_held);
-            return;
-        }
-        outline = &read_again;
+        warnings.push_back("the import gave no outline of the document" + as_held);
+        return;
     }
     const std::vector<int> node_of = NodesOfObjects(*outline, host);
     if (node_of.empty() && !host.SceneNodes().empty()) {
@@ -158,13 +150,7 @@ void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptio
     MarkNodes(*outline, node_of, scene);
     NameMaterials(*outline, scene);
     DecodeMapPaths(*outline, scene);
-    const std::vector<bool> sides = DoubleSidedMaterials(options.document, options.document_bytes);
-    if (sides.size() != outline->materials.size()) {
-        warnings.push_back(
-            "the document's material lines do not match its materials; none is double-sided");
-        return;
-    }
-    MarkDoubleSided(*outline, sides, scene);
+    MarkDoubleSided(*outline, scene);
 }
 
 bool HidesEveryNode(const ExportScene& scene) {

@@ -1,7 +1,6 @@
 #include "export/document_outline.h"
 
-#include "process/cleanup_faces.h"
-#include "reader/mqo_loader.h"
+#include "model/mqo_model.h"
 
 DocumentOutline OutlineOf(const MQOModel& model) {
     DocumentOutline outline;
@@ -14,21 +13,8 @@ DocumentOutline OutlineOf(const MQOModel& model) {
     }
     for (int i = 0; i < model.MaterialCount(); ++i) {
         const MQOMaterial& material = *model.MaterialAt(i);
-        outline.materials.push_back({material.name, material.tex, material.alpha, material.bump});
+        outline.materials.push_back({material.name, material.tex, material.alpha, material.bump,
+                                     (material.flags & MQOMaterial::kFlagDoubleSided) != 0});
     }
     return outline;
-}
-
-bool ReadOutline(const std::string& document, const std::string* bytes, bool freeze_mirror,
-                 bool freeze_catmull, DocumentOutline& out) {
-    MQOLoader loader;
-    if (freeze_mirror) loader.SetFreezeMirror(1);
-    if (freeze_catmull) loader.SetFreezeCatmull(1);
-    const int32_t read = bytes != nullptr
-                             ? loader.LoadBytes(document.c_str(), bytes->data(), bytes->size())
-                             : loader.Load(document.c_str());
-    if (read == 0 || loader.GetModel() == nullptr) return false;
-    CleanupFaces(*loader.GetModel());
-    out = OutlineOf(*loader.GetModel());
-    return true;
 }

@@ -1,8 +1,8 @@
 // What the export needs of the document beyond the host scene: per object
 // its name, whether it is shown, its depth in the tree and whether the
-// builder made a node of it; per material its name and map paths; the code
-// page its texts are in. Small enough to keep after the import has released
-// its model.
+// builder made a node of it; per material its name, map paths and whether
+// it shows both sides; the code page its texts are in. Small enough to keep after the import has
+// released its model.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,7 @@ struct OutlinedObject {
 struct OutlinedMaterial {
     std::string name;
     std::string tex, alpha, bump;
+    bool double_sided = false;
 };
 
 struct DocumentOutline {
@@ -32,9 +33,3 @@ struct DocumentOutline {
 
 // From a model cleaned up as the builder leaves it.
 DocumentOutline OutlineOf(const MQOModel& model);
-
-// Reads the document again with the import's freezes; from bytes, when not
-// null, under the document's name (a document that came out of an archive).
-// False when it cannot be read.
-bool ReadOutline(const std::string& document, const std::string* bytes, bool freeze_mirror,
-                 bool freeze_catmull, DocumentOutline& out);

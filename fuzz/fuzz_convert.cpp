@@ -79,9 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     ExportScene scene = SceneFromHost(host);
     DocumentLookOptions look;
-    look.document = document.string();
-    look.freeze_mirror = options.freeze_mirror != 0;
-    look.freeze_catmull = options.freeze_catmull != 0;
     look.outline = &outline;
     ApplyDocumentLook(scene, host, look);
     FindMapImages(scene, document.string());

@@ -4,17 +4,13 @@
 // input four times. The reader must answer 0 or 1 and keep within its
 // buffers. The input is read from memory, which spares a file write per
 // input (the import target reads through a file). An input that starts as a
-// zip archive goes through the command's archive reading first, from a file
-// as the command opens it, which must refuse it with a reason or hand over
-// the document.
-#include <unistd.h>
-
+// zip archive goes through the command's archive reading first, which must
+// refuse it with a reason or hand over the document.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "cli/compressed_document.h"
+#include "archive/compressed_document.h"
 #include "reader/mqo_loader.h"
 
 namespace {
@@ -24,30 +20,11 @@ namespace {
 // memory limit.
 constexpr uint64_t kFuzzMemoryBudget = uint64_t{256} << 20;
 
-std::string InputPath() {
-    return "/tmp/varnel-fuzz-load-" + std::to_string(getpid()) + ".mqo";
-}
-
-bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
-
-// The document an archive input holds, as the archive reading took it out.
-// False when there is none to read.
+// The document an archive input holds, as the archive reading takes it out
+// of bytes in memory. False when there is none to read.
 bool DocumentInArchive(const uint8_t* data, size_t size, std::string& bytes) {
-    static const std::string path = InputPath();
-    if (!WriteInput(path, data, size)) return false;
-    CompressedDocument archive = ReadCompressedDocument(path.c_str());
-    if (!archive.is_archive) std::abort();
-    if (!archive.error.empty()) {
-        if (!archive.bytes.empty()) std::abort();
-        return false;
-    }
-    bytes = std::move(archive.bytes);
-    return true;
+    const std::string archive(reinterpret_cast<const char*>(data), size);
+    return TakeDocumentOut("input.mqoz", archive, bytes).empty();
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include "model/text.h"
 
-void MQOMaterial::AssignName(const char* text) {
+void MQOMaterial::AssignName(const char* text, int32_t code_page) {
     flags |= kFlagNamed;
-    CopyText(name, text);
+    CopyText(name, text, code_page);
 }
 
 void MQOMaterial::SetUid(int32_t value) {

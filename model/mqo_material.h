@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
+#include "model/code_page.h"
 #include "model/point.h"
 
 struct MQOMaterial {
     static constexpr uint32_t kFlagNamed = 128;
     static constexpr uint32_t kFlagVcol = 256;
     static constexpr uint32_t kFlagUid = 512;
+    static constexpr uint32_t kFlagDoubleSided = 1024;  // dbls(1): both sides of its faces show
 
     char name[256] = {};
     uint32_t flags = 0;
@@ -28,8 +30,8 @@ struct MQOMaterial {
     char bump[1024] = {};
     char alpha[1024] = {};  // filled by both "alpha" and "aplane"
 
-    // Copies the name (cut at 255 bytes on a character boundary) and sets the
-    // named flag.
-    void AssignName(const char* text);
+    // Copies the name (cut at 255 bytes on a character boundary of the
+    // document's code page) and sets the named flag.
+    void AssignName(const char* text, int32_t code_page = kCodePageJapanese);
     void SetUid(int32_t value);
 };

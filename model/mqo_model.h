@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/code_page.h"
@@ -23,6 +24,12 @@ struct MQOModel {
     // its CodePage line declares it.
     int32_t code_page = kCodePageJapanese;
     MQOMessageSink message_sink;
+    // Messages are code page 932 text, as the host shows them. A program
+    // that shows them sets how a name of the document is put into one; a
+    // model without it puts the document's bytes.
+    using NameConversion = const char* (*)(int32_t code_page, const char* text,
+                                           std::string& storage);
+    NameConversion message_names = nullptr;
 
     MQOModel() = default;
     MQOModel(const MQOModel&) = delete;
@@ -36,6 +43,11 @@ struct MQOModel {
     int MaterialCount() const { return static_cast<int>(materials.size()); }
     MQOMaterial* MaterialAt(int index) const;
     MQOMaterial* AddMaterial();
+
+    // A name of the document as a message shows it; storage may hold it.
+    const char* NameInMessages(const char* name, std::string& storage) const {
+        return message_names != nullptr ? message_names(code_page, name, storage) : name;
+    }
 
     // Recounts faces, vertices and triangles over all objects.
     void UpdateTotals();

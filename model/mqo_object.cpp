@@ -2,8 +2,8 @@
 
 #include "model/text.h"
 
-void MQOObject::AssignName(const char* text) {
-    CopyText(name, text);
+void MQOObject::AssignName(const char* text, int32_t code_page) {
+    CopyText(name, text, code_page);
 }
 
 MQOFace* MQOObject::FaceAt(int index) const {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/code_page.h"
 #include "model/mqo_face.h"
 #include "model/mqo_vertex_attr.h"
 #include "model/point.h"
@@ -49,8 +50,9 @@ struct MQOObject {
     int32_t triangle_count = 0;
     MQOModel* model = nullptr;  // the owner, borrowed
 
-    // Copies the name, cut at 255 bytes on a character boundary.
-    void AssignName(const char* text);
+    // Copies the name, cut at 255 bytes on a character boundary of the
+    // document's code page.
+    void AssignName(const char* text, int32_t code_page = kCodePageJapanese);
     void SetUid(int32_t value) { uid = value; }
 
     int VertexCount() const { return static_cast<int>(vertices.size()); }

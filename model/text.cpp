@@ -1,10 +1,33 @@
 #include "model/text.h"
 
-bool CopyText(char* dst, size_t capacity, const char* src) {
+size_t CharacterWidth(int32_t code_page, unsigned char c) {
+    switch (code_page) {
+        case kCodePageJapanese:
+            return IsLeadByte(c) ? 2 : 1;
+        // GBK, Unified Hangul Code and Big5 share the lead byte range.
+        case kCodePageChinese:
+        case kCodePageKorean:
+        case kCodePageTaiwan:
+            return c >= 0x81 && c <= 0xFE ? 2 : 1;
+        case kCodePageUtf8:
+            if (c >= 0xF0 && c <= 0xF7) return 4;
+            if (c >= 0xE0) return 3;
+            if (c >= 0xC0) return 2;
+            return 1;
+        default:
+            return 1;
+    }
+}
+
+bool CopyText(char* dst, size_t capacity, const char* src, int32_t code_page) {
     if (capacity == 0) return false;
     size_t n = 0;
     while (src[n] != '\0') {
-        size_t width = IsLeadByte(static_cast<unsigned char>(src[n])) && src[n + 1] != '\0' ? 2 : 1;
+        // A character the text ends inside of counts as far as it goes.
+        size_t width = CharacterWidth(code_page, static_cast<unsigned char>(src[n]));
+        for (size_t i = 1; i < width; ++i) {
+            if (src[n + i] == '\0') width = i;
+        }
         if (n + width > capacity - 1) {
             dst[n] = '\0';
             return false;

@@ -1,19 +1,26 @@
-// Bounded copies of NUL-terminated code page 932 text into fixed buffers.
+// Bounded copies of NUL-terminated document text into fixed buffers.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "model/code_page.h"
 
 // True for the first byte of a two-byte code page 932 character.
 constexpr bool IsLeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// How many bytes the character that starts with c takes in the code page, as
+// its lead byte claims: 1 for a single byte or a byte that starts nothing.
+size_t CharacterWidth(int32_t code_page, unsigned char c);
+
 // Copies src into dst (capacity bytes, terminator included). A text that does
-// not fit is cut at the last whole character that does, so a double-byte
-// character is never split. Returns false when the text was cut.
-bool CopyText(char* dst, size_t capacity, const char* src);
+// not fit is cut at the last whole character of the code page that does, so
+// a character is never split. Returns false when the text was cut.
+bool CopyText(char* dst, size_t capacity, const char* src, int32_t code_page = kCodePageJapanese);
 
 template <size_t N>
-bool CopyText(char (&dst)[N], const char* src) {
-    return CopyText(dst, N, src);
+bool CopyText(char (&dst)[N], const char* src, int32_t code_page = kCodePageJapanese) {
+    return CopyText(dst, N, src, code_page);
 }

@@ -1,6 +1,7 @@
 #include "process/freeze_catmull.h"
 
 #include <algorithm>
+#include <string>
 
 #include "model/mqo_model.h"
 #include "model/report.h"
@@ -45,8 +46,9 @@ bool FreezeCatmull(MQOModel& model, uint64_t budget) {
         // the steps multiply it.
         std::unique_ptr<SubdivMesh> cage = BuildSubdivMesh(&object);
         const MemoryForecast forecast = ForecastCatmull(*cage, object.segment);
-        if (!FitsMemoryBudget(model.message_sink, object.name, "Freeze Catmull", held,
-                              forecast.bytes, budget)) {
+        std::string shown;
+        if (!FitsMemoryBudget(model.message_sink, model.NameInMessages(object.name, shown),
+                              "Freeze Catmull", held, forecast.bytes, budget)) {
             return false;
         }
         const uint64_t before = ObjectBytes(object);

@@ -1,5 +1,6 @@
 #include "process/freeze_mirror.h"
 
+#include <string>
 #include <vector>
 
 #include "model/mqo_model.h"
@@ -115,8 +116,9 @@ bool FreezeMirror(MQOModel& model, uint64_t budget) {
         MQOObject& object = *model.ObjectAt(i);
         if (!IsMirrored(object)) continue;
         const MemoryForecast forecast = ForecastMirror(object);
-        if (!FitsMemoryBudget(model.message_sink, object.name, "Freeze Mirror", held,
-                              forecast.bytes, budget)) {
+        std::string shown;
+        if (!FitsMemoryBudget(model.message_sink, model.NameInMessages(object.name, shown),
+                              "Freeze Mirror", held, forecast.bytes, budget)) {
             return false;
         }
         const uint64_t before = ObjectBytes(object);

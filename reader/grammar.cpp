@@ -233,6 +233,7 @@ int32_t MQOLoader::ReadDocument() {
 
     UnknownBlocks blocks;
     bool cut_off = false;
+    bool reached_eof = false;
     // The line of a top-level "CodePage" whose word is still to come; 0 for none.
     int32_t code_page_line = 0;
     char token[kTokenSize];
@@ -246,7 +247,10 @@ int32_t MQOLoader::ReadDocument() {
             DeclareCodePage(*this, code_page_line, "");
             code_page_line = 0;
         }
-        if (SameKeyword(token, "Eof")) break;
+        if (SameKeyword(token, "Eof")) {
+            reached_eof = true;
+            break;
+        }
         if (blocks.depth == 0 && IsChunkName(token)) {
             if (ReadChunkTellingCutOff(*this, token) == 0) return 0;
             continue;
@@ -268,5 +272,8 @@ int32_t MQOLoader::ReadDocument() {
         ReportCutOff(*this);
         return 0;
     }
+    // What was read still makes a model, but the user learns that the rest
+    // of the document is missing, as a cut-off download leaves it.
+    if (!reached_eof) ReportCutOff(*this);
     return FinishDocument(*this);
 }

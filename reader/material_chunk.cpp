@@ -1,10 +1,18 @@
 // The Material chunk: one material per line, a quoted name followed by
 // attributes written as keyword(values).
+#include <string>
+
 #include "reader/chunk_reading.h"
 #include "reader/mqo_loader.h"
 #include "reader/report.h"
 
 namespace {
+
+// A switch of the line: on when its value's lowest bit is.
+void SetFlag(MQOMaterial& m, uint32_t flag, int32_t value) {
+    m.flags &= ~flag;
+    if (value & 1) m.flags |= flag;
+}
 
 // Each reader takes the values between the parentheses. A quoted value that
 // fails keeps what was read of it, and reading goes on at the ")".
@@ -22,11 +30,9 @@ constexpr Attribute kAttributes[] = {
      }},
     {"shader", [](MQOLoader& l, MQOMaterial& m) { m.shader = l.ReadInt(); }},
     {"uid", [](MQOLoader& l, MQOMaterial& m) { m.SetUid(l.ReadInt()); }},
-    {"vcol",
-     [](MQOLoader& l, MQOMaterial& m) {
-         m.flags &= ~MQOMaterial::kFlagVcol;
-         if (l.ReadInt() & 1) m.flags |= MQOMaterial::kFlagVcol;
-     }},
+    {"vcol", [](MQOLoader& l, MQOMaterial& m) { SetFlag(m, MQOMaterial::kFlagVcol, l.ReadInt()); }},
+    {"dbls",
+     [](MQOLoader& l, MQOMaterial& m) { SetFlag(m, MQOMaterial::kFlagDoubleSided, l.ReadInt()); }},
     {"dif", [](MQOLoader& l, MQOMaterial& m) { m.dif = l.ReadFloat(); }},
     {"amb", [](MQOLoader& l, MQOMaterial& m) { m.amb = l.ReadFloat(); }},
     {"emi", [](MQOLoader& l, MQOMaterial& m) { m.emi = l.ReadFloat(); }},
@@ -50,8 +56,49 @@ const Attribute* FindAttribute(const char* keyword) {
     return nullptr;
 }
 
-// Reads the attributes of one material line up to its end, or up to an
-// unknown keyword, which leaves the rest of the line unread; 0 aborts.
+constexpr int kEndOfFileMark = 26;
+
+// After blanks, whether the values of an attribute open here; anything else
+// is put back.
+bool ValuesOpen(MQOLoader& loader) {
+    while (!loader.AtEnd()) {
+        const int c = loader.GetChar();
+        if (c == ' ' || c == '\t') continue;
+        if (c == '(') return true;
+        loader.PutBack(c);
+        return false;
+    }
+    return false;
+}
+
+// Passes over the values of an attribute this reader does not know, such as
+// the modelling program's newer "reflect(...)", so that the attributes after
+// it are still read: up to the ")" that closes the "(" just read, counting
+// nested ones, with a quoted text taken whole. False when the line or the
+// data ends first; the byte that ended the line is put back for SkipLine.
+bool SkipValues(MQOLoader& loader) {
+    int64_t depth = 1;  // a line may hold more "(" than an int counts
+    bool quoted = false;
+    while (!loader.AtEnd()) {
+        const int c = loader.GetChar();
+        if (c == '\n' || c == 0 || c == kEndOfFileMark) {
+            loader.PutBack(c);
+            return false;
+        }
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == '(') {
+            ++depth;
+        } else if (!quoted && c == ')' && --depth == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the attributes of one material line up to its end. An unknown
+// keyword is told, and its values passed over; when it has none that close
+// on the line, the rest of the line is left unread. 0 aborts.
 int32_t ReadAttributes(MQOLoader& loader, MQOMaterial& material) {
     char keyword[kTokenSize];
     for (;;) {
@@ -61,6 +108,7 @@ int32_t ReadAttributes(MQOLoader& loader, MQOMaterial& material) {
         const Attribute* attribute = FindAttribute(keyword);
         if (attribute == nullptr) {
             ReportUnknownKeyword(loader, "Material", keyword);
+            if (ValuesOpen(loader) && SkipValues(loader)) continue;
             return 1;
         }
         if (!loader.ExpectOpenParen()) return 0;
@@ -83,16 +131,17 @@ int32_t MQOLoader::ReadMaterialChunk() {
         PutBack(first);
         name[0] = '\0';
         if (!ReadQuoted(name, sizeof(name))) {
+            std::string shown;
             // "[%s]マテリアル名ではありません"
             Report(
                 "[%s]\x83}\x83"
                 "e\x83\x8a\x83"
                 "A\x83\x8b\x96\xbc\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
-                name);
+                model->NameInMessages(name, shown));
             return 0;
         }
         MQOMaterial* material = model->AddMaterial();
-        material->AssignName(name);
+        material->AssignName(name, model->code_page);
         if (ReadAttributes(*this, *material) == 0) return 0;
         SkipLine();
         if (AtEnd()) return 1;

@@ -545,7 +545,7 @@ int32_t MQOLoader::ReadObjectChunk() {
         return 0;
     }
     MQOObject& object = *model->AddObject();
-    object.AssignName(name);
+    object.AssignName(name, model->code_page);
     if (!ExpectOpenBrace()) return 0;
     if (AtEnd()) return 1;
     char keyword[kTokenSize];

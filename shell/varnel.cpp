@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "builder/host_text.h"
 #include "builder/scene_builder.h"
 #include "model/report.h"
 #include "reader/mqo_loader.h"
@@ -58,16 +59,18 @@ int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
     const uint64_t budget = ImportMemoryBudget(messages);
     auto loader = std::make_unique<MQOLoader>();
     loader->sink = messages;
+    // The messages are in the host's code page; names go into them so.
+    loader->GetModel()->message_names = HostText;
     loader->memory_budget = budget;
     if (options.freeze_catmull != 0) loader->SetFreezeCatmull(1);
     if (options.freeze_mirror != 0) loader->SetFreezeMirror(1);
     const int32_t read = document_bytes != nullptr
                              ? loader->LoadBytes(name, document_bytes, document_size)
                              : loader->Load(name);
+    if (watcher.read != nullptr) watcher.read(watcher.user, read, loader->line);
     if (read == 0) return 0;
     const int built =
         SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
-    if (built == 1 && model_seen.seen != nullptr)
-        model_seen.seen(model_seen.user, *loader->GetModel());
+    if (built == 1 && watcher.seen != nullptr) watcher.seen(watcher.user, *loader->GetModel());
     return built;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "builder/import_options.h"
 #include "host/plugin.h"
@@ -47,15 +48,19 @@ class Varnel : public SceneImport {
     // of the maps are the name's. Borrowed for the call; null reads the file.
     const char* document_bytes = nullptr;
     size_t document_size = 0;
-    // Shown the document's model once the scene is built, before the model
-    // is released, for a program playing the host that exports the scene
-    // and needs what the host's scene does not carry (which objects the
-    // document hides, how they nest). The host leaves it empty.
-    struct ModelWatcher {
+    // For a program playing the host; the host leaves it empty. read is
+    // told how reading ended (the loader's result and the line it reached),
+    // so that a failure can be explained and the reader's summary, its last
+    // message after a good read, told from the others. seen is shown the
+    // document's model once the scene is built, before the model is
+    // released, for an export that needs what the host's scene does not
+    // carry (which objects the document hides, how they nest).
+    struct ImportWatcher {
         void* user = nullptr;
+        void (*read)(void* user, int32_t result, int32_t line) = nullptr;
         void (*seen)(void* user, const MQOModel& model) = nullptr;
     };
-    ModelWatcher model_seen;
+    ImportWatcher watcher;
 
    private:
     int Import(const TCHAR* name, ImpInterface* ii, Interface* ip);

@@ -8,7 +8,7 @@
 # without a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-order=(model process reader host builder shell export convert cli)
+order=(model process reader host builder shell archive export convert cli)
 rank() {
     local i
     for i in "${!order[@]}"; do

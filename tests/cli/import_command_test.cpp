@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -97,6 +98,33 @@ TEST(ImportCommand, ImportOverTheMemoryBudgetTellsWhichStageAndHowMuch) {
     const VarnelRun fits =
         RunVarnel("import --freeze-catmull " + patch, "export VARNEL_MEMORY_BUDGET=400K;");
     EXPECT_EQ(fits.status, 0) << fits.err;
+
+    // A UTF-8 document's object is named in the message as the host names
+    // it, '?' standing for what code page 932 lacks.
+    std::ifstream in(patch, std::ios::binary);
+    std::string doc(std::istreambuf_iterator<char>(in), {});
+    doc.replace(doc.find("Scene"), 0, "CodePage utf8\n");
+    doc.replace(doc.find("\"rounded\""), 9, "\"丸い_ü\"");
+    TempFile utf8(doc);
+    const VarnelRun named =
+        RunVarnel("import --freeze-catmull " + utf8.path(), "export VARNEL_MEMORY_BUDGET=4K;");
+    EXPECT_TRUE(Has(named.err, "[丸い_?]Freeze Catmull : メモリが足りません")) << named.err;
+}
+
+// The import tells what it met even when it succeeds: here a document cut off
+// after its first object, and a memory budget that is no amount. The reader's
+// summary is not repeated; the import's own report says more.
+TEST(ImportCommand, MessagesAreShownAfterASuccessfulImportToo) {
+    std::ifstream in(kDocument, std::ios::binary);
+    std::string doc(std::istreambuf_iterator<char>(in), {});
+    doc.erase(doc.rfind('}') + 1);  // right after a chunk, where the reader can stop
+    TempFile cut(doc);
+    const int last_line = int(std::count(doc.begin(), doc.end(), '\n')) + 1;
+    const VarnelRun run = RunVarnel("import " + cut.path(), "export VARNEL_MEMORY_BUDGET=lots;");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "nodes: 1")) << run.out;
+    EXPECT_EQ(run.err, "VARNEL_MEMORY_BUDGET[lots]は不正な値なので無視します\n" + cut.path() + "(" +
+                           std::to_string(last_line) + ") : Eofの前でファイルが終わっています\n");
 }
 
 TEST(ImportCommand, UsageErrorsAreOneLine) {

@@ -118,3 +118,16 @@ TEST(ReadCommand, FoldsAnUnknownBlockAndShowsThePathAsTyped) {
                   "obj(0),mtl(0),surf(0),vert(0),poly(0):" + doc.path() + "\n");
     EXPECT_EQ(json::parse(run.out)["messages"].size(), 16u);
 }
+
+// A document cut off inside an object's vertex list keeps what was read of
+// it; the user is told, and the read counts as done.
+TEST(ReadCommand, ADocumentCutInsideAVertexListIsReadAndTold) {
+    const std::string whole = kDocument;
+    TempFile doc(whole.substr(0, whole.find("\t\t1 1 0")));
+    const VarnelRun run = RunVarnel("read --json " + doc.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(json::parse(run.out)["objects"].size(), 1u);
+    EXPECT_NE(run.err.find(doc.path() + "(10) : Eofの前でファイルが終わっています\n"),
+              std::string::npos)
+        << run.err;
+}

@@ -2,6 +2,8 @@
 // objects left out or kept, double-sided materials, the object tree and the
 // scale of every position.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -21,12 +23,13 @@ using nlohmann::json;
 namespace {
 
 // "kid" is hidden; "grandkid" hangs under it, so under "root" once it is
-// left out; "other" starts a tree of its own. "two-sided" says dbls(1) after
-// its colour, "one-sided" dbls(0).
+// left out; "other" starts a tree of its own. "two-sided" says dbls(1)
+// before its colour, as the modelling program writes it; "one-sided" dbls(0)
+// after its colour.
 const std::string kDocument =
     "Metasequoia Document\nFormat Text Ver 1.0\n\n"
     "Material 2 {\n"
-    "\t\"two-sided\" col(1 0 0 1) dbls(1)\n"
+    "\t\"two-sided\" dbls(1) col(1 0 0 1)\n"
     "\t\"one-sided\" col(0 0 1 1) dbls(0)\n"
     "}\n"
     "Object \"root\" {\n depth 0\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
@@ -73,6 +76,41 @@ double MaxX(const json& gltf, const std::string& name) {
     return -1.0;
 }
 
+// "two-sided" keeps its colour and is double-sided; "one-sided" is not.
+void ExpectSidesAndColours(const json& gltf) {
+    ASSERT_EQ(gltf["materials"].size(), 2u) << gltf;
+    for (const json& material : gltf["materials"]) {
+        const bool two = material["name"] == "two-sided";
+        EXPECT_EQ(material.value("doubleSided", false), two) << material;
+        EXPECT_EQ(material["pbrMetallicRoughness"]["baseColorFactor"][0], two ? 1.0 : 0.0);
+    }
+}
+
+// Counts the times the file is opened while it lives.
+class OpenCounter {
+   public:
+    explicit OpenCounter(const std::string& path)
+        : fd_(inotify_init1(IN_NONBLOCK)), watch_(inotify_add_watch(fd_, path.c_str(), IN_OPEN)) {}
+    ~OpenCounter() { close(fd_); }
+    bool watching() const { return fd_ >= 0 && watch_ >= 0; }
+    int Opens() {
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t got; (got = read(fd_, events, sizeof events)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if (event->mask & IN_OPEN) ++opens;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opens;
+    }
+
+   private:
+    int fd_;
+    int watch_;
+};
+
 TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSides) {
     TempFile doc(kDocument);
     TempDir dir;
@@ -87,11 +125,7 @@ TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSi
     EXPECT_EQ(tree["root"], (Names{"grandkid"}));
     EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), double(20 * 0.01f));
     EXPECT_DOUBLE_EQ(MaxX(gltf, "root"), double(10 * 0.01f));
-    ASSERT_EQ(gltf["materials"].size(), 2u);
-    for (const json& material : gltf["materials"]) {
-        EXPECT_EQ(material.value("doubleSided", false), material["name"] == "two-sided")
-            << material;
-    }
+    ExpectSidesAndColours(gltf);
 
     run = RunVarnel("import --yes --include-hidden --scale 2.5 --export " + dir / "b.glb " +
                     doc.path());
@@ -105,6 +139,39 @@ TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSi
     EXPECT_EQ(tree["root"], (Names{"kid"}));
     EXPECT_EQ(tree["kid"], (Names{"grandkid"}));
     EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), 50.0);
+}
+
+// What the outputs need comes from the import's own reading, so a document
+// that can be read only once, from a FIFO or a pipe, exports whole, and no
+// command opens a document twice.
+TEST(DocumentLook, TheDocumentIsReadOnceSoAFifoOrAPipeExportsWhole) {
+    TempFile doc(kDocument);
+    TempDir dir;
+    const std::string fifo = dir / "f.mqo";
+    VarnelRun run =
+        RunVarnel("import --yes --export " + dir / "fifo.glb " + fifo,
+                  "mkfifo " + fifo + " && (cat " + doc.path() + " > " + fifo + " &) && timeout 30");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectSidesAndColours(GlbJson(dir / "fifo.glb"));
+
+    // Standard input, a pipe, is taken as descriptor 3 before /dev/null replaces it.
+    run = RunVarnel("import --yes --export " + dir / "pipe.glb /dev/fd/3 3<&0",
+                    "cat " + doc.path() + " |");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ExpectSidesAndColours(GlbJson(dir / "pipe.glb"));
+
+    for (const std::string& args :
+         {"read --json " + doc.path(),
+          "import --yes --export " + dir / "o.glb --preview " + dir / "o.png " + doc.path(),
+          "convert --force -j 1 -o " + dir / "out " + doc.path()}) {
+        SCOPED_TRACE(args);
+        OpenCounter counter(doc.path());
+        ASSERT_TRUE(counter.watching());
+        run = RunVarnel(args + " >/dev/null");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(counter.Opens(), 1);
+    }
 }
 
 }  // namespace

@@ -135,11 +135,22 @@ std::string AtLine(const LoadedDocument& d, int line, const std::string& text_ut
     return d.file.path() + "(" + std::to_string(line) + ") : " + Utf8ToCp932(text_utf8) + "\n";
 }
 
-TEST(Grammar, DocumentCutOffBeforeEofFailsNamingItsLastLineUnlessItEndsRightAfterAChunk) {
-    // Right after a chunk: the document counts as read.
+TEST(Grammar, DocumentCutOffBeforeEofIsToldAndFailsWhereATokenWasDue) {
+    // Right after a chunk: the document counts as read, and the user is told
+    // that it ends early, before the summary.
     LoadedDocument tight(kHeader + "Object \"o\" {\n}");
     EXPECT_EQ(tight.result, 1);
-    EXPECT_EQ(tight.log.texts.size(), 1u);
+    EXPECT_EQ(tight.log.texts,
+              (std::vector<std::string>{AtLine(tight, 5, "Eofの前でファイルが終わっています"),
+                                        Summary(tight, "obj(1),mtl(0),surf(0),vert(0),poly(0)")}));
+
+    // Cut inside an object's vertex list: what was read is kept, and told.
+    LoadedDocument vertices(
+        kHeader + "Object \"a\" {\n}\nObject \"b\" {\n\tvertex 8 {\n\t\t0 0 0\n\t\t1 0 0");
+    EXPECT_EQ(vertices.result, 1);
+    EXPECT_EQ(vertices.model().ObjectCount(), 2);
+    ASSERT_FALSE(vertices.log.texts.empty());
+    EXPECT_EQ(vertices.log.texts[0], AtLine(vertices, 9, "Eofの前でファイルが終わっています"));
 
     // White space after the last chunk: the next token is missing. The final
     // newline ends line 5, the last one read.

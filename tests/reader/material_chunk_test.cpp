@@ -57,15 +57,38 @@ TEST(MaterialChunk, NameOnlyGivesTheDefaults) {
     EXPECT_STREQ(m.tex, "");
 }
 
-TEST(MaterialChunk, UnknownKeywordDropsTheRestOfItsLine) {
+TEST(MaterialChunk, UnknownKeywordIsToldAndItsValuesPassedOver) {
+    // As the modelling program writes today: dbls before col, and newer
+    // attributes whose values nest or quote a parenthesis.
     LoadedDocument d(
-        Doc("Material 2 {\n\t\"a\" reflect(0.5) col(1 0 0 1)\n\t\"b\" col(0 1 0 1)\n}\n"));
+        Doc("Material 3 {\n"
+            "\t\"a\" dbls(1) reflect((0.5) \")(\") col(1 0 0 1) tex(\"a.png\")\n"
+            "\t\"b\" refract(1.5 col(0 0 1 1)\n"
+            "\t\"c\" glow 2 col(0 1 0 1)\n"
+            "}\n"));
     ASSERT_EQ(d.result, 1);
-    ASSERT_EQ(d.model().MaterialCount(), 2);
-    EXPECT_EQ(d.model().MaterialAt(0)->col, Color4f(1, 1, 1, 1));
-    EXPECT_EQ(d.model().MaterialAt(1)->col, Color4f(0, 1, 0, 1));
-    ASSERT_EQ(d.Reports().size(), 1u);
-    EXPECT_EQ(d.Reports()[0], d.At(5, "reflect", kMaterialUnknown));
+    ASSERT_EQ(d.model().MaterialCount(), 3);
+    const MQOMaterial& a = *d.model().MaterialAt(0);
+    EXPECT_EQ(a.col, Color4f(1, 0, 0, 1));
+    EXPECT_STREQ(a.tex, "a.png");
+    EXPECT_EQ(a.flags, MQOMaterial::kFlagNamed | MQOMaterial::kFlagDoubleSided);
+    // Values that do not close on their line, or no values at all: the rest
+    // of the line is not read, and the next line is the next material.
+    EXPECT_EQ(d.model().MaterialAt(1)->col, Color4f(1, 1, 1, 1));
+    EXPECT_EQ(d.model().MaterialAt(2)->col, Color4f(1, 1, 1, 1));
+    EXPECT_EQ(d.Reports(), (std::vector<std::string>{d.At(5, "reflect", kMaterialUnknown),
+                                                     d.At(6, "refract", kMaterialUnknown),
+                                                     d.At(7, "glow", kMaterialUnknown)}));
+}
+
+TEST(MaterialChunk, DoubleSidedFollowsTheLowestBitOfDbls) {
+    LoadedDocument d(
+        Doc("Material 3 {\n\t\"a\" dbls(3)\n\t\"b\" dbls(2)\n\t\"c\" dbls(1) dbls(0)\n}\n"));
+    ASSERT_EQ(d.result, 1);
+    EXPECT_TRUE(d.Reports().empty());
+    EXPECT_NE(d.model().MaterialAt(0)->flags & MQOMaterial::kFlagDoubleSided, 0u);
+    EXPECT_EQ(d.model().MaterialAt(1)->flags & MQOMaterial::kFlagDoubleSided, 0u);
+    EXPECT_EQ(d.model().MaterialAt(2)->flags & MQOMaterial::kFlagDoubleSided, 0u);
 }
 
 TEST(MaterialChunk, KeywordQuirks) {
@@ -91,6 +114,21 @@ TEST(MaterialChunk, LongNameIsCutOnACharacterBoundary) {
     LoadedDocument d(Doc("Material 1 {\n\t\"" + name + "\"\n}\n"));
     ASSERT_EQ(d.result, 1);
     EXPECT_EQ(std::string(d.model().MaterialAt(0)->name), name.substr(0, 254));
+
+    // In a UTF-8 document every name is cut between its characters: 85
+    // three-byte characters fill 255 bytes; a 2-byte one does not
+    // fit after 84 and "xy", nor does a 4-byte one after 63 (4 x 63 + 4 > 255).
+    const std::string kana = "\xe3\x81\x82", eszett = "\xc3\x9f", emoji = "\xf0\x9f\x98\x80";
+    std::string three, two, four;
+    for (int i = 0; i < 86; ++i) three += kana;
+    for (int i = 0; i < 84; ++i) two += kana;
+    for (int i = 0; i < 64; ++i) four += emoji;
+    LoadedDocument utf8(Doc("CodePage utf8\nMaterial 1 {\n\t\"" + three + "\"\n}\nObject \"" + two +
+                            "xy" + eszett + "\" {\n}\nObject \"" + four + "\" {\n}\n"));
+    ASSERT_EQ(utf8.result, 1);
+    EXPECT_EQ(std::string(utf8.model().MaterialAt(0)->name), three.substr(0, 255));
+    EXPECT_EQ(std::string(utf8.model().ObjectAt(0)->name), two + "xy");
+    EXPECT_EQ(std::string(utf8.model().ObjectAt(1)->name), four.substr(0, 252));
 }
 
 TEST(MaterialChunk, LineWithoutQuotedNameFails) {

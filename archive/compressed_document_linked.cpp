@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/compressed_document.h"
+#include "archive/compressed_document.h"
 
 namespace {
 
@@ -45,14 +45,6 @@ std::string Shown(const std::string& name) {
     for (char& c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     }
-    return text;
-}
-
-std::string LibzipText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
     return text;
 }
 
@@ -196,42 +188,43 @@ std::string Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, st
     return {};
 }
 
-std::string TakeDocumentOut(const char* path, std::string& bytes) {
-    std::error_code failed;
-    const uint64_t archive_size = std::filesystem::file_size(path, failed);
-    if (failed) return "the archive cannot be measured: " + failed.message();
-    int code = 0;
-    const Archive archive(zip_open(path, ZIP_RDONLY | ZIP_CHECKCONS, &code));
-    if (!archive)
-        return "not a readable zip archive, damaged or cut short (" + LibzipText(code) + ")";
+struct SourceFreer {
+    void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+
+// The archive in memory, checked for consistency as it is opened.
+std::string OpenArchive(const std::string& bytes, Archive& archive) {
+    zip_error_t error;
+    zip_error_init(&error);
+    std::unique_ptr<zip_source_t, SourceFreer> source(
+        zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
+    if (source)
+        archive.reset(zip_open_from_source(source.get(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    std::string why;
+    if (archive) {
+        source.release();  // the archive owns it now
+    } else {
+        why = "not a readable zip archive, damaged or cut short (" +
+              std::string(zip_error_strerror(&error)) + ")";
+    }
+    zip_error_fini(&error);
+    return why;
+}
+
+}  // namespace
+
+std::string TakeDocumentOut(const char* path, const std::string& archive_bytes,
+                            std::string& bytes) {
+    Archive archive;
+    if (std::string error = OpenArchive(archive_bytes, archive); !error.empty()) return error;
     std::vector<MemberEntry> members;
     if (std::string error = ListMembers(archive.get(), members); !error.empty()) return error;
     MemberEntry chosen;
     if (std::string error = ChooseDocument(members, path, chosen); !error.empty()) return error;
     uint64_t size = 0;
-    if (std::string error = CheckClaims(archive.get(), chosen, archive_size, size);
+    if (std::string error = CheckClaims(archive.get(), chosen, archive_bytes.size(), size);
         !error.empty()) {
         return error;
     }
     return Inflate(archive.get(), chosen, size, bytes);
-}
-
-}  // namespace
-
-CompressedDocument ReadCompressedDocument(const char* path) {
-    CompressedDocument document;
-    if (!IsArchiveFile(path)) return document;
-    document.is_archive = true;
-    std::string error;
-    try {
-        error = TakeDocumentOut(path, document.bytes);
-    } catch (const std::bad_alloc&) {
-        error = "the document does not fit in memory";
-    }
-    if (!error.empty()) {
-        document.error = std::string(path) + ": " + error;
-        document.bytes.clear();
-        document.bytes.shrink_to_fit();
-    }
-    return document;
 }

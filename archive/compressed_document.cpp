@@ -1,0 +1,64 @@
+#include "archive/compressed_document.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Larger than any document the reader could make a model of in memory; the
+// bound keeps a file without end (a device, a pipe that never closes) from
+// taking all the memory there is.
+constexpr uint64_t kLargestFile = uint64_t{2} << 30;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Reads the whole file into bytes; empty when it was read, else why not, in
+// a line that names it.
+std::string ReadWhole(const std::string& path, std::string& bytes) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return path + " is a directory, not a document";
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return "cannot open " + path + ": " + std::strerror(errno);
+    char block[1 << 16];
+    for (;;) {
+        const size_t got = std::fread(block, 1, sizeof block, file.get());
+        if (bytes.size() + got > kLargestFile) return path + " is larger than 2 GiB; not read";
+        bytes.append(block, got);
+        if (got < sizeof block) break;
+    }
+    if (std::ferror(file.get()) != 0) return "cannot read " + path + ": " + std::strerror(errno);
+    return {};
+}
+
+}  // namespace
+
+bool StartsAsArchive(const char* bytes, size_t count) {
+    return count >= 4 &&
+           (std::memcmp(bytes, "PK\x03\x04", 4) == 0 || std::memcmp(bytes, "PK\x05\x06", 4) == 0);
+}
+
+CompressedDocument ReadCompressedDocument(const char* path) {
+    CompressedDocument document;
+    try {
+        document.error = ReadWhole(path, document.bytes);
+        document.was_read = document.error.empty();
+        if (document.was_read && StartsAsArchive(document.bytes.data(), document.bytes.size())) {
+            document.is_archive = true;
+            const std::string archive = std::move(document.bytes);
+            document.bytes = {};
+            const std::string error = TakeDocumentOut(path, archive, document.bytes);
+            if (!error.empty()) document.error = std::string(path) + ": " + error;
+        }
+    } catch (const std::bad_alloc&) {
+        document.error = std::string(path) + ": the document does not fit in memory";
+    }
+    if (!document.error.empty()) std::string().swap(document.bytes);
+    return document;
+}
