@@ -20,6 +20,7 @@
 #include "cli/scene_outputs.h"
 #include "host/cp932.h"
 #include "host/max.h"
+#include "reader/mqo_loader.h"
 #include "shell/plugin_main.h"
 #include "shell/varnel.h"
 #include "shell/varnel_class_desc.h"
@@ -215,6 +216,11 @@ void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const Impo
         std::fprintf(stderr,
                      "varnel import: %s: the directory part of the path is longer than 1023 "
                      "bytes\n",
+                     file);
+    } else if (std::strlen(file) >= kPathSize) {
+        std::fprintf(stderr,
+                     "varnel import: %s: the path is longer than the 1023 bytes the importer "
+                     "keeps\n",
                      file);
     } else if (!args.document.was_read) {
         std::fprintf(stderr, "varnel import: %s\n", args.document.error.c_str());

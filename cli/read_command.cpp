@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "archive/compressed_document.h"
 #include "builder/host_text.h"
 #include "cli/commands.h"
-#include "archive/compressed_document.h"
 #include "cli/json_writer.h"
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
 #include "cli/result_stream.h"
 #include "reader/mqo_loader.h"
+#include "shell/memory_budget.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     MQOLoader loader;
     loader.sink = MQOMessageSink::ForUser(&messages, ShownMessages::Take);
     loader.GetModel()->message_names = HostText;  // as the import puts them
+    loader.memory_budget = ImportMemoryBudget(loader.sink);
     // The import entry sets the flags in this order.
     if (freeze_catmull) loader.SetFreezeCatmull(1);
     if (freeze_mirror) loader.SetFreezeMirror(1);

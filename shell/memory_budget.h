@@ -6,9 +6,11 @@
 
 #include "model/mqo_message_sink.h"
 
-// Bytes written as decimal digits, optionally followed by K, M or G (in
-// either case) for kibi-, mebi- or gibibytes. False for anything else, for
-// zero (a budget of nothing imports nothing) and for more than 64 bits hold.
+// Bytes written as a decimal number, whole or with a fraction ("0.05G"),
+// optionally followed, after spaces or not, by a unit in any letter case: B,
+// or K, M, G or T alone or with B or iB ("50M", "50MB", "50MiB"), each
+// counting in 1024s. False for anything else, for less than a byte (a
+// budget of nothing imports nothing) and for more than 64 bits hold.
 bool ParseMemoryBudget(const char* text, uint64_t& bytes);
 
 // The budget VARNEL_MEMORY_BUDGET gives, capped for this process as the

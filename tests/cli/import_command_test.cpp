@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -168,6 +170,31 @@ TEST(ImportCommand, AFileThatCannotBeOpenedFailsAfterTheDialogWithOneLine) {
             << run.out;
         EXPECT_EQ(run.err, "");
     }
+}
+
+// A path the system opens but the importer cannot keep (1023 bytes at most)
+// is refused in one line that names the limit.
+TEST(ImportCommand, APathLongerThanTheImporterKeepsIsToldWithItsLimit) {
+    namespace fs = std::filesystem;
+    const fs::path top = fs::temp_directory_path() / ("varnel-long-" + std::to_string(getpid()));
+    fs::path folder = top;
+    while (folder.native().size() < 1000) folder /= std::string(150, 'd');
+    folder = folder.parent_path();
+    folder /= std::string(1015 - folder.native().size(), 'e');  // the folder: 1015 bytes
+    fs::create_directories(folder);
+    const std::string file = (folder / "document-name.mqo").string();
+    std::ifstream in(kDocument, std::ios::binary);
+    const std::string doc(std::istreambuf_iterator<char>(in), {});
+    std::ofstream(file, std::ios::binary) << doc;
+
+    EXPECT_EQ(
+        RunVarnel("read " + file).err,
+        "varnel read: " + file + ": the path is longer than the 1023 bytes the reader keeps\n");
+    VarnelRun run = RunVarnel("import " + file);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "varnel import: " + file +
+                           ": the path is longer than the 1023 bytes the importer keeps\n");
+    fs::remove_all(top);
 }
 
 }  // namespace

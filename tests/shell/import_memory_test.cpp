@@ -239,9 +239,10 @@ TEST_F(ImportMemory, FreezeOverTheBudgetIsRefusedBeforeItAllocates) {
     EXPECT_LT(count.largest, size_t(1) << 20);
 }
 
-// The variable takes bytes, or a number with K, M or G; anything else is
-// told and left out, and the import goes on with the machine's default.
-TEST_F(ImportMemory, BudgetVariableTakesBytesOrKMGAndIgnoresTheRestWithAMessage) {
+// The variable takes bytes, or a number, whole or not, with a unit as people
+// write them; anything else is told and left out, and the import goes on
+// with the machine's default.
+TEST_F(ImportMemory, BudgetVariableTakesTheCommonSpellingsAndIgnoresTheRestWithAMessage) {
     const struct {
         const char* text;
         std::optional<uint64_t> bytes;
@@ -252,10 +253,19 @@ TEST_F(ImportMemory, BudgetVariableTakesBytesOrKMGAndIgnoresTheRestWithAMessage)
         {"2G", uint64_t(2) << 30},
         {"18446744073709551615", UINT64_MAX},
         {"17179869183G", uint64_t(17179869183) << 30},
+        {"50MB", uint64_t(50) << 20},
+        {"50MiB", uint64_t(50) << 20},
+        {"50 mb", uint64_t(50) << 20},
+        {"0.05G", uint64_t(53687091)},  // 0.05 x 2^30 = 53687091.2
+        {"1.5g", uint64_t(3) << 29},
+        {"0.9999999999T", uint64_t(1099511626676)},  // nine digits kept
+        {"4096B", 4096},
         {"0", std::nullopt},
+        {"0.0000000001G", std::nullopt},
         {"", std::nullopt},
-        {"12MB", std::nullopt},
-        {"1.5G", std::nullopt},
+        {"12MBs", std::nullopt},
+        {"1.G", std::nullopt},
+        {"1P", std::nullopt},
         {" 12", std::nullopt},
         {"-1", std::nullopt},
         {"18446744073709551616", std::nullopt},
@@ -269,7 +279,7 @@ TEST_F(ImportMemory, BudgetVariableTakesBytesOrKMGAndIgnoresTheRestWithAMessage)
         }
     }
 
-    ScopedVariable budget("VARNEL_MEMORY_BUDGET", "12MB");
+    ScopedVariable budget("VARNEL_MEMORY_BUDGET", "12 apples");
     TempFile file(kSmallDocument);
     HostScene host;
     Varnel varnel;
@@ -278,5 +288,6 @@ TEST_F(ImportMemory, BudgetVariableTakesBytesOrKMGAndIgnoresTheRestWithAMessage)
     EXPECT_EQ(Import(varnel, host, file, true), 1);
     EXPECT_EQ(host.SceneNodes().size(), 3u);
     ASSERT_FALSE(log.texts.empty());
-    EXPECT_EQ(log.texts[0], Utf8ToCp932("VARNEL_MEMORY_BUDGET[12MB]は不正な値なので無視します\n"));
+    EXPECT_EQ(log.texts[0],
+              Utf8ToCp932("VARNEL_MEMORY_BUDGET[12 apples]は不正な値なので無視します\n"));
 }
