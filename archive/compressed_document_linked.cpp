@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "archive/compressed_document.h"
+#include "host/code_pages.h"
+#include "model/code_page.h"
 
 namespace {
 
@@ -35,7 +38,7 @@ using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 
 struct MemberEntry {
     zip_uint64_t index = 0;
-    std::string name;  // as the archive holds it
+    std::string name;  // decoded to UTF-8
 };
 
 // A member's name as an error line shows it: a control character, which
@@ -101,15 +104,47 @@ std::string NamesSeen(const std::vector<MemberEntry>& members) {
     return text;
 }
 
+std::string Utf8Of(const std::vector<uint32_t>& codes) {
+    std::string text;
+    for (const uint32_t code : codes) AppendUtf8(text, code);
+    return text;
+}
+
+// A member's name as its writer meant it. The zip format reads a name not
+// flagged as UTF-8 as CP437, but the modelling program writes such names in
+// code page 932, its home, and other tools write UTF-8 without the flag: so
+// valid UTF-8 is taken as it is, else code page 932 where every byte
+// decodes, else CP437, which libzip converts.
+bool DecodedName(zip_t* archive, zip_uint64_t index, std::string& name) {
+    const char* raw = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
+    if (raw == nullptr) return false;
+    const size_t length = std::strlen(raw);
+    std::vector<uint32_t> codes;
+    if (DecodeCodePage(kCodePageUtf8, raw, length, codes)) {
+        name = raw;
+        return true;
+    }
+    codes.clear();
+    if (DecodeCodePage(kCodePageJapanese, raw, length, codes)) {
+        name = Utf8Of(codes);
+        return true;
+    }
+    const char* cp437 = zip_get_name(archive, index, ZIP_FL_ENC_STRICT);
+    if (cp437 == nullptr) return false;
+    name = cp437;
+    return true;
+}
+
 // Every member but folders, in archive order; an error text for a member
-// whose name leaves the folder or cannot be read.
+// whose name leaves the folder, as it stands in the archive or as it reads,
+// or cannot be read.
 std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* name = zip_get_name(archive, zip_uint64_t(i), 0);
-        if (name == nullptr) return "a member's name cannot be read";
-        const std::string text = name;
-        if (LeavesItsFolder(text)) {
+        std::string text;
+        if (!DecodedName(archive, zip_uint64_t(i), text)) return "a member's name cannot be read";
+        if (LeavesItsFolder(text) ||
+            LeavesItsFolder(zip_get_name(archive, zip_uint64_t(i), ZIP_FL_ENC_RAW))) {
             return "member \"" + Shown(text) +
                    "\" names a path outside the archive's folder; refused";
         }

@@ -32,9 +32,11 @@ struct Member {
 };
 
 // The archive's bytes as libzip writes them, each member compressed by
-// method and, with a password, encrypted the traditional way.
+// method and, with a password, encrypted the traditional way; names given
+// as ZIP_FL_ENC_RAW are stored as their bytes, flagged UTF-8 only when they
+// are valid UTF-8 with more than ASCII.
 std::string Archive(const std::vector<Member>& members, zip_int32_t method = ZIP_CM_DEFLATE,
-                    const char* password = nullptr) {
+                    const char* password = nullptr, zip_flags_t names = ZIP_FL_ENC_UTF_8) {
     const TempDir scratch;
     const std::string path = scratch / "archive.zip";
     int code = 0;
@@ -43,8 +45,7 @@ std::string Archive(const std::vector<Member>& members, zip_int32_t method = ZIP
     for (const Member& member : members) {
         zip_source_t* source =
             zip_source_buffer(archive, member.bytes.data(), member.bytes.size(), 0);
-        const zip_int64_t index =
-            zip_file_add(archive, member.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        const zip_int64_t index = zip_file_add(archive, member.name.c_str(), source, names);
         if (index < 0) {
             zip_source_free(source);
             zip_discard(archive);
@@ -193,10 +194,11 @@ TEST(CompressedDocument, AFailedImportIsExplainedFromTheArchivedDocument) {
 // none are an error that lists what the archive holds.
 TEST(CompressedDocument, ReadsTheMemberNamedAfterTheArchiveElseTheOnlyDocument) {
     struct Case {
-        const char* archive;
+        std::string archive;
         std::vector<Member> members;
         const char* object;  // the object read, or null for the error told
         const char* error;
+        zip_flags_t names = ZIP_FL_ENC_UTF_8;
     };
     const std::vector<Case> cases = {
         {"Box.mqoz",
@@ -221,11 +223,26 @@ TEST(CompressedDocument, ReadsTheMemberNamedAfterTheArchiveElseTheOnlyDocument) 
          {{"textures/", ""}, {"box.mqx", "<xml/>"}},
          nullptr,
          "no document (.mqo) in the archive; members seen: box.mqx"},
+        // Names without the UTF-8 flag, as the modelling program writes them
+        // in code page 932, or as other tools write UTF-8 (the first member's
+        // flag is cleared below); else CP437.
+        {"モデル.mqoz",
+         {{Utf8ToCp932("モデル.mqo"), Document("model")}, {"other.mqo", Document("other")}},
+         "model",
+         nullptr,
+         ZIP_FL_ENC_RAW},
+        {"x.mqoz",
+         {{"ü.mqo", ""}, {Utf8ToCp932("表.mqo"), ""}, {"\x80\xff.mqo", ""}},
+         nullptr,
+         "several documents (.mqo) in the archive and none alone named x.mqo; members seen: "
+         "ü.mqo, 表.mqo, Ç\u00a0.mqo",
+         ZIP_FL_ENC_RAW},
     };
     for (const Case& c : cases) {
         const TempDir dir;
         const std::string path = dir / c.archive;
-        WriteFile(path, Archive(c.members));
+        const std::string archive = Archive(c.members, ZIP_CM_DEFLATE, nullptr, c.names);
+        WriteFile(path, c.names == ZIP_FL_ENC_RAW ? WithFlags(archive, 0) : archive);
         const VarnelRun run = RunVarnel("read --json " + path);
         if (c.object != nullptr) {
             ASSERT_EQ(run.status, 0) << run.err;
