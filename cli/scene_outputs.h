@@ -17,6 +17,7 @@ struct SceneOutputs {
     std::string document;              // the imported file: maps are looked for beside it
     bool include_hidden = false;       // keep the objects the document hides
     float scale = 1.0f;                // every position times this
+    std::string map_index;             // walks of the maps' folders made by convert; empty: none
     // What the import's model said beyond the host scene.
     std::shared_ptr<const DocumentOutline> outline;
 };

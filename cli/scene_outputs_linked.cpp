@@ -9,6 +9,7 @@
 #include "cli/scene_outputs.h"
 #include "export/document_look.h"
 #include "export/document_outline.h"
+#include "export/folder_tree.h"
 #include "export/map_images.h"
 #include "export/png_file.h"
 #include "export/preview.h"
@@ -67,7 +68,10 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
     }
     const bool is_export = std::strcmp(argv[i], "--export") == 0;
     const bool is_scale = std::strcmp(argv[i], "--scale") == 0;
-    if (!is_export && !is_scale && std::strcmp(argv[i], "--preview") != 0) return false;
+    const bool is_index = std::strcmp(argv[i], "--map-index") == 0;
+    if (!is_export && !is_scale && !is_index && std::strcmp(argv[i], "--preview") != 0) {
+        return false;
+    }
     if (i + 1 >= argc) {
         std::fprintf(stderr, "%s: %s needs %s\n", who, argv[i],
                      is_scale ? "a factor" : "a file name");
@@ -77,6 +81,8 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
     const std::string path = argv[++i];
     if (is_scale) {
         usage_error = !ParseScale(who, path.c_str(), outputs);
+    } else if (is_index) {
+        outputs.map_index = path;
     } else if (is_export && SceneFormatFor(path) == nullptr) {
         std::fprintf(stderr, "%s: cannot tell the format of %s (known: %s)\n", who, path.c_str(),
                      KnownSceneExtensions().c_str());
@@ -104,7 +110,13 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }
-    for (const std::string& warning : FindMapImages(scene, outputs.document)) {
+    // Walks of the project's folders that convert made once for all its
+    // documents; without them (or when they cannot be read) the search
+    // walks on its own.
+    std::vector<FolderTree> walks;
+    if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
+    MapFinder finder(std::move(walks));
+    for (const std::string& warning : FindMapImages(scene, outputs.document, finder)) {
         std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
     }
     bool ok = true;

@@ -8,6 +8,7 @@
 
 #include "convert/child_runs.h"
 #include "convert/convert_run.h"
+#include "convert/project_walks.h"
 
 namespace fs = std::filesystem;
 
@@ -20,10 +21,11 @@ size_t Cores() {
 
 // The arguments of the child's `varnel import`. A document whose path
 // starts with '-' would be read as an option.
-std::vector<std::string> ImportRun(const ConvertSettings& settings,
-                                   const PlannedDocument& planned) {
+std::vector<std::string> ImportRun(const ConvertSettings& settings, const PlannedDocument& planned,
+                                   const std::string& walks) {
     std::vector<std::string> run = {"import", "--yes"};
     run.insert(run.end(), settings.import_options.begin(), settings.import_options.end());
+    if (!walks.empty()) run.insert(run.end(), {"--map-index", walks});
     run.push_back("--export");
     run.push_back(planned.output);
     run.push_back(planned.document[0] == '-' ? "./" + planned.document : planned.document);
@@ -78,6 +80,7 @@ ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
 std::vector<ConvertOutcome> RunConversions(const ConvertSettings& settings,
                                            const std::vector<PlannedDocument>& plan) {
     std::vector<ConvertOutcome> outcomes(plan.size());
+    const ProjectWalks walks(plan);
     ConvertProgress progress(stderr, isatty(STDERR_FILENO) != 0, plan.size());
     std::vector<std::vector<std::string>> runs;
     std::vector<size_t> run_document;
@@ -87,7 +90,7 @@ std::vector<ConvertOutcome> RunConversions(const ConvertSettings& settings,
         if (planned.state == PlanState::kConvert && why.empty()) {
             why = MakeOutputFolder(planned.output);
             if (why.empty()) {
-                runs.push_back(ImportRun(settings, planned));
+                runs.push_back(ImportRun(settings, planned, walks.Path()));
                 run_document.push_back(d);
                 continue;
             }

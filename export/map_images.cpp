@@ -9,36 +9,33 @@
 
 namespace {
 
-std::string Listed(const std::vector<std::string>& items) {
-    std::string text;
-    for (size_t i = 0; i < items.size(); ++i) {
-        text += (i == 0 ? "" : i + 1 < items.size() ? ", " : " and ") + items[i];
+std::string NotFound(const std::string& path, const std::string& document) {
+    const std::vector<std::string> folders = MapFolders(document);
+    std::string text = "map " + path + " not found (looked at its path";
+    if (!folders.empty()) {
+        text += ", and for its trailing parts and its name below " + folders.front() +
+                " and the folders above it up to " + folders.back();
     }
-    return text;
-}
-
-std::string NotFound(const std::string& path, const MapSearch& search) {
-    std::string text = "map " + path + " not found (looked at " + Listed(search.paths);
-    if (!search.folders.empty())
-        text += ", then for " + search.name + " in " + Listed(search.folders);
     return text + "); left out";
 }
 
 class ImageTable {
    public:
-    ImageTable(ExportScene& scene, const std::string& document)
-        : scene_(scene), document_(document) {}
+    ImageTable(ExportScene& scene, const std::string& document, MapFinder& finder)
+        : scene_(scene), document_(document), finder_(finder) {}
 
     // The picture's index for a map path, or -1; told once per path.
     int ImageOf(const std::string& path) {
         if (path.empty()) return -1;
         auto [it, added] = by_path_.try_emplace(path, -1);
         if (!added) return it->second;
-        const MapSearch search = FindMapFile(path, document_);
+        const MapSearch search = finder_.Find(path, document_);
+        warnings_.insert(warnings_.end(), search.warnings.begin(), search.warnings.end());
         if (search.found.empty()) {
-            warnings_.push_back(NotFound(path, search));
+            warnings_.push_back(NotFound(path, document_));
             return -1;
         }
+        if (!search.at_own_path) warnings_.push_back("map " + path + " taken from " + search.found);
         const auto& [image, why] = Read(search.found);
         if (image < 0) warnings_.push_back("map " + path + ": " + search.found + ": " + why);
         it->second = image;
@@ -68,6 +65,7 @@ class ImageTable {
 
     ExportScene& scene_;
     const std::string& document_;
+    MapFinder& finder_;
     std::unordered_map<std::string, int> by_path_;
     std::unordered_map<std::string, std::pair<int, std::string>> by_file_;
     std::vector<std::string> warnings_;
@@ -75,8 +73,9 @@ class ImageTable {
 
 }  // namespace
 
-std::vector<std::string> FindMapImages(ExportScene& scene, const std::string& document) {
-    ImageTable table(scene, document);
+std::vector<std::string> FindMapImages(ExportScene& scene, const std::string& document,
+                                       MapFinder& finder) {
+    ImageTable table(scene, document, finder);
     for (ExportMaterial& material : scene.materials) {
         for (ExportMap* map : {&material.diffuse_map, &material.bump_map, &material.opacity_map}) {
             map->image = table.ImageOf(map->path);

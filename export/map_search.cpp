@@ -1,5 +1,6 @@
 #include "export/map_search.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -7,7 +8,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kMapFolders[] = {"tex", "texture", "textures", "Texture"};
+constexpr int kFoldersAbove = 4;
+constexpr const char* kMapFolderNames[] = {"tex", "texture", "textures"};
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -16,66 +18,210 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-bool IsFile(const fs::path& path) {
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
+bool IsSlash(char c) {
+    return c == '/' || c == '\\';
 }
 
-// A Windows path with a drive ("C:/...", "C:name") is as absolute as one
-// from the root here: joining the document's folder to it makes no sense.
-bool IsRelative(const std::string& path) {
-    if (path.empty() || path[0] == '/') return false;
-    return !(path.size() >= 2 && path[1] == ':');
-}
-
-std::string FileName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The entry of folder named name in any case; empty when there is none.
-std::string FindInFolder(const fs::path& folder, const std::string& name) {
-    if (IsFile(folder / name)) return (folder / name).string();
-    const std::string wanted = LowerAscii(name);
-    std::string best;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (LowerAscii(entry) != wanted || !IsFile(it->path())) continue;
-        if (best.empty() || entry < best) best = entry;
+// The names of a path between its slashes, either kind, empty ones left out.
+std::vector<std::string> PathNames(const std::string& path) {
+    std::vector<std::string> names;
+    std::string name;
+    for (const char c : path + "/") {
+        if (!IsSlash(c)) {
+            name += c;
+        } else if (!name.empty()) {
+            names.push_back(std::move(name));
+            name.clear();
+        }
     }
-    return best.empty() ? best : (folder / best).string();
+    return names;
+}
+
+bool HasDrive(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// The names that may still lead somewhere from another folder: those after
+// the drive and after the last "..", without ".".
+std::vector<std::string> TrailingNames(const std::string& path) {
+    std::vector<std::string> names = PathNames(HasDrive(path) ? path.substr(2) : path);
+    const auto up = std::find(names.rbegin(), names.rend(), "..");
+    names.erase(names.begin(), up.base());
+    names.erase(std::remove(names.begin(), names.end(), "."), names.end());
+    return names;
+}
+
+std::string Joined(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+std::string Listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : ", ") + items[i];
+    return text;
 }
 
 }  // namespace
 
-MapSearch FindMapFile(const std::string& resolved, const std::string& document) {
-    MapSearch search;
-    if (resolved.empty()) return search;
-    fs::path folder = fs::path(document).parent_path();
-    if (folder.empty()) folder = ".";
+std::vector<std::string> MapFolders(const std::string& document) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(document, ec).lexically_normal().parent_path();
+    std::vector<std::string> folders;
+    while (folders.size() <= kFoldersAbove && folder.has_relative_path()) {
+        folders.push_back(folder.string());
+        folder = folder.parent_path();
+    }
+    return folders;
+}
 
-    // A relative path is the document's folder's before the working
-    // directory's, so that a picture of the same name wherever the command
-    // happens to run cannot stand in for the one beside the document.
-    std::vector<std::string> candidates;
-    if (IsRelative(resolved) && folder != ".") candidates.push_back((folder / resolved).string());
-    candidates.push_back(resolved);
-    for (const std::string& path : candidates) {
-        search.paths.push_back(path);
-        if (IsFile(path)) {
-            search.found = path;
-            return search;
+MapFinder::MapFinder(std::vector<FolderTree> trees, size_t walk_limit) : walk_limit_(walk_limit) {
+    for (FolderTree& tree : trees) Remember(std::move(tree));
+}
+
+// The folder of a path below the walk's top.
+static std::string FolderOf(const FolderTree& tree, const std::string& relative) {
+    const fs::path path(relative);
+    return path.has_parent_path() ? Joined(tree.top, path.parent_path().string()) : tree.top;
+}
+
+// A whole walk answers for every folder in it, so none is read again; a
+// folder read already keeps its own listing.
+void MapFinder::Remember(FolderTree tree) {
+    if (walks_.count(tree.top) != 0) return;
+    Walk& walk = walks_[tree.top];
+    for (const std::string& file : tree.files) {
+        walk.files_by_name[LowerAscii(fs::path(file).filename().string())].push_back(
+            Joined(tree.top, file));
+    }
+    if (tree.complete) {
+        std::map<std::string, Listing> found{{tree.top, {}}};
+        for (const std::string& folder : tree.folders) {
+            found[FolderOf(tree, folder)].push_back({fs::path(folder).filename().string(), true});
+            found.try_emplace(Joined(tree.top, folder));
+        }
+        for (const std::string& file : tree.files) {
+            found[FolderOf(tree, file)].push_back({fs::path(file).filename().string(), false});
+        }
+        for (auto& [folder, listing] : found) listings_.try_emplace(folder, std::move(listing));
+    }
+    walk.tree = std::move(tree);
+}
+
+const MapFinder::Listing& MapFinder::ListingOf(const std::string& folder) {
+    const auto known = listings_.find(folder);
+    if (known != listings_.end()) return known->second;
+    Listing& listing = listings_[folder];
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        listing.push_back({it->path().filename().string(), it->is_directory(kind)});
+    }
+    return listing;
+}
+
+// The path of the names below folder, each matched in any case: the name in
+// its own case first, else the first in byte order. Empty when there is none.
+std::string MapFinder::Resolve(std::string folder, const std::vector<std::string>& names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        if (name == ".") continue;
+        if (name == "..") {
+            folder = fs::path(folder).parent_path().string();
+            continue;
+        }
+        const bool last = i + 1 == names.size();
+        const std::string wanted = LowerAscii(name);
+        const Entry* best = nullptr;
+        for (const Entry& entry : ListingOf(folder)) {
+            if (entry.folder == last || LowerAscii(entry.name) != wanted) continue;
+            if (entry.name == name) {
+                best = &entry;
+                break;
+            }
+            if (best == nullptr || entry.name < best->name) best = &entry;
+        }
+        if (best == nullptr) return {};
+        folder = Joined(folder, best->name);
+    }
+    return names.empty() ? std::string() : folder;
+}
+
+// The name in the folder's tex, texture and textures folders, in any case.
+std::string MapFinder::InMapFolders(const std::string& folder, const std::string& name) {
+    for (const char* map_folder : kMapFolderNames) {
+        std::vector<std::string> spellings;
+        for (const Entry& entry : ListingOf(folder)) {
+            if (entry.folder && LowerAscii(entry.name) == map_folder)
+                spellings.push_back(entry.name);
+        }
+        std::sort(spellings.begin(), spellings.end());
+        for (const std::string& spelling : spellings) {
+            const std::string found = Resolve(Joined(folder, spelling), {name});
+            if (!found.empty()) return found;
         }
     }
-    search.name = FileName(resolved);
-    if (search.name.empty() || search.name == "." || search.name == "..") return search;
-    std::vector<fs::path> folders{folder};
-    for (const char* sub : kMapFolders) folders.push_back(folder / sub);
-    for (const fs::path& dir : folders) {
-        search.folders.push_back(dir.string());
-        search.found = FindInFolder(dir, search.name);
+    return {};
+}
+
+const MapFinder::Walk& MapFinder::WalkBelow(const std::string& top) {
+    if (walks_.find(top) == walks_.end()) Remember(WalkFolder(top, walk_limit_));
+    return walks_.at(top);
+}
+
+MapSearch MapFinder::Find(const std::string& path, const std::string& document) {
+    MapSearch search;
+    const std::vector<std::string> folders = MapFolders(document);
+    if (path.empty() || folders.empty()) return search;
+
+    // 1. A relative path is the document's folder's before the working
+    // directory's, so that a picture of the same name wherever the command
+    // happens to run cannot stand in for the one beside the document.
+    const bool absolute = !path.empty() && (path[0] == '/' || HasDrive(path));
+    if (!HasDrive(path)) {
+        std::error_code ec;
+        const std::vector<std::string> names = PathNames(path);
+        const std::vector<std::string> starts =
+            absolute ? std::vector<std::string>{"/"}
+                     : std::vector<std::string>{folders[0], fs::current_path(ec).string()};
+        for (const std::string& start : starts) {
+            search.found = Resolve(start, names);
+            if (!search.found.empty()) {
+                search.at_own_path = true;
+                return search;
+            }
+        }
+    }
+    // 2. The trailing parts, the longest first.
+    const std::vector<std::string> names = TrailingNames(path);
+    for (size_t first = 0; first < names.size(); ++first) {
+        const std::vector<std::string> part(names.begin() + long(first), names.end());
+        for (const std::string& folder : folders) {
+            search.found = Resolve(folder, part);
+            if (!search.found.empty()) return search;
+        }
+    }
+    if (names.empty()) return search;
+    const std::string& name = names.back();
+    // 3. The folders projects keep their pictures in.
+    for (const std::string& folder : folders) {
+        search.found = InMapFolders(folder, name);
         if (!search.found.empty()) return search;
+    }
+    // 4. Anywhere below the project, when only one picture has the name.
+    const Walk& walk = WalkBelow(folders.back());
+    if (!walk.tree.complete) {
+        search.warnings.push_back("the search for " + name + " below " + folders.back() +
+                                  " stopped after " + std::to_string(walk_limit_) + " entries");
+    }
+    const auto candidates = walk.files_by_name.find(LowerAscii(name));
+    if (candidates == walk.files_by_name.end()) return search;
+    if (candidates->second.size() == 1) {
+        search.found = candidates->second[0];
+    } else {
+        search.warnings.push_back("map " + path + ": " + std::to_string(candidates->second.size()) +
+                                  " pictures named " + name + " below " + folders.back() + " (" +
+                                  Listed(candidates->second) + "); none taken");
     }
     return search;
 }

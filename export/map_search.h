@@ -1,22 +1,70 @@
-// Where a map's file is: documents often name their maps by the absolute
-// paths of their author's machine, so after the path the import resolved,
-// the map's file name is looked for beside the document.
+// Where a map's file is. Documents name their maps by the absolute paths of
+// their author's machine, or relative to a folder other than their own, so
+// after the path the import resolved the search goes where projects keep
+// their pictures (data/TEXTURE beside data/MODEL, assets/x/textures beside
+// assets/x/models). Every step ignores the letter case of ASCII names, so
+// that a document written on Windows finds its pictures here.
 #pragma once
 
+#include <cstddef>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "export/folder_tree.h"
+
+// A walk below a project's folder stops after this many entries.
+constexpr size_t kMapWalkLimit = 20000;
+
 struct MapSearch {
-    std::string found;               // empty when nowhere
-    std::vector<std::string> paths;  // looked at, in order
-    std::string name;                // then looked for in folders, in order
-    std::vector<std::string> folders;
+    std::string found;                  // empty when nowhere
+    bool at_own_path = false;           // found where the path itself leads
+    std::vector<std::string> warnings;  // a walk cut short, several candidates
 };
 
-// Looks at the resolved path (an ExportMap's), and when it is relative also
-// from the document's folder, as the host resolves it where the folder is
-// part of the map name. Then the file name (after the last '/' or '\'),
-// compared without regard to ASCII case, in the document's folder and its
-// tex, texture, textures and Texture subfolders. The first hit wins; in a
-// folder the name in its own case goes first, then the first in byte order.
-MapSearch FindMapFile(const std::string& resolved, const std::string& document);
+// The folders below which a document's maps are looked for: its own and up
+// to four above it, nearest first. The root of the file system is never one:
+// a walk of the whole machine would find anything.
+std::vector<std::string> MapFolders(const std::string& document);
+
+// Looks for maps, keeping every folder's listing and every walk it made, so
+// that each folder is read once however many maps and documents ask.
+class MapFinder {
+   public:
+    // trees: walks made already (convert makes them once for all its
+    // documents); the others are made when needed.
+    explicit MapFinder(std::vector<FolderTree> trees = {}, size_t walk_limit = kMapWalkLimit);
+
+    // In this order, the first picture found:
+    // 1. the path, and a relative one first from the document's folder;
+    // 2. its trailing parts ("data/TEXTURE/a.jpg", "TEXTURE/a.jpg", "a.jpg")
+    //    below each of MapFolders, nearest first, the longest part first;
+    // 3. its file name in the tex, texture and textures folders of each of
+    //    MapFolders, nearest first;
+    // 4. its file name anywhere below the highest of MapFolders, when that
+    //    walk finds exactly one file of that name; several are told, and
+    //    none is taken.
+    MapSearch Find(const std::string& path, const std::string& document);
+
+   private:
+    struct Entry {
+        std::string name;
+        bool folder = false;
+    };
+    using Listing = std::vector<Entry>;
+    struct Walk {
+        FolderTree tree;
+        std::unordered_map<std::string, std::vector<std::string>> files_by_name;  // lower case
+    };
+
+    const Listing& ListingOf(const std::string& folder);
+    std::string Resolve(std::string folder, const std::vector<std::string>& parts);
+    std::string InMapFolders(const std::string& folder, const std::string& name);
+    const Walk& WalkBelow(const std::string& top);
+    void Remember(FolderTree tree);
+
+    std::map<std::string, Listing> listings_;
+    std::map<std::string, Walk> walks_;
+    size_t walk_limit_;
+};

@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DocumentLookOptions look;
     look.outline = &outline;
     ApplyDocumentLook(scene, host, look);
-    FindMapImages(scene, document.string());
+    static MapFinder finder;  // walks kept across inputs, as convert keeps them
+    FindMapImages(scene, document.string(), finder);
     const std::string why = WriteSceneFile(scene, glb.string());
     CheckFolder(glb, why.empty());
     return 0;

@@ -2,8 +2,6 @@
 // objects left out or kept, double-sided materials, the object tree and the
 // scale of every position.
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "cli/run_varnel.h"
+#include "support/open_counter.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
 
@@ -85,31 +84,6 @@ void ExpectSidesAndColours(const json& gltf) {
         EXPECT_EQ(material["pbrMetallicRoughness"]["baseColorFactor"][0], two ? 1.0 : 0.0);
     }
 }
-
-// Counts the times the file is opened while it lives.
-class OpenCounter {
-   public:
-    explicit OpenCounter(const std::string& path)
-        : fd_(inotify_init1(IN_NONBLOCK)), watch_(inotify_add_watch(fd_, path.c_str(), IN_OPEN)) {}
-    ~OpenCounter() { close(fd_); }
-    bool watching() const { return fd_ >= 0 && watch_ >= 0; }
-    int Opens() {
-        int opens = 0;
-        alignas(inotify_event) char events[4096];
-        for (ssize_t got; (got = read(fd_, events, sizeof events)) > 0;) {
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-                if (event->mask & IN_OPEN) ++opens;
-                at += ssize_t(sizeof(inotify_event) + event->len);
-            }
-        }
-        return opens;
-    }
-
-   private:
-    int fd_;
-    int watch_;
-};
 
 TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSides) {
     TempFile doc(kDocument);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "export/folder_tree.h"
 #include "export/map_images.h"
 #include "export/map_sampler.h"
 #include "export/map_search.h"
@@ -21,61 +22,131 @@ void Touch(const std::string& path) {
     std::ofstream(path) << "x";
 }
 
-TEST(MapSearch, TheFirstPlaceThatHoldsTheNameInAnyCaseWins) {
-    TempDir dir;
-    const std::string doc = dir / "models/ship.mqo";
-    Touch(dir / "models/Texture/hull.png");
-    Touch(dir / "models/textures/HULL.PNG");
-    // An author's absolute path: only the file name counts here.
-    const std::string absent = "C:/Users/author/maps/Hull.png";
-    EXPECT_EQ(FindMapFile(absent, doc).found, dir / "models/textures/HULL.PNG");
-    Touch(dir / "models/tex/hull.png");
-    EXPECT_EQ(FindMapFile(absent, doc).found, dir / "models/tex/hull.png");
-    Touch(dir / "models/HULL.png");
-    const MapSearch beside = FindMapFile(absent, doc);
-    EXPECT_EQ(beside.found, dir / "models/HULL.png");
-    EXPECT_EQ(beside.paths, std::vector<std::string>{absent});
+// The search of one map in a fresh finder.
+MapSearch Find(const std::string& path, const std::string& document) {
+    return MapFinder().Find(path, document);
+}
 
-    // A relative map is first taken from the document's folder, where the
-    // host resolves it, even when the working directory holds the same
-    // path, and before its name is looked for anywhere.
-    Touch(dir / "models/sub/hull.png");
-    Touch(dir / "elsewhere/sub/hull.png");
+// A game project keeps data/MODEL beside data/TEXTURE; its documents name
+// their pictures by the author's absolute paths, or by bare names.
+TEST(MapSearch, FindsTheMapsOfAGameProjectWhereverTheDocumentNamesThem) {
+    TempDir dir;
+    const std::string project = dir / "game";
+    const std::string doc = project + "/data/MODEL/Object/mqo/Carpet.mqo";
+    Touch(doc);
+    Touch(project + "/Data/texture/CARPET.JPG");
+    Touch(project + "/data/TEXTURE/can_texture.png");
+    Touch(project + "/data/TEXTURE/wearColor.jpg");
+    Touch(project + "/data/TEXTURE/惑星テクスチャ/earthmap1k.jpg");
+    // Its trailing parts, below the fourth folder above the document.
+    MapSearch carpet =
+        Find("C:\\Users\\student\\Desktop\\3DGame\\Direct3D\\data\\TEXTURE\\Carpet.jpg", doc);
+    EXPECT_EQ(carpet.found, project + "/Data/texture/CARPET.JPG");
+    EXPECT_FALSE(carpet.at_own_path);
+    // A bare name, or another folder's: the project's texture folder.
+    EXPECT_EQ(Find("can_texture.png", doc).found, project + "/data/TEXTURE/can_texture.png");
+    EXPECT_EQ(Find("C:\\Users\\a\\every picture\\wearColor.jpg", doc).found,
+              project + "/data/TEXTURE/wearColor.jpg");
+    // Relative to the document's folder, with a name the document wrote in
+    // code page 932 and the export decoded, as the file is named.
+    const MapSearch planet = Find("..\\..\\..\\TEXTURE\\惑星テクスチャ\\earthmap1k.jpg", doc);
+    EXPECT_EQ(planet.found, project + "/data/TEXTURE/惑星テクスチャ/earthmap1k.jpg");
+    EXPECT_TRUE(planet.at_own_path);
+
+    // Nearer places go first: beside the document, then its texture folders.
+    Touch(project + "/data/MODEL/Object/mqo/tex/wearcolor.JPG");
+    EXPECT_EQ(Find("x/wearColor.jpg", doc).found,
+              project + "/data/MODEL/Object/mqo/tex/wearcolor.JPG");
+    Touch(project + "/data/MODEL/wearColor.jpg");
+    EXPECT_EQ(Find("x/wearColor.jpg", doc).found, project + "/data/MODEL/wearColor.jpg");
+    // A relative path is the document's folder's before the working
+    // directory's, so a picture wherever the command runs cannot stand in.
+    Touch(project + "/data/MODEL/Object/mqo/sub/wearColor.jpg");
+    Touch(dir / "elsewhere/sub/wearColor.jpg");
     const fs::path was = fs::current_path();
     fs::current_path(dir / "elsewhere");
-    EXPECT_EQ(FindMapFile("sub/hull.png", doc).found, dir / "models/sub/hull.png");
+    EXPECT_EQ(Find("sub/wearColor.jpg", doc).found,
+              project + "/data/MODEL/Object/mqo/sub/wearColor.jpg");
     fs::current_path(was);
-    // The resolved path itself goes first of all.
-    EXPECT_EQ(FindMapFile(dir / "models/Texture/hull.png", doc).found,
-              dir / "models/Texture/hull.png");
+}
 
-    const MapSearch none = FindMapFile("C:\\maps\\deck.png", doc);
-    EXPECT_TRUE(none.found.empty());
-    EXPECT_EQ(none.name, "deck.png");
-    EXPECT_EQ(none.folders,
-              (std::vector<std::string>{dir / "models", dir / "models/tex", dir / "models/texture",
-                                        dir / "models/textures", dir / "models/Texture"}));
+// A block game's add-on keeps assets/NAME/models beside assets/NAME/textures,
+// and its author renamed a folder since: only the walk finds the picture,
+// when it is the only one of its name.
+TEST(MapSearch, AWalkBelowTheProjectTakesTheOnlyPictureOfTheName) {
+    TempDir dir;
+    const std::string assets = dir / "pack/assets/minecraft";
+    const std::string doc = assets + "/models/train/ats.mqo";
+    Touch(doc);
+    Touch(assets + "/textures/train/K-ATS/ATS_PANEL_light1.png");
+    const std::string path = "textures\\train\\ATS\\ats_panel_light1.png";
+    fs::create_directory_symlink(assets, assets + "/textures/loop");  // followed by nobody
+    MapSearch found = Find(path, doc);
+    EXPECT_EQ(found.found, assets + "/textures/train/K-ATS/ATS_PANEL_light1.png");
+    EXPECT_TRUE(found.warnings.empty());
+
+    Touch(dir / "pack/old/ATS_PANEL_light1.png");
+    MapSearch two = Find(path, doc);
+    EXPECT_TRUE(two.found.empty());
+    ASSERT_EQ(two.warnings.size(), 1u);
+    EXPECT_NE(two.warnings[0].find("2 pictures named ats_panel_light1.png below " + dir / "pack"),
+              std::string::npos)
+        << two.warnings[0];
+    EXPECT_NE(two.warnings[0].find(dir / "pack/old/ATS_PANEL_light1.png"), std::string::npos);
+
+    // A walk that meets more entries than it may read stops, and says so.
+    const size_t limit = 40;
+    for (size_t i = 0; i <= limit; ++i) std::ofstream(dir / "pack/old/" + std::to_string(i));
+    MapSearch cut = MapFinder({}, limit).Find("elsewhere.png", doc);
+    EXPECT_TRUE(cut.found.empty());
+    ASSERT_EQ(cut.warnings.size(), 1u);
+    EXPECT_NE(cut.warnings[0].find("stopped after 40 entries"), std::string::npos);
+}
+
+// convert walks a project once for all its documents; a finder given that
+// walk reads no folder of it again, so a picture added since is not seen.
+TEST(MapSearch, AFinderGivenAWalkAnswersFromIt) {
+    TempDir dir;
+    const std::string doc = dir / "p/a/b/c/doc.mqo";
+    Touch(doc);
+    Touch(dir / "p/pics/x/hull.png");
+    const std::vector<std::string> folders = MapFolders(doc);
+    EXPECT_EQ(folders, (std::vector<std::string>{dir / "p/a/b/c", dir / "p/a/b", dir / "p/a",
+                                                 dir / "p", dir.path()}));
+    const std::string index = dir / "walks";
+    ASSERT_TRUE(SaveFolderTrees(index, {WalkFolder(folders.back(), kMapWalkLimit)}));
+    std::vector<FolderTree> walks;
+    ASSERT_TRUE(LoadFolderTrees(index, walks));
+    Touch(dir / "p/a/deck.png");
+    MapFinder finder(std::move(walks));
+    EXPECT_EQ(finder.Find("hull.png", doc).found, dir / "p/pics/x/hull.png");
+    EXPECT_TRUE(finder.Find("deck.png", doc).found.empty());
+    EXPECT_EQ(Find("deck.png", doc).found, dir / "p/a/deck.png");
 }
 
 TEST(MapImages, APictureThatSeveralMapsReachIsReadOnce) {
     TempDir dir;
     const uint8_t texels[4] = {10, 20, 30, 255};
-    std::ofstream(dir / "wood.png", std::ios::binary) << EncodePng(texels, 1, 1, 4);
+    const std::string doc = dir / "p/a/b/c/doc.mqo";  // the walk stays in dir
+    fs::create_directories(dir / "p/a/b/c");
+    std::ofstream(dir / "p/a/b/c/wood.png", std::ios::binary) << EncodePng(texels, 1, 1, 4);
     ExportScene scene;
     scene.materials.resize(2);
     scene.materials[0].diffuse_map.path = "C:/Users/author/wood.png";
     scene.materials[0].opacity_map.path = "C:/Users/author/wood.png";
     scene.materials[1].diffuse_map.path = "WOOD.PNG";  // found beside the document
     scene.materials[1].bump_map.path = "D:/gone.png";
-    const std::vector<std::string> warnings = FindMapImages(scene, dir / "doc.mqo");
+    MapFinder finder;
+    const std::vector<std::string> warnings = FindMapImages(scene, doc, finder);
     ASSERT_EQ(scene.images.size(), 1u);
     EXPECT_EQ(scene.images[0].rgba, std::vector<uint8_t>(texels, texels + 4));
     EXPECT_EQ(scene.materials[0].diffuse_map.image, 0);
     EXPECT_EQ(scene.materials[0].opacity_map.image, 0);
     EXPECT_EQ(scene.materials[1].diffuse_map.image, 0);
     EXPECT_EQ(scene.materials[1].bump_map.image, -1);
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0].rfind("map D:/gone.png not found", 0), 0u) << warnings[0];
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "map C:/Users/author/wood.png taken from " + dir / "p/a/b/c/wood.png");
+    EXPECT_EQ(warnings[1].rfind("map D:/gone.png not found", 0), 0u) << warnings[1];
 }
 
 // Texels whose bytes are 0 or 255 are 0 or 1 in linear light too, so the
