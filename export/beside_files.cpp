@@ -39,19 +39,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// -1: nothing there; 1: a file with these bytes; 0: anything else.
-int Holds(const fs::path& path, const std::string& bytes) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (status.type() == fs::file_type::not_found) return -1;
-    if (ec || !fs::is_regular_file(status) || fs::file_size(path, ec) != bytes.size() || ec) {
-        return 0;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string there(bytes.size(), '\0');
-    return in.read(there.data(), std::streamsize(there.size())) && there == bytes ? 1 : 0;
-}
-
 }  // namespace
 
 bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
@@ -70,10 +57,10 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
             if (n > 1) name += "-" + std::to_string(n);
             name += extension;
             if (taken.count(Lower(name)) != 0) continue;
-            const int holds = Holds(dir / name, image.bytes);
-            if (holds == 0) continue;
+            const NameHolds holds = WhatIsAt(dir / name, image.bytes);
+            if (holds == NameHolds::kOther) continue;
             file.name = name;
-            file.present = holds == 1;
+            file.present = holds == NameHolds::kSameBytes;
         }
         if (file.name.empty()) {
             why = "no free name for " + image.file + " beside " + target.string();
@@ -85,16 +72,32 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
     return true;
 }
 
+NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (status.type() == fs::file_type::not_found) return NameHolds::kNothing;
+    if (ec || !fs::is_regular_file(status) || fs::file_size(path, ec) != bytes.size() || ec) {
+        return NameHolds::kOther;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string there(bytes.size(), '\0');
+    const bool same = in.read(there.data(), std::streamsize(there.size())) && there == bytes;
+    return same ? NameHolds::kSameBytes : NameHolds::kOther;
+}
+
 // renameat2's RENAME_NOREPLACE where the file system has it, else a hard
 // link, which fails the same way on an existing name.
-bool MoveWithoutReplacing(const fs::path& from, const fs::path& to, std::string& why) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+Claim ClaimName(const fs::path& from, const fs::path& to, std::string& why) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return Claim::kPlaced;
+    }
     if (errno == EINVAL || errno == ENOSYS) {
         if (link(from.c_str(), to.c_str()) == 0) {
             unlink(from.c_str());
-            return true;
+            return Claim::kPlaced;
         }
     }
+    if (errno == EEXIST) return Claim::kTaken;
     why = "cannot move the written file to " + to.string() + ": " + std::strerror(errno);
-    return false;
+    return Claim::kFailed;
 }

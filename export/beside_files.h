@@ -1,6 +1,7 @@
 // Map pictures written beside an exported file. The folder may hold the
-// user's own files, so each picture takes a name of its own and never
-// replaces a file that is there.
+// user's own files, and other processes may write into it at the same time,
+// so each picture takes a name of its own, claimed as it is moved there,
+// and never replaces a file that is there.
 #pragma once
 
 #include <filesystem>
@@ -21,11 +22,20 @@ struct BesideFile {
 // "-3"... is added until the name is taken by no other picture and is free
 // in the folder or names a file there with the same bytes (an earlier export
 // of the same scene), which is then kept as it is. False, with why, when no
-// name is free.
+// name is free. A name free now may be taken before the picture is moved
+// there (ClaimName); the export then names its pictures again.
 bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
                      const std::filesystem::path& target, std::vector<BesideFile>& out,
                      std::string& why);
 
-// Renames from to to, failing rather than replacing a file that is there.
-bool MoveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
-                          std::string& why);
+// What a name beside the output holds, against the bytes meant for it.
+enum class NameHolds { kNothing, kSameBytes, kOther };
+NameHolds WhatIsAt(const std::filesystem::path& path, const std::string& bytes);
+
+enum class Claim { kPlaced, kTaken, kFailed };
+
+// Renames from to to unless something is at to: the test and the rename are
+// one step, so of two processes claiming one name one gets it and the other
+// hears kTaken. kFailed, with why, for any other error.
+Claim ClaimName(const std::filesystem::path& from, const std::filesystem::path& to,
+                std::string& why);

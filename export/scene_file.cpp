@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -32,22 +34,78 @@ bool MakeStagingDir(const fs::path& target, fs::path& staging, std::string& why)
     return true;
 }
 
-// The written files, the one named by target last.
-std::vector<fs::path> StagedFiles(const fs::path& staging, const fs::path& target) {
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(staging, ec)) {
-        if (entry.path().filename() != target.filename()) files.push_back(entry.path());
-    }
-    files.push_back(staging / target.filename());
-    return files;
+// Exports that end in a name taken under them before another is chosen:
+// each follows a file that appeared since the names were chosen, or a side
+// file's name held by a file the output does not name.
+constexpr int kMaxTries = 100;
+// "-2", "-3"... tried after the output's stem for its side files.
+constexpr int kMaxStems = 1000;
+
+// The staged main file's name on the n-th stem: the output's, then "-2",
+// "-3"... after its stem. Assimp's writers name their side files after the
+// file they write ("a-2.bin", "a-2.mtl"), and it is renamed to the output's
+// name as it is moved into place.
+std::string StagedName(const fs::path& target, int n) {
+    if (n == 1) return target.filename().string();
+    return target.stem().string() + "-" + std::to_string(n) + target.extension().string();
 }
+
+// The output that this export replaces. The side files it names were written
+// with it, and are replaced with it; read only when a side file's name is
+// taken.
+class OldOutput {
+   public:
+    explicit OldOutput(const fs::path& target) : target_(target) {}
+
+    // As a glTF names its buffer ("uri") and an OBJ its material library.
+    bool Names(const std::string& file) {
+        if (!read_) {
+            read_ = true;
+            std::error_code ec;
+            if (fs::is_regular_file(fs::symlink_status(target_, ec))) {
+                std::ifstream in(target_, std::ios::binary);
+                bytes_.assign(std::istreambuf_iterator<char>(in), {});
+            }
+        }
+        for (const std::string& reference :
+             {"\"uri\": \"" + file + "\"", "\"uri\":\"" + file + "\"", "mtllib " + file + "\n",
+              "mtllib " + file + "\r"}) {
+            if (bytes_.find(reference) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+   private:
+    fs::path target_;
+    bool read_ = false;
+    std::string bytes_;
+};
+
+struct Staged {
+    fs::path staging;
+    fs::path target;
+    std::string main_name;  // of the main file in staging
+    std::vector<BesideFile> pictures;
+};
 
 bool IsPicture(const fs::path& file, const std::vector<BesideFile>& pictures) {
     for (const BesideFile& picture : pictures) {
         if (file.filename() == picture.name) return true;
     }
     return false;
+}
+
+// The names of the files the writer put beside its main file.
+std::vector<std::string> SideFiles(const Staged& staged) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(staged.staging, ec)) {
+        const fs::path& file = entry.path();
+        if (file.filename() != staged.main_name && !IsPicture(file, staged.pictures)) {
+            names.push_back(file.filename().string());
+        }
+    }
+    return names;
 }
 
 bool Rename(const fs::path& from, const fs::path& to, std::string& why) {
@@ -57,24 +115,75 @@ bool Rename(const fs::path& from, const fs::path& to, std::string& why) {
     return !ec;
 }
 
-// Moves every staged file beside target, the pictures without replacing
-// anything; on a failure the ones moved are removed again.
-bool MoveIntoPlace(const fs::path& staging, const fs::path& target,
-                   const std::vector<BesideFile>& pictures, std::string& why) {
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+enum class Placing { kDone, kPictureTaken, kSideFileTaken, kFailed };
+
+// Moves the staged files beside the output, the main file last. A picture
+// or side file takes its name only while no file is there, in one step with
+// the move, except that a side file replaces the one the old output names;
+// a name taken since it was chosen ends the try, and the files it moved are
+// removed again.
+Placing PlaceStaged(const ExportScene& scene, const Staged& staged,
+                    const std::vector<std::string>& side_files, OldOutput& old, std::string& why) {
+    const fs::path dir =
+        staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
     std::vector<fs::path> moved;
-    for (const fs::path& file : StagedFiles(staging, target)) {
-        const fs::path to = dir / file.filename();
-        const bool placed =
-            IsPicture(file, pictures) ? MoveWithoutReplacing(file, to, why) : Rename(file, to, why);
-        if (!placed) {
-            std::error_code ec;
-            for (const fs::path& done : moved) fs::remove(done, ec);
-            return false;
+    const auto undo = [&](Placing placing) {
+        std::error_code ec;
+        for (const fs::path& file : moved) fs::remove(file, ec);
+        return placing;
+    };
+    for (const BesideFile& picture : staged.pictures) {
+        const fs::path to = dir / picture.name;
+        if (picture.present) {
+            // Kept as it is; gone or changed since, it is named again.
+            if (WhatIsAt(to, scene.images[picture.image].bytes) != NameHolds::kSameBytes) {
+                return undo(Placing::kPictureTaken);
+            }
+            continue;
         }
+        const Claim claim = ClaimName(staged.staging / picture.name, to, why);
+        if (claim == Claim::kTaken) return undo(Placing::kPictureTaken);
+        if (claim == Claim::kFailed) return undo(Placing::kFailed);
         moved.push_back(to);
     }
-    return true;
+    for (const std::string& name : side_files) {
+        const fs::path from = staged.staging / name, to = dir / name;
+        std::error_code ec;
+        if (fs::is_regular_file(fs::symlink_status(to, ec)) && old.Names(name)) {
+            if (!Rename(from, to, why)) return undo(Placing::kFailed);
+            continue;
+        }
+        const Claim claim = ClaimName(from, to, why);
+        if (claim == Claim::kTaken) return undo(Placing::kSideFileTaken);
+        if (claim == Claim::kFailed) return undo(Placing::kFailed);
+        moved.push_back(to);
+    }
+    if (!Rename(staged.staging / staged.main_name, staged.target, why)) {
+        return undo(Placing::kFailed);
+    }
+    return Placing::kDone;
+}
+
+// After stem n's side files found a name taken, the next stem whose side
+// files, named as stem n's were, are free or named by the old output; a side
+// file not named after the stem leaves that to a try.
+int NextStem(const Staged& staged, const std::vector<std::string>& side_files, int n,
+             OldOutput& old) {
+    const fs::path dir =
+        staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
+    const std::string stem = fs::path(staged.main_name).stem().string();
+    for (int next = n + 1; next <= kMaxStems; ++next) {
+        const std::string next_stem = fs::path(StagedName(staged.target, next)).stem().string();
+        bool free = true;
+        for (const std::string& name : side_files) {
+            if (name.rfind(stem, 0) != 0) return next;
+            const std::string guess = next_stem + name.substr(stem.size());
+            std::error_code ec;
+            free = free && (!fs::exists(fs::symlink_status(dir / guess, ec)) || old.Names(guess));
+        }
+        if (free) return next;
+    }
+    return kMaxStems + 1;
 }
 
 // The pictures that are not beside the output already, into the staging
@@ -97,6 +206,67 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
     return names;
 }
 
+// The scene through Assimp into staging, with its pictures.
+bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
+                 std::string& why) {
+    const std::unique_ptr<aiScene> ai =
+        AssimpScene(scene, format, BesideNames(staged.pictures, scene.images.size()));
+    int write_error = 0;
+    Assimp::Exporter exporter;
+    exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
+    const std::string file = (staged.staging / staged.main_name).string();
+    if (exporter.Export(ai.get(), format.assimp_id, file) != AI_SUCCESS) {
+        why = std::string("the writer failed: ") + exporter.GetErrorString();
+        return false;
+    }
+    if (write_error != 0) {
+        why = "cannot write " + file + ": " + std::strerror(write_error);
+        return false;
+    }
+    return StagePictures(scene, staged.pictures, staged.staging, why);
+}
+
+void EmptyFolder(const fs::path& dir) {
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) files.push_back(entry.path());
+    for (const fs::path& file : files) fs::remove_all(file, ec);
+}
+
+// Writes through staging and moves the files into place; when a name was
+// taken under it, by another process writing into the folder or, for a side
+// file, by a file the old output does not name, names again and writes
+// again.
+std::string WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
+                                const fs::path& target, const fs::path& staging) {
+    const std::vector<bool> carried =
+        format.maps == MapPlace::kBeside ? CarriedImages(scene, format.slots) : std::vector<bool>();
+    OldOutput old(target);
+    int stem = 1;
+    for (int attempt = 0; attempt < kMaxTries; ++attempt) {
+        std::string why;
+        Staged staged{staging, target, StagedName(target, stem), {}};
+        if (!NameBesideFiles(scene, carried, target, staged.pictures, why)) return why;
+        if (!WriteStaged(scene, format, staged, why)) return why;
+        const std::vector<std::string> side_files = SideFiles(staged);
+        switch (PlaceStaged(scene, staged, side_files, old, why)) {
+            case Placing::kDone:
+                return "";
+            case Placing::kFailed:
+                return why;
+            case Placing::kSideFileTaken:
+                stem = NextStem(staged, side_files, stem, old);
+                if (stem > kMaxStems) return "no free name beside " + target.string();
+                break;
+            case Placing::kPictureTaken:
+                break;
+        }
+        EmptyFolder(staging);
+    }
+    return "the names beside " + target.string() + " were taken " + std::to_string(kMaxTries) +
+           " times while it was written";
+}
+
 }  // namespace
 
 std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
@@ -107,27 +277,9 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
     if (std::strcmp(format->extension, ".glb") == 0) return WriteFileWhole(path, GlbBytes(scene));
     const fs::path target(path);
     std::string why;
-    std::vector<BesideFile> pictures;
-    if (format->maps == MapPlace::kBeside &&
-        !NameBesideFiles(scene, CarriedImages(scene, format->slots), target, pictures, why)) {
-        return why;
-    }
     fs::path staging;
     if (!MakeStagingDir(target, staging, why)) return why;
-
-    const std::unique_ptr<aiScene> ai =
-        AssimpScene(scene, *format, BesideNames(pictures, scene.images.size()));
-    int write_error = 0;
-    Assimp::Exporter exporter;
-    exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
-    const std::string staged = (staging / target.filename()).string();
-    if (exporter.Export(ai.get(), format->assimp_id, staged) != AI_SUCCESS) {
-        why = std::string("the writer failed: ") + exporter.GetErrorString();
-    } else if (write_error != 0) {
-        why = "cannot write " + staged + ": " + std::strerror(write_error);
-    } else if (StagePictures(scene, pictures, staging, why)) {
-        MoveIntoPlace(staging, target, pictures, why);
-    }
+    why = WriteThroughStaging(scene, *format, target, staging);
     std::error_code ec;
     fs::remove_all(staging, ec);
     return why;

@@ -12,6 +12,10 @@
 // Writes into a fresh folder beside path and moves the files into place,
 // the named file last, so that a reader never finds a part of the output.
 // Map pictures go where the format keeps them (embedded, or beside the file
-// under names of their own, beside_files.h). Returns an empty text on
-// success, else why nothing was written.
+// under names of their own, beside_files.h). The writer's side files (a
+// glTF's .bin, an OBJ's .mtl) never replace a file either, except the ones
+// the output being replaced names: when one's name is taken the scene is
+// written again as NAME-2.EXT, NAME-3.EXT... in that folder, whose side
+// files the writer names after it (NAME-2.bin), and moved to path. Returns
+// an empty text on success, else why nothing was written.
 std::string WriteSceneFile(const ExportScene& scene, const std::string& path);

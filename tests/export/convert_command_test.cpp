@@ -10,6 +10,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,106 @@ TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFa
         << run.out;
     EXPECT_NE(run.out.find("cannot make the folder " + dir / "file/out"), std::string::npos)
         << run.out;
+}
+
+// A grid of n x n quads with one material whose diffuse map is the picture
+// named.
+std::string GridWithMap(const std::string& picture, int n) {
+    std::string vertices, faces;
+    for (int y = 0; y <= n; ++y) {
+        for (int x = 0; x <= n; ++x) {
+            vertices += "  " + std::to_string(x) + " " + std::to_string(y) + " 0\n";
+        }
+    }
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            const int a = y * (n + 1) + x;
+            faces += "  4 V(" + std::to_string(a) + " " + std::to_string(a + 1) + " " +
+                     std::to_string(a + n + 2) + " " + std::to_string(a + n + 1) +
+                     ") M(0) UV(0 0 1 0 1 1 0 1)\n";
+        }
+    }
+    return "Metasequoia Document\nFormat Text Ver 1.0\n\nMaterial 1 {\n \"m\" col(1 1 1 1) tex(\"" +
+           picture + "\")\n}\nObject \"grid\" {\n vertex " + std::to_string((n + 1) * (n + 1)) +
+           " {\n" + vertices + " }\n face " + std::to_string(n * n) + " {\n" + faces +
+           " }\n}\nEof\n";
+}
+
+std::string Plain(uint8_t r, uint8_t g, uint8_t b) {
+    const uint8_t rgb[4 * 3] = {r, g, b, r, g, b, r, g, b, r, g, b};
+    return EncodePng(rgb, 2, 2, 3);
+}
+
+// The picture an output names beside it: the diffuse map of the .obj's
+// material library, or the glTF's first image.
+std::string NamedPicture(const std::string& output) {
+    if (output.ends_with(".gltf")) {
+        const nlohmann::json gltf = nlohmann::json::parse(ReadFile(output), nullptr, false);
+        return gltf.contains("images") ? gltf["images"][0].value("uri", "") : "";
+    }
+    std::smatch match;
+    const std::string obj = ReadFile(output);
+    if (!std::regex_search(obj, match, std::regex("mtllib (\\S+)"))) return "";
+    const std::string mtl = ReadFile(fs::path(output).replace_filename(match[1].str()));
+    return std::regex_search(mtl, match, std::regex("map_Kd (\\S+)")) ? match[1].str() : "";
+}
+
+// a.mqo's b_c.png and a_b.mqo's c.png are both copied as a_b_c.png; the two
+// children race for the name, each between naming its pictures and moving
+// them into place, which writing a grid of 3600 quads draws out.
+TEST(ConvertCommand, TwoPicturesForOneNameEachStayWithTheirOutputWhateverFinishesFirst) {
+    TempDir dir;
+    WriteFile(dir / "in/a.mqo", GridWithMap("b_c.png", 60));
+    WriteFile(dir / "in/a_b.mqo", GridWithMap("c.png", 60));
+    const std::map<std::string, std::string> pictures = {{"a", Plain(230, 20, 20)},
+                                                         {"a_b", Plain(20, 20, 230)}};
+    WriteFile(dir / "in/b_c.png", pictures.at("a"));
+    WriteFile(dir / "in/c.png", pictures.at("a_b"));
+    for (int i = 0; i < 10; ++i) {
+        const std::string format = i % 2 == 0 ? "obj" : "gltf";
+        const std::string out = dir / ("out" + std::to_string(i));
+        const VarnelRun run =
+            RunVarnel("convert -j 2 --format " + format + " -o " + out + " " + dir / "in");
+        ASSERT_EQ(run.status, 0) << "run " << i << "\n" << run.out;
+        std::set<std::string> named;
+        for (const auto& [stem, bytes] : pictures) {
+            const std::string picture = NamedPicture(out + "/" + stem + "." + format);
+            EXPECT_EQ(ReadFile(out + "/" + picture), bytes) << "run " << i << ": " << picture;
+            named.insert(picture);
+        }
+        EXPECT_EQ(named, (std::set<std::string>{"a_b_c.png", "a_b_c-2.png"})) << "run " << i;
+    }
+}
+
+// Assimp writes a glTF's buffer as NAME.bin and an OBJ's materials as
+// NAME.mtl; here the user's own files stand at those names.
+TEST(ConvertCommand, ASideFileTakesAFreeNameRatherThanReplaceAFileItsOutputDoesNotName) {
+    TempDir dir;
+    WriteFile(dir / "in/a.mqo", GridWithMap("b.png", 1));
+    WriteFile(dir / "in/b.png", Plain(230, 20, 20));
+    const std::string mine = "the user's own file\n";
+    WriteFile(dir / "out/a.bin", mine);
+    WriteFile(dir / "out/a.mtl", mine);
+    for (const char* force : {"", "--force "}) {
+        for (const char* format : {"gltf", "obj"}) {
+            const VarnelRun run = RunVarnel("convert " + std::string(force) + "--format " + format +
+                                            " -o " + dir / "out " + dir / "in/a.mqo");
+            ASSERT_EQ(run.status, 0) << run.out << run.err;
+        }
+        EXPECT_EQ(ReadFile(dir / "out/a.bin"), mine);
+        EXPECT_EQ(ReadFile(dir / "out/a.mtl"), mine);
+        const nlohmann::json gltf = nlohmann::json::parse(ReadFile(dir / "out/a.gltf"));
+        EXPECT_EQ(gltf["buffers"][0]["uri"], "a-2.bin");
+        EXPECT_EQ(fs::file_size(dir / "out/a-2.bin"), gltf["buffers"][0]["byteLength"]);
+        EXPECT_NE(ReadFile(dir / "out/a.obj").find("\nmtllib a-2.mtl\n"), std::string::npos);
+        EXPECT_EQ(NamedPicture(dir / "out/a.obj"), "a_b.png");
+        EXPECT_EQ(ReadBackCounts(dir / "out/a.obj").faces, 2u);
+        // Written again, the files the output names are its own to replace.
+        EXPECT_EQ(Names(FilesUnder(dir / "out")),
+                  (std::vector<std::string>{"a-2.bin", "a-2.mtl", "a.bin", "a.gltf", "a.mtl",
+                                            "a.obj", "a_b.png"}));
+    }
+    ExpectGltfValid({dir / "out/a.gltf"});
 }
 
 TEST(ConvertCommand, MistakesInTheOptionsAreUsageErrors) {
