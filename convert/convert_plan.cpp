@@ -1,10 +1,16 @@
 #include "convert/convert_plan.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -17,22 +23,123 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// A folder's documents with their paths relative to it, sorted so that the
-// order, and so which of two colliding documents wins, is the same on every
-// run. Unreadable sub-folders are passed over rather than ending the walk.
-std::vector<fs::path> DocumentsUnder(const fs::path& dir) {
-    std::vector<fs::path> found;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::error_code type_ec;
-        if (it->is_regular_file(type_ec) && IsDocumentName(it->path().filename().string())) {
-            found.push_back(it->path().lexically_relative(dir));
+// What the walk of a folder found: a document, or an entry that could not
+// be walked, with why. rel is below the folder walked.
+struct Found {
+    fs::path rel;
+    std::string why;  // empty for a document
+};
+
+// A folder by its device and inode, which every path to it shares.
+using FolderId = std::pair<dev_t, ino_t>;
+
+std::optional<FolderId> IdOf(const fs::path& dir) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0) return std::nullopt;
+    return FolderId{st.st_dev, st.st_ino};
+}
+
+// A symbolic link met in the walk, followed once the real folders are done,
+// with the folders above it.
+struct PendingLink {
+    fs::path rel;
+    std::vector<FolderId> above;
+};
+
+// Walks a folder: documents (*.mqo, *.mqoz, whatever kind of file), sub-
+// folders and symbolic links to either, each folder in name order so that
+// the plan, and which of two colliding documents wins, is the same on every
+// run. The real tree goes first, then the links, so that a document reached
+// both ways is planned under its own path. A link to a folder is walked
+// unless that folder was walked already; one that leads back to a folder
+// above it is a loop. What cannot be read, a link to nothing and a loop are
+// found too, with why, never passed over.
+class FolderWalk {
+   public:
+    explicit FolderWalk(const fs::path& root) : root_(root) {}
+
+    std::vector<Found> Run() {
+        if (const std::optional<FolderId> id = IdOf(root_)) {
+            walked_.insert(*id);
+            Walk("", {*id});
+        } else {
+            Walk("", {});
+        }
+        // Links may lead to folders holding more links.
+        for (size_t i = 0; i < links_.size(); ++i) Follow(links_[i]);
+        return std::move(found_);
+    }
+
+   private:
+    void Walk(const fs::path& rel, const std::vector<FolderId>& above) {
+        const fs::path dir = root_ / rel;
+        std::error_code ec;
+        std::vector<fs::directory_entry> entries;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            entries.push_back(*it);
+        }
+        if (ec) {
+            found_.push_back({rel, "cannot read the folder: " + ec.message()});
+            return;
+        }
+        std::sort(entries.begin(), entries.end());
+        for (const fs::directory_entry& entry : entries) {
+            const fs::path entry_rel = rel / entry.path().filename();
+            std::error_code type_ec;
+            const fs::file_status status = entry.symlink_status(type_ec);
+            if (type_ec) {
+                found_.push_back({entry_rel, "cannot tell what it is: " + type_ec.message()});
+            } else if (fs::is_symlink(status)) {
+                links_.push_back({entry_rel, above});
+            } else if (fs::is_directory(status)) {
+                const std::optional<FolderId> id = IdOf(entry.path());
+                std::vector<FolderId> below = above;
+                if (id) below.push_back(*id);
+                if (!id || walked_.insert(*id).second) Walk(entry_rel, below);
+            } else {
+                AddDocument(entry_rel, status);
+            }
         }
     }
-    std::sort(found.begin(), found.end());
-    return found;
-}
+
+    // A FIFO or a device would keep its child waiting until the timeout.
+    void AddDocument(const fs::path& rel, const fs::file_status& status) {
+        if (!IsDocumentName(rel.filename().string())) return;
+        found_.push_back({rel, fs::is_regular_file(status) ? "" : "not a regular file"});
+    }
+
+    void Follow(const PendingLink& link) {
+        const fs::path path = root_ / link.rel;
+        std::error_code ec;
+        const fs::file_status status = fs::status(path, ec);
+        if (status.type() == fs::file_type::not_found) {
+            const fs::path to = fs::read_symlink(path, ec);
+            found_.push_back(
+                {link.rel, "a symbolic link to " + to.string() + ", which is not there"});
+        } else if (ec) {
+            found_.push_back(
+                {link.rel, "a symbolic link that cannot be followed: " + ec.message()});
+        } else if (!fs::is_directory(status)) {
+            AddDocument(link.rel, status);
+        } else if (const std::optional<FolderId> id = IdOf(path); !id) {
+            found_.push_back(
+                {link.rel, "cannot read the folder: " + std::string(std::strerror(errno))});
+        } else if (std::find(link.above.begin(), link.above.end(), *id) != link.above.end()) {
+            found_.push_back({link.rel, "a symbolic link loop: it leads to " +
+                                            fs::canonical(path, ec).string() +
+                                            ", a folder above it, not followed"});
+        } else if (walked_.insert(*id).second) {
+            std::vector<FolderId> below = link.above;
+            below.push_back(*id);
+            Walk(link.rel, below);
+        }
+    }
+
+    fs::path root_;
+    std::set<FolderId> walked_;
+    std::vector<PendingLink> links_;
+    std::vector<Found> found_;
+};
 
 // The key two paths share when they name the same file, without asking
 // whether it exists.
@@ -60,9 +167,15 @@ class Planner {
         output.replace_extension(request_.extension);
         PlannedDocument planned{document.string(), output.string(), PlanState::kConvert, ""};
         const auto [first, added] = outputs_.try_emplace(Identity(output), document.string());
+        std::error_code ec;
+        const fs::file_status there = fs::status(output, ec);
         if (!added) {
             planned.state = PlanState::kRefused;
             planned.why = "its output " + output.string() + " is the output of " + first->second;
+        } else if (fs::exists(there) && !fs::is_regular_file(there)) {
+            planned.state = PlanState::kRefused;
+            planned.why = "its output " + output.string() + " is taken by " +
+                          (fs::is_directory(there) ? "a folder" : "something that is no file");
         } else if (!request_.force && NewerThan(output, document)) {
             planned.state = PlanState::kUpToDate;
         }
@@ -102,7 +215,14 @@ std::vector<PlannedDocument> PlanConversions(const PlanRequest& request) {
         std::error_code ec;
         const fs::file_status status = fs::status(path, ec);
         if (fs::is_directory(status)) {
-            for (const fs::path& rel : DocumentsUnder(path)) planner.Add(path / rel, rel);
+            for (const Found& found : FolderWalk(path).Run()) {
+                const fs::path where = found.rel.empty() ? path : path / found.rel;
+                if (found.why.empty()) {
+                    planner.Add(where, found.rel);
+                } else {
+                    planner.Refuse(where.string(), found.why);
+                }
+            }
         } else if (fs::exists(status)) {
             planner.Add(path, path.filename());
         } else {

@@ -29,7 +29,9 @@ struct PlanRequest {
 bool IsDocumentName(const std::string& name);
 
 // The documents in the order given, each folder walked recursively in name
-// order. A document reached twice is planned once; a second document whose
-// output another one takes already is refused, as is an input that is
-// neither a folder nor a file. Nothing is written.
+// order, symbolic links followed (a folder once). A document reached twice
+// is planned once; a second document whose output another one takes
+// already is refused, as is one whose output is a folder, an input that is
+// neither a folder nor a file, and whatever the walk could not read or
+// follow: a folder, a link to nothing, a link loop. Nothing is written.
 std::vector<PlannedDocument> PlanConversions(const PlanRequest& request);

@@ -4,6 +4,7 @@
 // pictures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -172,6 +173,64 @@ TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFa
         << run.out;
     EXPECT_NE(run.out.find("cannot make the folder " + dir / "file/out"), std::string::npos)
         << run.out;
+}
+
+// Shell text that runs varnel where a folder's permissions hold. Root reads
+// every folder; in a user namespace of its own it keeps its uid, so a
+// folder's owner bits still apply, but not the capabilities that pass over
+// them. Null when there is no such way.
+const char* WherePermissionsHold() {
+    if (geteuid() != 0) return "";
+    if (std::system("unshare --user true 2>/dev/null") == 0) return "unshare --user";
+    return nullptr;
+}
+
+TEST(ConvertCommand, WhatTheWalkCannotReadOrFollowFailsByNameAndWithWhy) {
+    const char* before = WherePermissionsHold();
+    if (before == nullptr) SKIP_FOR_MISSING("as root, unshare --user (util-linux) is needed");
+    TempDir dir;
+    const std::string cube = ReadFile(SamplesDir() + "/cube.mqo");
+    WriteFile(dir / "in/real/cube.mqo", cube);
+    WriteFile(dir / "in/top.mqo", cube);
+    WriteFile(dir / "in/locked/inside.mqo", cube);
+    WriteFile(dir / "elsewhere/far.mqo", cube);
+    fs::create_directory_symlink("../elsewhere", dir / "in/linked");
+    fs::create_directory_symlink("real", dir / "in/again");  // walked once, as in/real
+    fs::create_directory_symlink("..", dir / "in/real/up");
+    fs::create_symlink("nowhere.mqo", dir / "in/dangling.mqo");
+    fs::create_symlink("loop", dir / "in/loop");
+    ASSERT_EQ(mkfifo((dir / "in/pipe.mqo").c_str(), 0600), 0);
+    fs::create_directories(dir / "out/top.glb");  // a folder where an output goes
+    fs::permissions(dir / "in/locked", fs::perms::none);
+
+    VarnelRun run = RunVarnel("convert -o " + dir / "out " + dir / "in", before);
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("converted 2, skipped 0 (up to date), failed 6\n"), std::string::npos)
+        << run.out;
+    for (const auto& [entry, why] : std::vector<std::pair<std::string, std::string>>{
+             {"in/locked", "cannot read the folder: Permission denied"},
+             {"in/top.mqo", "its output " + dir / "out/top.glb is taken by a folder"},
+             {"in/dangling.mqo", "a symbolic link to nowhere.mqo, which is not there"},
+             {"in/loop", "a symbolic link that cannot be followed: Too many levels"},
+             {"in/real/up", "a symbolic link loop: it leads to " +
+                                fs::canonical(dir / "in").string() + ", a folder above it"},
+             {"in/pipe.mqo", "not a regular file"}}) {
+        EXPECT_NE(run.out.find("\n  " + dir / entry + "\n    " + why), std::string::npos)
+            << entry << "\n"
+            << run.out;
+    }
+    // A linked folder is followed; one walked already is not walked again.
+    EXPECT_EQ(Names(FilesUnder(dir / "out")),
+              (std::vector<std::string>{"linked/far.glb", "real/cube.glb"}));
+
+    // Given alone, the folder that cannot be read is no folder without documents.
+    run = RunVarnel("convert -o " + dir / "out " + dir / "in/locked", before);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("failed 1\nfailed:\n  " + dir / "in/locked\n    cannot read the folder"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.err.find("no .mqo"), std::string::npos) << run.err;
+    fs::permissions(dir / "in/locked", fs::perms::owner_all);
 }
 
 // A grid of n x n quads with one material whose diffuse map is the picture
