@@ -1,11 +1,13 @@
 // `varnel convert` end to end: folders walked and mirrored, failures kept
-// to their document, outputs up to date or forced, collisions refused, and
-// the glTF Validator over the converted corpus, with and without the maps'
-// pictures.
+// to their document, what the walk cannot read or follow told, outputs up
+// to date or forced, collisions refused, files beside the outputs never
+// replaced nor lost to a race, and the glTF Validator over the converted
+// corpus, with and without the maps' pictures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
