@@ -15,6 +15,7 @@
 #include "convert/convert_report.h"
 #include "convert/convert_run.h"
 #include "export/scene_format.h"
+#include "model/memory_budget.h"
 
 namespace {
 
@@ -124,17 +125,27 @@ int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
     return -1;
 }
 
+// Unless the user chose a budget for every import, the children running at
+// once share the one a single import would have, so that N of them never
+// plan on N halves of the machine.
+uint64_t SharedMemoryBudget() {
+    const char* chosen = std::getenv("VARNEL_MEMORY_BUDGET");
+    return chosen == nullptr || *chosen == '\0' ? DefaultMemoryBudget() : 0;
+}
+
 }  // namespace
 
 int RunConvert(int argc, char** argv, ResultStream& out) {
     ConvertArgs args;
     if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
-    const std::vector<ConvertOutcome> outcomes =
-        RunConversions(args.run, PlanConversions(args.plan));
+    args.run.memory_budget = SharedMemoryBudget();
+    const auto [outcomes, signal] = RunConversions(args.run, PlanConversions(args.plan));
     // Nothing failed, so the status stays 0; but a mistyped folder should
     // not pass unnoticed.
     if (outcomes.empty()) std::fprintf(stderr, "%s: no .mqo or .mqoz documents found\n", kWho);
     out.Put(ConvertSummary(outcomes));
+    // As a shell reports a command that a signal ended.
+    if (signal != 0) return 128 + signal;
     for (const ConvertOutcome& outcome : outcomes) {
         if (outcome.state == ConvertState::kFailed) return kExitFailed;
     }

@@ -44,7 +44,8 @@ void PrintUsage(ResultStream& out) {
         "  -j N                N documents at once (default: one per core)\n"
         "  --force             convert again outputs newer than their document\n"
         "  --timeout SECONDS   stop a document taking longer (default 600, 0: none)\n"
-        "  exit status 0 only when every document was converted or up to date\n");
+        "  exit status 0 only when every document was converted or up to date; 128+N\n"
+        "  when signal N (Ctrl-C, kill, hang-up) stopped it, unfinished outputs removed\n");
 }
 
 namespace {

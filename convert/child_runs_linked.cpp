@@ -1,7 +1,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +24,7 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kKeptHead = 48 * 1024;
 constexpr size_t kKeptTail = 16 * 1024;
 constexpr int kTickMilliseconds = 250;
+constexpr int kCannotStart = 127;
 
 struct Running {
     size_t run = 0;
@@ -50,35 +51,84 @@ std::string KeptText(const Running& child) {
     return child.head + (child.cut ? "[...]\n" : "") + child.tail;
 }
 
-// Spawns /proc/self/exe with args; standard error into a pipe that only the
-// parent's end of keeps open.
-bool Spawn(const std::vector<std::string>& args, Running& child, std::string& why) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
-        why = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
+// This process's environment with overrides in place of the entries of the
+// same name.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos) continue;
+        const bool replaced = std::any_of(overrides.begin(), overrides.end(), [&](const auto& o) {
+            return o.compare(0, equals + 1, text, 0, equals + 1) == 0;
+        });
+        if (!replaced) environment.push_back(text);
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>("varnel"));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
+    environment.insert(environment.end(), overrides.begin(), overrides.end());
+    return environment;
+}
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
-    const int error =
-        posix_spawn(&child.pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fds[1]);
-    if (error != 0) {
-        close(pipe_fds[0]);
-        why = std::string("cannot start a converter process: ") + std::strerror(error);
-        return false;
+// The texts as a null-ended array for exec, pointing into texts.
+std::vector<char*> ExecArray(std::vector<std::string>& texts) {
+    std::vector<char*> array;
+    for (std::string& text : texts) array.push_back(text.data());
+    array.push_back(nullptr);
+    return array;
+}
+
+// Failures that a child ending cures: descriptors or processes used up.
+bool WantsRoom(int error) {
+    return error == EMFILE || error == ENFILE || error == EAGAIN || error == ENOMEM;
+}
+
+// Between fork and exec: system calls only, nothing allocated.
+[[noreturn]] void BecomeChild(char* const* argv, char* const* envp, pid_t parent,
+                              const int err_pipe[2]) {
+    // Killed when the parent dies, however it dies; a parent that died
+    // before this call has left the child to another already.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(kCannotStart);
+    if (dup2(err_pipe[1], STDERR_FILENO) < 0) _exit(kCannotStart);
+    // Both ends closed first leave room for the null device under any
+    // descriptor limit.
+    close(err_pipe[0]);
+    close(err_pipe[1]);
+    const int null_fd = open("/dev/null", O_WRONLY);
+    if (null_fd < 0 || dup2(null_fd, STDOUT_FILENO) < 0) _exit(kCannotStart);
+    if (null_fd != STDOUT_FILENO) close(null_fd);
+    execve("/proc/self/exe", argv, envp);
+    constexpr char kWhy[] = "cannot start a converter process\n";
+    if (write(STDERR_FILENO, kWhy, sizeof kWhy - 1) < 0) _exit(kCannotStart);
+    _exit(kCannotStart);
+}
+
+enum class Start { kStarted, kNoRoom, kFailed };
+
+// Starts a child with standard error into a pipe that only the parent's end
+// of stays open.
+Start Spawn(std::vector<std::string> argv, char* const* envp, Running& child, std::string& why) {
+    int err_pipe[2];
+    if (pipe2(err_pipe, O_CLOEXEC) != 0) {
+        const int error = errno;
+        why = std::string("cannot make a pipe: ") + std::strerror(error);
+        return WantsRoom(error) ? Start::kNoRoom : Start::kFailed;
     }
-    child.err_fd = pipe_fds[0];
+    const std::vector<char*> exec_argv = ExecArray(argv);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) BecomeChild(exec_argv.data(), envp, parent, err_pipe);
+    const int error = errno;
+    close(err_pipe[1]);
+    if (pid < 0) {
+        close(err_pipe[0]);
+        why = std::string("cannot start a converter process: ") + std::strerror(error);
+        return WantsRoom(error) ? Start::kNoRoom : Start::kFailed;
+    }
+    child.pid = pid;
+    child.err_fd = err_pipe[0];
     child.started = Clock::now();
-    return true;
+    fcntl(child.err_fd, F_SETFL, fcntl(child.err_fd, F_GETFL) | O_NONBLOCK);
+    return Start::kStarted;
 }
 
 // Reads what is there; false once the child closed its end.
@@ -100,6 +150,7 @@ bool Drain(Running& child) {
 ChildEnd Reap(Running& child) {
     close(child.err_fd);
     ChildEnd end;
+    end.pid = child.pid;
     int status = 0;
     while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -121,59 +172,129 @@ void StopLateChildren(std::vector<Running>& running, double timeout_seconds) {
     }
 }
 
+class ChildPool {
+   public:
+    ChildPool(const std::vector<std::vector<std::string>>& runs, const ChildRunSettings& settings,
+              const std::function<void(size_t)>& started,
+              const std::function<void(size_t, const ChildEnd&)>& ended)
+        : runs_(runs),
+          settings_(settings),
+          started_(started),
+          ended_(ended),
+          parallel_(std::max<size_t>(settings.parallel, 1)),
+          environment_(ChildEnvironment(settings.environment)),
+          envp_(ExecArray(environment_)) {}
+
+    void Run(const std::function<void()>& tick) {
+        while (next_ < runs_.size() || !running_.empty()) {
+            if (settings_.stop_requested()) return StopAll();
+            StartWhatFits();
+            if (running_.empty()) continue;
+            std::vector<pollfd> fds;
+            for (const Running& child : running_) fds.push_back({child.err_fd, POLLIN, 0});
+            const int polled = poll(fds.data(), fds.size(), kTickMilliseconds);
+            const int poll_error = errno;
+            // Before the ends are looked at: children killed by the same
+            // Ctrl-C are interrupted, not failed.
+            if (settings_.stop_requested()) return StopAll();
+            if (polled < 0 && poll_error != EINTR) {
+                return Abandon(std::string("not started: ") + std::strerror(poll_error));
+            }
+            CollectEnded(fds);
+            StopLateChildren(running_, settings_.timeout_seconds);
+            tick();
+        }
+    }
+
+   private:
+    void StartWhatFits() {
+        while (!waiting_for_room_ && running_.size() < parallel_ && next_ < runs_.size()) {
+            Running child;
+            child.run = next_;
+            std::vector<std::string> argv = {"varnel"};
+            argv.insert(argv.end(), runs_[child.run].begin(), runs_[child.run].end());
+            std::string why;
+            const Start start = Spawn(std::move(argv), envp_.data(), child, why);
+            if (start == Start::kNoRoom && !running_.empty()) {
+                // Tried again once a child has ended and given its room back.
+                waiting_for_room_ = true;
+                return;
+            }
+            ++next_;
+            started_(child.run);
+            if (start != Start::kStarted) {
+                ChildEnd end;
+                end.spawn_error = why;
+                ended_(child.run, end);
+                continue;
+            }
+            running_.push_back(std::move(child));
+        }
+    }
+
+    void CollectEnded(const std::vector<pollfd>& fds) {
+        for (size_t i = running_.size(); i-- > 0;) {
+            if (fds[i].revents == 0 || Drain(running_[i])) continue;
+            const ChildEnd end = Reap(running_[i]);
+            const size_t run = running_[i].run;
+            running_.erase(running_.begin() + std::ptrdiff_t(i));
+            waiting_for_room_ = false;
+            ended_(run, end);
+        }
+    }
+
+    // Kills every child, then tells each end: the temporaries of a child
+    // are final once it has been reaped. One that exited on its own before
+    // the kill keeps its own end.
+    void StopAll() {
+        for (const Running& child : running_) kill(child.pid, SIGKILL);
+        for (Running& child : running_) {
+            ChildEnd end = Reap(child);
+            end.interrupted = end.signal != 0 && !end.timed_out;
+            ended_(child.run, end);
+        }
+        running_.clear();
+        for (; next_ < runs_.size(); ++next_) {
+            ChildEnd end;
+            end.interrupted = true;
+            ended_(next_, end);
+        }
+    }
+
+    // Nothing can be waited for any more: the children still running are
+    // stopped and told as failed, the ones not started as not started.
+    void Abandon(const std::string& why) {
+        for (Running& child : running_) {
+            kill(child.pid, SIGKILL);
+            ended_(child.run, Reap(child));
+        }
+        running_.clear();
+        for (; next_ < runs_.size(); ++next_) {
+            ChildEnd end;
+            end.spawn_error = why;
+            ended_(next_, end);
+        }
+    }
+
+    const std::vector<std::vector<std::string>>& runs_;
+    const ChildRunSettings& settings_;
+    const std::function<void(size_t)>& started_;
+    const std::function<void(size_t, const ChildEnd&)>& ended_;
+    const size_t parallel_;
+    std::vector<std::string> environment_;
+    std::vector<char*> envp_;
+    std::vector<Running> running_;
+    size_t next_ = 0;
+    bool waiting_for_room_ = false;
+};
+
 }  // namespace
 
 void RunChildren(const std::vector<std::vector<std::string>>& runs,
                  const ChildRunSettings& settings, const std::function<void(size_t)>& started,
                  const std::function<void(size_t, const ChildEnd&)>& ended,
                  const std::function<void()>& tick) {
-    const size_t parallel = settings.parallel < 1 ? 1 : settings.parallel;
-    std::vector<Running> running;
-    size_t next = 0;
-    while (next < runs.size() || !running.empty()) {
-        while (running.size() < parallel && next < runs.size()) {
-            Running child;
-            child.run = next++;
-            std::string why;
-            started(child.run);
-            if (!Spawn(runs[child.run], child, why)) {
-                ChildEnd end;
-                end.spawn_error = why;
-                ended(child.run, end);
-                continue;
-            }
-            fcntl(child.err_fd, F_SETFL, fcntl(child.err_fd, F_GETFL) | O_NONBLOCK);
-            running.push_back(std::move(child));
-        }
-        if (running.empty()) continue;
-        std::vector<pollfd> fds;
-        for (const Running& child : running) fds.push_back({child.err_fd, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), kTickMilliseconds) < 0 && errno != EINTR) {
-            const std::string why = std::string("not started: ") + std::strerror(errno);
-            // Nothing can be waited for any more: the children still running
-            // are stopped and told as failed, the ones not started as not
-            // started.
-            for (Running& child : running) {
-                kill(child.pid, SIGKILL);
-                ended(child.run, Reap(child));
-            }
-            for (; next < runs.size(); ++next) {
-                ChildEnd end;
-                end.spawn_error = why;
-                ended(next, end);
-            }
-            return;
-        }
-        for (size_t i = running.size(); i-- > 0;) {
-            if (fds[i].revents == 0 || Drain(running[i])) continue;
-            const ChildEnd end = Reap(running[i]);
-            const size_t run = running[i].run;
-            running.erase(running.begin() + std::ptrdiff_t(i));
-            ended(run, end);
-        }
-        StopLateChildren(running, settings.timeout_seconds);
-        tick();
-    }
+    ChildPool(runs, settings, started, ended).Run(tick);
 }
 
 std::string DescribeEnd(const ChildEnd& end) {

@@ -16,6 +16,8 @@ const char* StateWord(ConvertState state) {
             return "skipped (up to date)";
         case ConvertState::kFailed:
             return "failed";
+        case ConvertState::kInterrupted:
+            return "interrupted";
     }
     return "";
 }
@@ -95,7 +97,7 @@ void ConvertProgress::Redraw() {
 }
 
 std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes) {
-    size_t counts[3] = {0, 0, 0};
+    size_t counts[4] = {0, 0, 0, 0};
     bool warnings = false;
     for (const ConvertOutcome& outcome : outcomes) {
         ++counts[int(outcome.state)];
@@ -103,8 +105,11 @@ std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes) {
     }
     std::string out = "converted " + std::to_string(counts[int(ConvertState::kConverted)]) +
                       ", skipped " + std::to_string(counts[int(ConvertState::kSkipped)]) +
-                      " (up to date), failed " +
-                      std::to_string(counts[int(ConvertState::kFailed)]) + "\n";
+                      " (up to date), failed " + std::to_string(counts[int(ConvertState::kFailed)]);
+    if (const size_t interrupted = counts[int(ConvertState::kInterrupted)]; interrupted > 0) {
+        out += ", interrupted " + std::to_string(interrupted);
+    }
+    out += "\n";
     if (counts[int(ConvertState::kFailed)] > 0) {
         out += "failed:\n";
         AppendDocuments(out, outcomes, true);

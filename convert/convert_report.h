@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class ConvertState { kConverted, kSkipped, kFailed };
+enum class ConvertState { kConverted, kSkipped, kFailed, kInterrupted };
 
 struct ConvertOutcome {
     std::string document;
@@ -40,7 +40,8 @@ class ConvertProgress {
     std::chrono::steady_clock::time_point start_;
 };
 
-// The counts, then each failed document with its reason and each document
+// The counts (the interrupted one only when there are any), then each
+// failed document with its reason and each document
 // with warnings, with theirs; lines ended by '\n'.
 std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes);
 

@@ -1,7 +1,9 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -9,6 +11,8 @@
 #include "convert/child_runs.h"
 #include "convert/convert_run.h"
 #include "convert/project_walks.h"
+#include "convert/stop_signals.h"
+#include "convert/temporaries.h"
 
 namespace fs = std::filesystem;
 
@@ -42,32 +46,37 @@ std::string MakeOutputFolder(const std::string& output) {
     return "";
 }
 
-// A child stopped by a signal may leave the folder it was writing into
-// beside its output (export/scene_file.cpp: "." + the output's name + "." +
-// six characters); it is removed, so that a failed document leaves nothing.
-void RemoveLeftovers(const std::string& output) {
-    const fs::path target(output);
-    const std::string prefix = "." + target.filename().string() + ".";
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code ec;
-    std::vector<fs::path> leftovers;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
-            leftovers.push_back(it->path());
-        }
+std::string FolderOf(const std::string& output) {
+    return fs::path(output).parent_path().string();
+}
+
+// The leftovers of runs killed outright, before this run writes beside them.
+void RemoveAbandonedLeftovers(const std::vector<PlannedDocument>& plan) {
+    std::set<std::string> folders;
+    for (const PlannedDocument& planned : plan) {
+        if (!planned.output.empty()) folders.insert(FolderOf(planned.output));
     }
-    for (const fs::path& leftover : leftovers) fs::remove_all(leftover, ec);
+    for (const std::string& folder : folders) RemoveAbandonedTemporaries(folder);
+}
+
+// Each child's share of the budget: the whole divided among the children
+// that can run at once.
+std::vector<std::string> BudgetEnvironment(uint64_t budget, size_t at_once) {
+    if (budget == 0) return {};
+    const uint64_t share = std::max<uint64_t>(budget / std::max<size_t>(at_once, 1), 1);
+    return {"VARNEL_MEMORY_BUDGET=" + std::to_string(share)};
 }
 
 ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
                             double timeout_seconds) {
+    // A child killed by a signal could not remove what it was writing.
+    if (end.signal != 0) RemoveTemporariesOf(FolderOf(planned.output), end.pid);
+    if (end.interrupted) return {planned.document, planned.output, ConvertState::kInterrupted, {}};
     ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
                            ToldLines(end.err)};
     std::string why = DescribeEnd(end);
     if (why.empty()) return outcome;
     if (end.timed_out) why = "stopped after " + std::to_string(long(timeout_seconds)) + " s";
-    if (end.signal != 0) RemoveLeftovers(planned.output);
     outcome.state = ConvertState::kFailed;
     // The child's own last words say why when it could tell; an exit
     // status alone adds nothing to them.
@@ -77,8 +86,10 @@ ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
 
 }  // namespace
 
-std::vector<ConvertOutcome> RunConversions(const ConvertSettings& settings,
-                                           const std::vector<PlannedDocument>& plan) {
+Conversions RunConversions(const ConvertSettings& settings,
+                           const std::vector<PlannedDocument>& plan) {
+    const StopSignals stop_signals;
+    RemoveAbandonedLeftovers(plan);
     std::vector<ConvertOutcome> outcomes(plan.size());
     const ProjectWalks walks(plan);
     ConvertProgress progress(stderr, isatty(STDERR_FILENO) != 0, plan.size());
@@ -103,16 +114,21 @@ std::vector<ConvertOutcome> RunConversions(const ConvertSettings& settings,
         if (!why.empty()) outcomes[d].lines.push_back(why);
         progress.Ended(outcomes[d]);
     }
-    const ChildRunSettings children{settings.jobs > 0 ? settings.jobs : Cores(),
-                                    settings.timeout_seconds};
+    const size_t parallel = settings.jobs > 0 ? settings.jobs : Cores();
+    const ChildRunSettings children{
+        parallel, settings.timeout_seconds,
+        BudgetEnvironment(settings.memory_budget, std::min(parallel, runs.size())),
+        [] { return StopSignals::Caught() != 0; }};
     RunChildren(
         runs, children, [&](size_t run) { progress.Started(plan[run_document[run]].document); },
         [&](size_t run, const ChildEnd& end) {
             const size_t d = run_document[run];
             outcomes[d] = OutcomeOfRun(plan[d], end, settings.timeout_seconds);
-            progress.Ended(outcomes[d]);
+            // A line for each document that never started would bury the
+            // ones that did.
+            if (end.pid > 0 || !end.interrupted) progress.Ended(outcomes[d]);
         },
         [&] { progress.Tick(); });
     progress.Finish();
-    return outcomes;
+    return {std::move(outcomes), StopSignals::Caught()};
 }

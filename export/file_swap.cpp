@@ -11,10 +11,33 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The name is there for people looking into the folder; 64 bytes of it tell
+// enough, and leave the marker, the id and the suffix room under 255 bytes.
+constexpr size_t kKeptNameBytes = 64;
+
+std::string CutName(const std::string& name) {
+    if (name.size() <= kKeptNameBytes) return name;
+    size_t end = kKeptNameBytes;
+    // Never inside a character of a UTF-8 name.
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    return name.substr(0, end);
+}
+
+}  // namespace
+
+std::string TemporaryPattern(const fs::path& target) {
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string name = kTemporaryMarker + std::to_string(getpid()) + "-" +
+                             CutName(target.filename().string()) + ".XXXXXX";
+    return (dir / name).string();
+}
+
 std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
     const fs::path target(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string temp = TemporaryPattern(target);
     const int fd = mkstemp(temp.data());
     if (fd < 0)
         return "cannot make a temporary file in " + dir.string() + ": " + std::strerror(errno);

@@ -1,7 +1,18 @@
 // Files that are complete or absent.
 #pragma once
 
+#include <filesystem>
 #include <string>
+
+// What every temporary's name starts with, and nothing else's.
+constexpr char kTemporaryMarker[] = ".varnel-tmp-";
+
+// The mkstemp/mkdtemp pattern of a temporary beside target:
+// ".varnel-tmp-PID-NAME.XXXXXX", NAME being target's file name, cut to a
+// length that keeps the whole within a file name's limit. The marker and
+// this process's id let `varnel convert` (convert/temporaries.h) remove the
+// leftovers of a process killed while it wrote, and nothing else.
+std::string TemporaryPattern(const std::filesystem::path& target);
 
 // Writes the bytes to a temporary file beside path and renames it over
 // path. Returns an empty text on success, else why; nothing is left behind

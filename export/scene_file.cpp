@@ -25,7 +25,7 @@ namespace {
 // it are atomic.
 bool MakeStagingDir(const fs::path& target, fs::path& staging, std::string& why) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern = TemporaryPattern(target);
     if (mkdtemp(pattern.data()) == nullptr) {
         why = "cannot make a temporary folder in " + dir.string() + ": " + std::strerror(errno);
         return false;

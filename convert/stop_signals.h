@@ -1,0 +1,18 @@
+// SIGINT, SIGTERM and SIGHUP caught rather than ending the process at once,
+// so that a batch of conversions stops its children, removes what they were
+// writing and tells what it did before it ends.
+#pragma once
+
+class StopSignals {
+   public:
+    // Catches the three, except one the process was started ignoring (as
+    // under nohup), which stays ignored.
+    StopSignals();
+    // Puts back what was there before.
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // The first of them caught since the start, or 0.
+    static int Caught();
+};

@@ -1,0 +1,336 @@
+// `varnel convert` stopped from outside: by the signals a terminal or a
+// system sends, which it answers by killing its children, removing what they
+// were writing and telling what it did; and outright, when its children die
+// with it and the next run removes their leftovers. Also the children's
+// share of memory and descriptors.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/run_varnel.h"
+#include "model/memory_budget.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kLongestWaitSeconds = 30;
+
+// A grid of n by n quads subdivided four times: with --freeze-catmull, n = 16
+// makes 131072 triangles, which a debug build takes a few tenths of a
+// second to write as FBX, long enough to be caught at it.
+std::string SubdividedGrid(int n) {
+    std::string doc =
+        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"grid\" {\n\tpatch 3\n\tsegment 4\n";
+    doc += "\tvertex " + std::to_string((n + 1) * (n + 1)) + " {\n";
+    for (int j = 0; j <= n; ++j) {
+        for (int i = 0; i <= n; ++i) {
+            doc += "\t\t" + std::to_string(i) + " 0 " + std::to_string(j) + "\n";
+        }
+    }
+    doc += "\t}\n\tface " + std::to_string(n * n) + " {\n";
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i;
+            doc += "\t\t4 V(" + std::to_string(a) + " " + std::to_string(a + n + 1) + " " +
+                   std::to_string(a + n + 2) + " " + std::to_string(a + 1) + ")\n";
+        }
+    }
+    return doc + "\t}\n}\nEof\n";
+}
+
+// Writes count copies of the slow grid as dir/in/copyK.mqo.
+void WriteSlowDocuments(const TempDir& dir, int count) {
+    const std::string grid = SubdividedGrid(16);
+    for (int k = 1; k <= count; ++k)
+        WriteFile(dir / ("in/copy" + std::to_string(k) + ".mqo"), grid);
+}
+
+template <typename Done>
+bool PollUntil(Done done) {
+    const auto limit =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(kLongestWaitSeconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The fields of /proc/PID/stat after the command name: state, parent...
+std::vector<std::string> StatFields(pid_t pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t name_end = stat.rfind(')');
+    std::vector<std::string> fields;
+    if (name_end == std::string::npos) return fields;
+    std::istringstream rest(stat.substr(name_end + 1));
+    for (std::string field; rest >> field && fields.size() < 2;) fields.push_back(field);
+    return fields;
+}
+
+// Not there, or dead and waiting for a parent to reap it.
+bool Gone(pid_t pid) {
+    const std::vector<std::string> fields = StatFields(pid);
+    return fields.size() < 2 || fields[0] == "Z";
+}
+
+// The live children of pid that run `varnel import`, past their exec.
+std::vector<pid_t> ImportChildren(pid_t parent) {
+    std::vector<pid_t> children;
+    std::error_code ec;
+    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = pid_t(std::stol(name));
+        const std::vector<std::string> fields = StatFields(pid);
+        if (fields.size() < 2 || fields[0] == "Z" || fields[1] != std::to_string(parent)) continue;
+        if (ReadFile("/proc/" + name + "/cmdline").find(std::string("import\0", 7)) !=
+            std::string::npos) {
+            children.push_back(pid);
+        }
+    }
+    return children;
+}
+
+// The value NAME has in the environment of process pid; empty when unset.
+std::string EnvironmentValue(pid_t pid, const std::string& name) {
+    std::istringstream entries(ReadFile("/proc/" + std::to_string(pid) + "/environ"));
+    for (std::string entry; std::getline(entries, entry, '\0');) {
+        if (entry.rfind(name + "=", 0) == 0) return entry.substr(name.size() + 1);
+    }
+    return "";
+}
+
+// The names in dir that start with '.', such as temporaries.
+std::vector<std::string> HiddenNames(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name[0] == '.') names.push_back(name);
+    }
+    return names;
+}
+
+size_t CountFiles(const std::string& dir, const std::string& extension) {
+    size_t count = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        count += it->path().extension() == extension;
+    }
+    return count;
+}
+
+struct JobSettings {
+    std::string budget;   // VARNEL_MEMORY_BUDGET; unset when empty
+    int descriptors = 0;  // the limit of open descriptors, with only 0 to 2 open; 0: as is
+};
+
+// `varnel convert` started as a shell starts a job: in a process group of
+// its own, so that a signal can reach it alone or with its children.
+class ConvertJob {
+   public:
+    ConvertJob(const TempDir& dir, const std::vector<std::string>& args,
+               const JobSettings& settings = {})
+        : out_path_(dir / "job.out"), err_path_(dir / "job.err") {
+        std::vector<std::string> argv = {VARNEL_EXE, "convert"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<std::string> env;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            if (std::string(*entry).rfind("VARNEL_MEMORY_BUDGET=", 0) != 0) env.push_back(*entry);
+        }
+        if (!settings.budget.empty()) env.push_back("VARNEL_MEMORY_BUDGET=" + settings.budget);
+        std::vector<char*> argv_p, env_p;
+        for (std::string& arg : argv) argv_p.push_back(arg.data());
+        for (std::string& entry : env) env_p.push_back(entry.data());
+        argv_p.push_back(nullptr);
+        env_p.push_back(nullptr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            const int out = open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+            if (settings.descriptors > 0) {
+                for (int fd = 3; fd < 1024; ++fd) close(fd);
+                const rlimit limit{rlim_t(settings.descriptors), rlim_t(settings.descriptors)};
+                if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(126);
+            }
+            execve(argv_p[0], argv_p.data(), env_p.data());
+            _exit(126);
+        }
+        if (pid_ > 0) setpgid(pid_, pid_);  // whichever of the two runs first
+    }
+
+    ~ConvertJob() {
+        if (pid_ > 0 && status_ == kRunning) {
+            kill(-pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    ConvertJob(const ConvertJob&) = delete;
+    ConvertJob& operator=(const ConvertJob&) = delete;
+
+    pid_t pid() const { return pid_; }
+
+    // Its exit status, or -1 when a signal ended it or it ran past the
+    // longest wait.
+    int Wait() {
+        int status = 0;
+        if (!PollUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) return -1;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status_;
+    }
+
+    std::string Out() const { return ReadFile(out_path_); }
+    std::string Err() const { return ReadFile(err_path_); }
+
+   private:
+    static constexpr int kRunning = -2;
+    std::string out_path_, err_path_;
+    pid_t pid_ = -1;
+    int status_ = kRunning;
+};
+
+// Waits until a child of the job writes into out, and returns the job's
+// children then.
+std::vector<pid_t> ChildrenOnceWriting(const ConvertJob& job, const std::string& out) {
+    PollUntil([&] { return !HiddenNames(out).empty(); });
+    return ImportChildren(job.pid());
+}
+
+TEST(ConvertInterrupted, EachStopSignalKillsTheChildrenRemovesTheirTemporariesAndTellsWhatWasDone) {
+    TempDir dir;
+    WriteSlowDocuments(dir, 4);
+    const std::string out = dir / "out";
+    // Ctrl-C reaches the whole group; kill and a closed terminal the parent.
+    const std::vector<std::pair<int, bool>> cases = {
+        {SIGINT, true}, {SIGTERM, false}, {SIGHUP, false}};
+    for (const auto& [signal, to_group] : cases) {
+        SCOPED_TRACE(strsignal(signal));
+        fs::remove_all(out);
+        ConvertJob job(dir,
+                       {"-j", "2", "--format", "fbx", "--freeze-catmull", "-o", out, dir / "in"});
+        const std::vector<pid_t> children = ChildrenOnceWriting(job, out);
+        ASSERT_FALSE(HiddenNames(out).empty()) << "no child wrote in time";
+        ASSERT_FALSE(children.empty());
+        ASSERT_EQ(kill(to_group ? -job.pid() : job.pid(), signal), 0);
+
+        EXPECT_EQ(job.Wait(), 128 + signal);
+        const std::string summary = job.Out();
+        std::smatch counts;
+        ASSERT_TRUE(std::regex_search(
+            summary, counts,
+            std::regex(
+                R"(converted (\d), skipped 0 \(up to date\), failed 0, interrupted (\d)\n)")))
+            << summary;
+        const int converted = std::stoi(counts[1]), interrupted = std::stoi(counts[2]);
+        EXPECT_EQ(converted + interrupted, 4);
+        // At least the two documents never started.
+        EXPECT_GE(interrupted, 2);
+        for (const pid_t child : children) EXPECT_TRUE(Gone(child)) << child;
+        EXPECT_EQ(HiddenNames(out), std::vector<std::string>{});
+        EXPECT_EQ(CountFiles(out, ".fbx"), size_t(converted));
+    }
+}
+
+TEST(ConvertInterrupted,
+     ChildrenDieWithAParentKilledOutrightAndTheNextRunRemovesOnlyTheirLeftovers) {
+    TempDir dir;
+    WriteSlowDocuments(dir, 2);
+    const std::string out = dir / "out";
+    ConvertJob job(dir, {"-j", "2", "--format", "fbx", "--freeze-catmull", "-o", out, dir / "in"});
+    const std::vector<pid_t> children = ChildrenOnceWriting(job, out);
+    ASSERT_FALSE(HiddenNames(out).empty()) << "no child wrote in time";
+    ASSERT_FALSE(children.empty());
+    ASSERT_EQ(kill(job.pid(), SIGKILL), 0);
+    EXPECT_EQ(job.Wait(), -1);
+    EXPECT_TRUE(PollUntil([&] { return std::all_of(children.begin(), children.end(), Gone); }));
+    // Killed as they wrote: orphans would have finished and put their
+    // outputs in place.
+    EXPECT_EQ(CountFiles(out, ".fbx"), 0u);
+    const std::vector<std::string> leftovers = HiddenNames(out);
+    ASSERT_FALSE(leftovers.empty());
+    for (const std::string& name : leftovers) EXPECT_EQ(name.rfind(".varnel-tmp-", 0), 0u) << name;
+
+    // Beside them: a file of a dead writer, one of a live writer (this test)
+    // and names that lack the marker or its shape.
+    const std::string dead = ".varnel-tmp-" + std::to_string(children[0]) + "-s1.glb.ZIYMFC";
+    const std::string live = ".varnel-tmp-" + std::to_string(getpid()) + "-s2.glb.ZIYMFC";
+    const std::vector<std::string> kept = {live, ".s3.glb.ZIYMFC", ".varnel-tmp-x-s4.glb.ZIYMFC",
+                                           ".varnel-tmp-" + std::to_string(children[0]) + "-"};
+    WriteFile(out + "/" + dead, "partial");
+    for (const std::string& name : kept) WriteFile(out + "/" + name, "not ours to remove");
+    const VarnelRun run = RunVarnel("convert -o " + out + " " + SamplesDir() + "/cube.mqo");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    std::vector<std::string> hidden = HiddenNames(out);
+    std::sort(hidden.begin(), hidden.end());
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(hidden, expected);
+    EXPECT_TRUE(fs::exists(out + "/cube.glb"));
+}
+
+TEST(ConvertCommand, ChildrenRunningAtOnceShareTheDefaultMemoryBudgetUnlessTheUserSetsOne) {
+    TempDir dir;
+    WriteSlowDocuments(dir, 3);
+    {
+        // More slots than documents: the three share it.
+        ConvertJob job(dir, {"-j", "8", "--freeze-catmull", "-o", dir / "out", dir / "in"});
+        std::vector<pid_t> children;
+        ASSERT_TRUE(PollUntil([&] { return (children = ImportChildren(job.pid())).size() == 3; }));
+        for (const pid_t child : children) {
+            EXPECT_EQ(EnvironmentValue(child, "VARNEL_MEMORY_BUDGET"),
+                      std::to_string(DefaultMemoryBudget() / 3));
+        }
+    }
+    ConvertJob job(dir, {"-j", "2", "--freeze-catmull", "-o", dir / "out2", dir / "in"}, {"64M"});
+    std::vector<pid_t> children;
+    ASSERT_TRUE(PollUntil([&] { return !(children = ImportChildren(job.pid())).empty(); }));
+    EXPECT_EQ(EnvironmentValue(children[0], "VARNEL_MEMORY_BUDGET"), "64M");
+}
+
+// Every child holds a descriptor of the parent's; past the limit the next
+// one waits for a child to end, and with none running, a document fails
+// saying why.
+TEST(ConvertCommand, ManyJobsUnderALowDescriptorLimitWaitForRoomAndFailOnlyWhenNoneIsLeft) {
+    TempDir dir;
+    for (int k = 1; k <= 30; ++k) {
+        WriteFile(dir / ("in/d" + std::to_string(k) + ".mqo"),
+                  ReadFile(SamplesDir() + "/six_colours.mqo"));
+    }
+    // As `ulimit -n 12` would, but without a descriptor the test inherited.
+    ConvertJob many(dir, {"-j", "50", "-o", dir / "out", dir / "in"}, {"", 12});
+    EXPECT_EQ(many.Wait(), 0) << many.Out() << many.Err();
+    EXPECT_NE(many.Out().find("converted 30, skipped 0 (up to date), failed 0\n"),
+              std::string::npos)
+        << many.Out();
+    EXPECT_EQ(CountFiles(dir / "out", ".glb"), 30u);
+
+    // One descriptor beyond the standard three: no pipe fits.
+    ConvertJob few(dir, {"-o", dir / "out4", dir / "in/d1.mqo", dir / "in/d2.mqo"}, {"", 4});
+    EXPECT_EQ(few.Wait(), 1) << few.Err();
+    EXPECT_NE(few.Out().find("failed 2\nfailed:\n  " + dir / "in/d1.mqo\n    cannot make a pipe: "),
+              std::string::npos)
+        << few.Out();
+}
+
+}  // namespace
