@@ -325,6 +325,11 @@ TEST(ConvertCommand, ManyJobsUnderALowDescriptorLimitWaitForRoomAndFailOnlyWhenN
         << many.Out();
     EXPECT_EQ(CountFiles(dir / "out", ".glb"), 30u);
 
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' checks of memory make a pipe of their own: with no
+    // room for one they fail before the command can tell.
+    GTEST_SKIP() << "a document failing for want of descriptors: not under the sanitizers";
+#endif
     // One descriptor beyond the standard three: no pipe fits.
     ConvertJob few(dir, {"-o", dir / "out4", dir / "in/d1.mqo", dir / "in/d2.mqo"}, {"", 4});
     EXPECT_EQ(few.Wait(), 1) << few.Err();
