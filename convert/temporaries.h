@@ -1,6 +1,6 @@
 // The temporaries a `varnel import --export` child stages its outputs under,
 // found again by their name, ".varnel-tmp-PID-NAME.XXXXXX" (export/
-// file_swap.h makes it; the two must agree). A child killed by a signal
+// file_swap.h makes it, with the marker both use). A child killed by a signal
 // cannot remove them, so the parent does; a parent killed outright leaves
 // them to the next run into the same folder. Nothing without the marker is
 // ever touched.
