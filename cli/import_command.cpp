@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "cli/dialog_answerer.h"
 #include "cli/import_args.h"
 #include "cli/json_writer.h"
+#include "cli/kept_messages.h"
 #include "cli/message_view.h"
 #include "cli/plugin_module.h"
 #include "cli/result_stream.h"
@@ -20,6 +22,7 @@
 #include "cli/scene_outputs.h"
 #include "host/cp932.h"
 #include "host/max.h"
+#include "model/shown_text.h"
 #include "reader/mqo_loader.h"
 #include "shell/plugin_main.h"
 #include "shell/varnel.h"
@@ -70,10 +73,17 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
     return -1;
 }
 
-std::string Utf8(const char* cp932) {
+// A name of the host's, code page 932, as the summary shows it.
+std::string ShownName(const char* cp932) {
     std::string utf8;
     AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
-    return utf8;
+    return ShownText(utf8);
+}
+
+// A line on standard error that names the document or says what the archive
+// held: either may hold control bytes.
+void Tell(const std::string& line) {
+    std::fprintf(stderr, "varnel import: %s\n", ShownText(line).c_str());
 }
 
 // What the host checks before it uses a module: the version word of its
@@ -144,7 +154,7 @@ const char* MaterialKind(const MtlBase* material) {
 void PrintSummary(ResultStream& out, const char* file, const ImportOptions& options,
                   const HostScene& host) {
     using std::to_string;
-    out.Put("imported " + std::string(file) + "\n");
+    out.Put("imported " + ShownText(file) + "\n");
     out.Put("options: use-material-only " + to_string(options.load_use_material_only) +
             ", same-uv-collect " + to_string(options.same_uv_collect) + ", freeze-mirror " +
             to_string(options.freeze_mirror) + ", freeze-catmull " +
@@ -155,7 +165,7 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
         const int verts = object != nullptr ? object->mesh.getNumVerts() : 0;
         const int faces = object != nullptr ? object->mesh.getNumFaces() : 0;
         const int mtl = host.MaterialIndex(node->GetMtl());
-        out.Put("  \"" + Utf8(node->GetName()) + "\": " + to_string(verts) + " vertices, " +
+        out.Put("  \"" + ShownName(node->GetName()) + "\": " + to_string(verts) + " vertices, " +
                 to_string(faces) + " triangles, material " + (mtl >= 0 ? to_string(mtl) : "none") +
                 "\n");
     }
@@ -164,24 +174,30 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
         const MtlBase* material = host.Materials()[i].get();
         const auto* map = dynamic_cast<const BitmapTex*>(material);
         out.Put("  " + to_string(i) + " " + MaterialKind(material) + " \"" +
-                Utf8(map != nullptr ? map->GetMapName() : material->GetName()) + "\"\n");
+                ShownName(map != nullptr ? map->GetMapName() : material->GetName()) + "\"\n");
     }
 }
 
 // What the import told (the reader's diagnostics, the memory budget's, the
 // builder's, memory running out) and how its reading ended, kept while it
-// runs; and the outline of its model that the outputs need.
-struct ImportTold {
-    SceneOutputs* outputs = nullptr;
-    std::vector<std::string> texts;
-    size_t summary = SIZE_MAX;  // the reader's summary among texts, after a good read
-    int32_t read_result = -1;   // -1: reading was not reached
+// runs; and the outline of its model that the outputs need. The messages are
+// folded as `read` folds them as they come, and the first lines kept to be
+// shown when the import ends. The latest message waits for the next one: the
+// reader's summary, the last of a good read, is left out, as the import's
+// report says more.
+class ImportTold {
+   public:
+    ImportTold(SceneOutputs& outputs, const char* file)
+        : outputs_(outputs), view_([this](const std::string& line) { shown_.Keep(line); }, file) {}
+    ImportTold(const ImportTold&) = delete;
+    ImportTold& operator=(const ImportTold&) = delete;
+
+    int32_t read_result = -1;  // -1: reading was not reached
     int32_t read_line = 0;
 
     MQOMessageSink Sink() {
-        return MQOMessageSink::ForUser(this, [](void* user, const char* text) {
-            static_cast<ImportTold*>(user)->texts.emplace_back(text);
-        });
+        return MQOMessageSink::ForUser(
+            this, [](void* user, const char* text) { static_cast<ImportTold*>(user)->Take(text); });
     }
 
     Varnel::ImportWatcher Watcher() {
@@ -190,62 +206,69 @@ struct ImportTold {
                     auto& told = *static_cast<ImportTold*>(user);
                     told.read_result = result;
                     told.read_line = line;
-                    if (result == 1 && !told.texts.empty()) told.summary = told.texts.size() - 1;
+                    if (result == 1) told.waiting_.reset();
                 },
                 [](void* user, const MQOModel& model) {
-                    KeepDocumentOutline(model, *static_cast<ImportTold*>(user)->outputs);
+                    KeepDocumentOutline(model, static_cast<ImportTold*>(user)->outputs_);
                 }};
     }
-};
 
-// Shows what the import told, folded as `read` folds it, whether it succeeded
-// or not. The reader's summary is left out: the import's report says more.
-void ShowTold(const ImportTold& told, const char* file) {
-    MessageView view(stderr, file);
-    for (size_t i = 0; i < told.texts.size(); ++i) {
-        if (i != told.summary) view.Show(told.texts[i].c_str());
+    // Shows what was told on standard error, with a count of the lines that
+    // were not kept.
+    void Show() {
+        PassWaiting();
+        view_.Finish();
+        for (const std::string& line : shown_.texts) std::fputs(line.c_str(), stderr);
+        if (shown_.dropped > 0) std::fprintf(stderr, "%s\n", MoreMessages(shown_.dropped).c_str());
     }
-    view.Finish();
-}
+
+   private:
+    void Take(const char* text) {
+        PassWaiting();
+        waiting_ = text;
+    }
+    void PassWaiting() {
+        if (waiting_) view_.Show(waiting_->c_str());
+        waiting_.reset();
+    }
+
+    SceneOutputs& outputs_;
+    KeptMessages shown_;
+    MessageView view_;
+    std::optional<std::string> waiting_;
+};
 
 // Where the import stopped, after what it told: the file that could not be
 // read, the line where reading stopped, or the scene builder.
 void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportTold& told) {
-    const char* file = args.file;
+    const std::string file = args.file;
     if (!dialog.shown) {
-        std::fprintf(stderr,
-                     "varnel import: %s: the directory part of the path is longer than 1023 "
-                     "bytes\n",
-                     file);
-    } else if (std::strlen(file) >= kPathSize) {
-        std::fprintf(stderr,
-                     "varnel import: %s: the path is longer than the 1023 bytes the importer "
-                     "keeps\n",
-                     file);
+        Tell(file + ": the directory part of the path is longer than 1023 bytes");
+    } else if (file.size() >= kPathSize) {
+        Tell(file + ": the path is longer than the 1023 bytes the importer keeps");
     } else if (!args.document.was_read) {
-        std::fprintf(stderr, "varnel import: %s\n", args.document.error.c_str());
+        Tell(args.document.error);
     } else if (told.read_result == 1) {
-        std::fprintf(stderr, "varnel import: %s: the scene could not be built\n", file);
+        Tell(file + ": the scene could not be built");
     } else if (told.read_result == 0) {
-        std::fprintf(stderr, "varnel import: %s(%d): the document could not be imported\n", file,
-                     told.read_line);
+        Tell(file + "(" + std::to_string(told.read_line) + "): the document could not be imported");
     } else {
-        std::fprintf(stderr, "varnel import: %s: the document could not be imported\n", file);
+        Tell(file + ": the document could not be imported");
     }
 }
 
 // What one import ends with: the scene or the reason it failed told as the
 // flags say, the outputs written when it was imported, and the exit status.
 int ReportImport(ResultStream& out, const ImportArgs& args, int result, const DialogSeen& dialog,
-                 const ImportOptions& options, const HostScene& host, const ImportTold& told) {
+                 const ImportOptions& options, const HostScene& host, ImportTold& told) {
     const Outcome outcome = OutcomeOf(result, dialog);
     // What the importer told of a file that could not be read is about no
     // document; the reason it could not be read says all.
-    if (args.document.was_read) ShowTold(told, args.file);
+    if (args.document.was_read) told.Show();
     if (args.json) {
         PrintSceneJson(out, result, dialog, options, host);
     } else if (outcome == Outcome::kCancelled) {
-        out.Put("cancelled: nothing imported from " + std::string(args.file) + "\n");
+        out.Put("cancelled: nothing imported from " + ShownText(args.file) + "\n");
     } else if (outcome == Outcome::kImported) {
         PrintSummary(out, args.file, options, host);
     }
@@ -257,10 +280,8 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
             return kExitCancelled;
         case Outcome::kNoDialog:
             // The importer takes it for Cancel; nobody chose that.
-            std::fprintf(stderr,
-                         "varnel import: the options dialog could not be shown; nothing was "
-                         "imported from %s\n",
-                         args.file);
+            Tell("the options dialog could not be shown; nothing was imported from " +
+                 std::string(args.file));
             return kExitFailed;
         case Outcome::kFailed:
             ExplainFailure(args, dialog, told);
@@ -285,8 +306,7 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
     // The options words are read from the importer as the host's debugger
     // would: the class layout is the one this program was built with.
     Varnel& varnel = static_cast<Varnel&>(*importer);
-    ImportTold told;
-    told.outputs = &args.outputs;
+    ImportTold told(args.outputs, args.file);
     varnel.messages = told.Sink();
     // The document is read once, here: the importer reads these bytes, and
     // the outputs take what they need of its model before it is released.
@@ -324,7 +344,7 @@ int RunImport(int argc, char** argv, ResultStream& out) {
     // host is played: the importer would only see the archive's bytes.
     args.document = ReadCompressedDocument(args.file);
     if (args.document.is_archive && !args.document.error.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n", args.document.error.c_str());
+        Tell(args.document.error);
         return kExitFailed;
     }
 

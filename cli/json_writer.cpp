@@ -11,19 +11,32 @@ namespace {
 // With a file, the text held is written out once it passes this size.
 constexpr size_t kSpillBytes = size_t(1) << 20;
 
+void AppendUnicodeEscape(std::string& json, unsigned code) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", code);
+    json += escape;
+}
+
+// JSON requires the C0 controls escaped; DEL and the C1 controls (U+0080..
+// U+009F, 0xC2 0x80..0x9F in the decoders' UTF-8) are escaped as well, so that
+// a dump shown on a terminal carries no byte it acts on.
 std::string Escaped(const std::string& utf8) {
     std::string json;
     json.reserve(utf8.size() + 2);
     json += '"';
-    for (const char ch : utf8) {
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const char ch = utf8[i];
         const unsigned char c = static_cast<unsigned char>(ch);
+        const unsigned char next =
+            i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
         if (ch == '"' || ch == '\\') {
             json += '\\';
             json += ch;
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            json += escape;
+        } else if (c < 0x20 || c == 0x7F) {
+            AppendUnicodeEscape(json, c);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            AppendUnicodeEscape(json, next);
+            ++i;
         } else {
             json += ch;
         }

@@ -2,10 +2,13 @@
 // imports against the project's host layer and prints what they made.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/result_stream.h"
+#include "model/shown_text.h"
 #include "varnel_version.h"
 
 void PrintUsage(ResultStream& out) {
@@ -71,6 +74,23 @@ int RunCommand(int argc, char** argv, ResultStream& out) {
     return kExitUsage;
 }
 
+// An exception that nothing below caught ends the command in one line and a
+// failure, never in an abort. Out of memory, the line is made without
+// allocating.
+int RunCommandCatching(int argc, char** argv, ResultStream& out) {
+    try {
+        return RunCommand(argc, argv, out);
+    } catch (const std::bad_alloc&) {
+        std::fputs("varnel: out of memory\n", stderr);
+    } catch (const std::exception& error) {
+        // A file system error names paths of a folder walk.
+        std::fprintf(stderr, "varnel: %s\n", ShownText(error.what()).c_str());
+    } catch (...) {
+        std::fputs("varnel: stopped by an unexpected failure\n", stderr);
+    }
+    return kExitFailed;
+}
+
 }  // namespace
 
 // Whatever the command ended with, results that did not all reach standard
@@ -78,7 +98,7 @@ int RunCommand(int argc, char** argv, ResultStream& out) {
 int main(int argc, char** argv) {
     HoldClosedStandardStreams();
     ResultStream out(stdout);
-    const int status = RunCommand(argc, argv, out);
+    const int status = RunCommandCatching(argc, argv, out);
     std::string who = "varnel";
     if (argc >= 2 && (std::strcmp(argv[1], "read") == 0 || std::strcmp(argv[1], "import") == 0 ||
                       std::strcmp(argv[1], "convert") == 0)) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/cp932.h"
+#include "model/shown_text.h"
 
 namespace {
 
@@ -14,13 +15,16 @@ constexpr std::string_view kUnknownTokenTail =
 // A run this short is shown whole: folding it would hide as much as it saves.
 constexpr size_t kShownWhole = 3;
 
-// The token of an unknown-token message; empty for any other message. The
-// token itself may hold ']', so the text is matched from its end.
-std::string_view UnknownToken(const char* text) {
+// Whether the message tells an unknown token, and which: the token may hold
+// ']', so the text is matched from its end, and it is empty for a NUL byte.
+bool IsUnknownToken(const char* text, std::string_view& token) {
     const std::string_view message(text);
-    if (message.size() < kUnknownTokenTail.size() + 2 || message.front() != '[') return {};
-    if (message.substr(message.size() - kUnknownTokenTail.size()) != kUnknownTokenTail) return {};
-    return message.substr(1, message.size() - kUnknownTokenTail.size() - 1);
+    if (message.size() < kUnknownTokenTail.size() + 1 || message.front() != '[') return false;
+    if (message.substr(message.size() - kUnknownTokenTail.size()) != kUnknownTokenTail) {
+        return false;
+    }
+    token = message.substr(1, message.size() - kUnknownTokenTail.size() - 1);
+    return true;
 }
 
 #ifdef _WIN32
@@ -48,14 +52,18 @@ std::string MessageAsUtf8(const char* text, const std::string& document) {
     return utf8;
 }
 
+MessageView::MessageView(LineWriter write, std::string document)
+    : write_(std::move(write)), document_(std::move(document)) {}
+
 MessageView::MessageView(std::FILE* out, std::string document)
-    : out_(out), document_(std::move(document)) {}
+    : MessageView([out](const std::string& line) { std::fputs(line.c_str(), out); },
+                  std::move(document)) {}
 
 void MessageView::Show(const char* text) {
-    const std::string_view token = UnknownToken(text);
-    if (token.empty()) {
+    std::string_view token;
+    if (!IsUnknownToken(text, token)) {
         Finish();
-        Write(MessageAsUtf8(text, document_));
+        write_(Line(text) + "\n");
         return;
     }
     Hold(token, text);
@@ -70,13 +78,10 @@ void MessageView::Show(const char* text) {
 void MessageView::Hold(std::string_view token, const char* text) {
     if (tokens_ == 0) code_page_ = token == "CodePage";
     ++tokens_;
-    if (held_.size() < kShownWhole + 1) {
-        std::string line = MessageAsUtf8(text, document_);
-        line.pop_back();
-        held_.push_back(std::move(line));
-    }
+    if (held_.size() < kShownWhole + 1) held_.push_back(Line(text));
     if (token == "{") {
         ++depth_;
+        block_ = true;
     } else if (token == "}" && depth_ > 0) {
         --depth_;
     }
@@ -85,17 +90,22 @@ void MessageView::Hold(std::string_view token, const char* text) {
 void MessageView::Finish() {
     if (tokens_ == 0) return;
     if (tokens_ <= kShownWhole) {
-        for (const std::string& line : held_) Write(line + "\n");
+        for (const std::string& line : held_) write_(line + "\n");
     } else {
-        Write(held_.front() + " (and " + std::to_string(tokens_ - 1) +
-              " more tokens of this block)\n");
+        write_(held_.front() + " (and " + std::to_string(tokens_ - 1) +
+               (block_ ? " more tokens of this block)\n" : " more unknown tokens)\n"));
     }
     held_.clear();
     tokens_ = 0;
     depth_ = 0;
+    block_ = false;
     code_page_ = false;
 }
 
-void MessageView::Write(const std::string& utf8_line) {
-    std::fputs(utf8_line.c_str(), out_);
+// The message as shown, without its line end: a name or token in it that
+// holds a line end or an escape sequence stays on this one line, inert.
+std::string MessageView::Line(const char* text) const {
+    std::string utf8 = MessageAsUtf8(text, document_);
+    if (!utf8.empty() && utf8.back() == '\n') utf8.pop_back();
+    return ShownText(utf8);
 }

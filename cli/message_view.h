@@ -2,20 +2,27 @@
 //
 // They are code page 932 text with the document's path written into them as
 // the system gave it; off Windows that path is UTF-8, so it is shown as typed
-// and only the rest is decoded. A block the reader does not know (a
-// thumbnail's pixels, an extension's settings) is told one token at a time,
-// hundreds of lines for one block: such a run is shown as its first line and
-// a count.
+// and only the rest is decoded. Whatever the document put in them (an
+// object's name, an unknown token) may hold control bytes, which are shown
+// escaped (model/shown_text.h). The reader tells an unknown token at a time:
+// a block it does not know (a thumbnail's pixels, an extension's settings)
+// makes hundreds of lines, and garbage or NUL bytes outside any block one
+// per token. Such a run is shown as its first line and a count.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class MessageView {
    public:
+    // Takes each line shown, ended by '\n'.
+    using LineWriter = std::function<void(const std::string& line)>;
+
+    MessageView(LineWriter write, std::string document);
     MessageView(std::FILE* out, std::string document);
     MessageView(const MessageView&) = delete;
     MessageView& operator=(const MessageView&) = delete;
@@ -27,15 +34,17 @@ class MessageView {
 
    private:
     void Hold(std::string_view token, const char* text);
-    void Write(const std::string& utf8_line);
+    std::string Line(const char* text) const;
 
-    std::FILE* out_;
+    LineWriter write_;
     std::string document_;
-    // The run of unknown tokens being gathered: its first lines (UTF-8,
-    // without line ends), how many tokens it has, and the braces still open.
+    // The run of unknown tokens being gathered: its first lines (shown form,
+    // without line ends), how many tokens it has, the braces still open and
+    // whether one was opened.
     std::vector<std::string> held_;
     size_t tokens_ = 0;
     int depth_ = 0;
+    bool block_ = false;
     bool code_page_ = false;
 };
 

@@ -148,17 +148,18 @@ void WriteObject(JsonWriter& json, const MQOObject& o, int32_t code_page) {
 
 }  // namespace
 
-void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>& messages,
+void WriteModelDump(JsonWriter& json, int result, const KeptMessages& messages,
                     const MQOModel& model) {
     json.BeginObject();
     json.IntField("result", result);
     json.Key("messages");
     json.BeginArray();
-    for (const std::string& text : messages) {
+    for (const std::string& text : messages.texts) {
         std::string line = text;
         if (!line.empty() && line.back() == '\n') line.pop_back();
         json.Cp932String(line.c_str());
     }
+    if (messages.dropped > 0) json.Cp932String(MoreMessages(messages.dropped).c_str());
     json.EndArray();
     json.Key("totals");
     json.BeginObject();

@@ -1,12 +1,11 @@
 // The model dump of `varnel read --json`.
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "cli/json_writer.h"
+#include "cli/kept_messages.h"
 
 struct MQOModel;
 
-void WriteModelDump(JsonWriter& json, int result, const std::vector<std::string>& messages,
+// The messages dropped after the kept ones are counted in one last entry.
+void WriteModelDump(JsonWriter& json, int result, const KeptMessages& messages,
                     const MQOModel& model);

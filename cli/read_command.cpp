@@ -3,28 +3,30 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "archive/compressed_document.h"
 #include "builder/host_text.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "cli/kept_messages.h"
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
 #include "cli/result_stream.h"
+#include "model/shown_text.h"
 #include "reader/mqo_loader.h"
 #include "shell/memory_budget.h"
 
 namespace {
 
-// Every message is kept for the dump as it came and shown as it comes.
+// Every message is shown as it comes; the first ones are kept for the dump
+// as they came, the rest counted.
 struct ShownMessages {
-    std::vector<std::string> texts;
+    KeptMessages kept;
     MessageView view;
 
     static void Take(void* user, const char* text) {
         auto* shown = static_cast<ShownMessages*>(user);
-        shown->texts.emplace_back(text);
+        shown->kept.Keep(text);
         shown->view.Show(text);
     }
 };
@@ -64,7 +66,7 @@ int RunRead(int argc, char** argv, ResultStream& out) {
 
     const CompressedDocument document = ReadCompressedDocument(file);
     if (!document.error.empty()) {
-        std::fprintf(stderr, "varnel read: %s\n", document.error.c_str());
+        std::fprintf(stderr, "varnel read: %s\n", ShownText(document.error).c_str());
         return kExitFailed;
     }
     ShownMessages messages{{}, MessageView(stderr, file)};
@@ -79,7 +81,7 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     messages.view.Finish();
     if (json) {
         JsonWriter writer(out.file());
-        WriteModelDump(writer, result, messages.texts, *loader.GetModel());
+        WriteModelDump(writer, result, messages.kept, *loader.GetModel());
         writer.EndLine();
         out.Fail(writer.error());
     }
@@ -87,7 +89,7 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     if (result == 0 && loader.path[0] == '\0') {
         std::fprintf(stderr,
                      "varnel read: %s: the path is longer than the 1023 bytes the reader keeps\n",
-                     file);
+                     ShownText(file).c_str());
     }
     return result == 1 ? kExitOk : kExitFailed;
 }

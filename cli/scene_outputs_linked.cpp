@@ -15,6 +15,7 @@
 #include "export/preview.h"
 #include "export/scene_file.h"
 #include "export/scene_from_host.h"
+#include "model/shown_text.h"
 
 namespace {
 
@@ -30,10 +31,11 @@ bool EndsWithPng(const std::string& path) {
 
 bool Written(const std::string& path, const std::string& why, ResultStream* report) {
     if (!why.empty()) {
-        std::fprintf(stderr, "varnel import: %s not written: %s\n", path.c_str(), why.c_str());
+        std::fprintf(stderr, "varnel import: %s\n",
+                     ShownText(path + " not written: " + why).c_str());
         return false;
     }
-    if (report != nullptr) report->Put("wrote " + path + "\n");
+    if (report != nullptr) report->Put("wrote " + ShownText(path) + "\n");
     return true;
 }
 
@@ -107,8 +109,9 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
     ExportScene scene = SceneFromHost(host);
     const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
+    // The warnings name the document's objects and maps.
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
-        std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
+        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
     }
     // Walks of the project's folders that convert made once for all its
     // documents; without them (or when they cannot be read) the search
@@ -117,7 +120,7 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
     MapFinder finder(std::move(walks));
     for (const std::string& warning : FindMapImages(scene, outputs.document, finder)) {
-        std::fprintf(stderr, "varnel import: %s\n", warning.c_str());
+        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
     }
     bool ok = true;
     for (const std::string& path : outputs.exports) {

@@ -2,6 +2,11 @@
 
 #include <sstream>
 
+// The paths, outputs and what the children told come from folder walks,
+// archives and documents, and may hold control bytes: each line is shown
+// through ShownText.
+#include "model/shown_text.h"
+
 namespace {
 
 // The children are runs of `varnel import`; in a summary of many documents
@@ -33,8 +38,8 @@ void AppendDocuments(std::string& out, const std::vector<ConvertOutcome>& outcom
         const bool wanted = failed ? outcome.state == ConvertState::kFailed
                                    : outcome.state != ConvertState::kFailed;
         if (!wanted || outcome.lines.empty()) continue;
-        out += "  " + outcome.document + "\n";
-        for (const std::string& line : outcome.lines) out += "    " + line + "\n";
+        out += "  " + ShownText(outcome.document) + "\n";
+        for (const std::string& line : outcome.lines) out += "    " + ShownText(line) + "\n";
     }
 }
 
@@ -61,7 +66,7 @@ void ConvertProgress::Ended(const ConvertOutcome& outcome) {
     if (outcome.state == ConvertState::kFailed && !outcome.lines.empty()) {
         line += ": " + outcome.lines.back();
     }
-    std::fprintf(to_, "%s\n", line.c_str());
+    std::fprintf(to_, "%s\n", ShownText(line).c_str());
     std::fflush(to_);
 }
 
@@ -76,7 +81,7 @@ void ConvertProgress::Finish() {
 
 void ConvertProgress::Redraw() {
     std::string line = std::to_string(done_) + "/" + std::to_string(total_);
-    if (done_ < total_) line += "  " + current_;
+    if (done_ < total_) line += "  " + ShownText(current_);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
     if (timed_ > 0 && done_ < total_) {
         line += "  about " + Duration(elapsed.count() / double(timed_) * double(total_ - done_)) +
