@@ -68,7 +68,9 @@ std::vector<std::string> MapFolders(const std::string& document) {
     std::error_code ec;
     fs::path folder = fs::absolute(document, ec).lexically_normal().parent_path();
     std::vector<std::string> folders;
-    while (folders.size() <= kFoldersAbove && folder.has_relative_path()) {
+    // "/", "tmp", "x": a folder right below the root holds too many unrelated
+    // things (/tmp, /home, C:\Users) to take a picture from.
+    while (folders.size() <= kFoldersAbove && std::distance(folder.begin(), folder.end()) > 2) {
         folders.push_back(folder.string());
         folder = folder.parent_path();
     }

@@ -24,8 +24,9 @@ struct MapSearch {
 };
 
 // The folders below which a document's maps are looked for: its own and up
-// to four above it, nearest first. The root of the file system is never one:
-// a walk of the whole machine would find anything.
+// to four above it, nearest first. The root of the file system and the
+// folders right below it (/tmp, /home) are never among them: a walk there
+// would take a picture of the name from anything on the machine.
 std::vector<std::string> MapFolders(const std::string& document);
 
 // Looks for maps, keeping every folder's listing and every walk it made, so
