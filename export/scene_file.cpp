@@ -14,6 +14,7 @@
 #include "export/assimp_scene.h"
 #include "export/beside_files.h"
 #include "export/checked_io_system.h"
+#include "export/fbx_file.h"
 #include "export/file_swap.h"
 #include "export/glb_file.h"
 
@@ -206,15 +207,21 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
     return names;
 }
 
-// The scene through Assimp into staging, with its pictures.
+// The scene through our own writer or Assimp into staging, with its
+// pictures.
 bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
                  std::string& why) {
-    const std::unique_ptr<aiScene> ai =
-        AssimpScene(scene, format, BesideNames(staged.pictures, scene.images.size()));
+    const std::vector<std::string> names = BesideNames(staged.pictures, scene.images.size());
+    const std::string file = (staged.staging / staged.main_name).string();
+    if (std::strcmp(format.extension, ".fbx") == 0) {
+        const std::string bytes = FbxBytes(scene, names, why);
+        if (bytes.empty() || !(why = WriteFileWhole(file, bytes)).empty()) return false;
+        return StagePictures(scene, staged.pictures, staged.staging, why);
+    }
+    const std::unique_ptr<aiScene> ai = AssimpScene(scene, format, names);
     int write_error = 0;
     Assimp::Exporter exporter;
     exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
-    const std::string file = (staged.staging / staged.main_name).string();
     if (exporter.Export(ai.get(), format.assimp_id, file) != AI_SUCCESS) {
         why = std::string("the writer failed: ") + exporter.GetErrorString();
         return false;

@@ -1,7 +1,7 @@
 // Writing the export scene to a file whose format its extension names
-// (scene_format.h), through Assimp. The file, and the files that go with it
-// (a glTF's buffer, an OBJ's material library, map pictures), are complete
-// or absent.
+// (scene_format.h), through Assimp or a writer of our own. The file, and
+// the files that go with it (a glTF's buffer, an OBJ's material library,
+// map pictures), are complete or absent.
 #pragma once
 
 #include <string>

@@ -6,8 +6,9 @@ namespace {
 
 constexpr unsigned kAllSlots = kDiffuseSlot | kOpacitySlot | kBumpSlot;
 
-// glTF says Y is up; so do FBX and COLLADA as Assimp writes them, and OBJ
-// by common use. STL and PLY go to printers and scanners, which keep Z up.
+// glTF says Y is up; so do COLLADA as Assimp writes it, and OBJ by common
+// use. STL and PLY go to printers and scanners, which keep Z up. FBX
+// declares its axes, and our own writer (fbx_file.h) keeps the host's.
 // Binary STL and PLY: a million triangles stay a reasonable file.
 //
 // Maps: glTF has a place for the diffuse map alone. The opacity map reaches
@@ -22,7 +23,7 @@ constexpr SceneFormat kFormats[] = {
     {".glb", "glb2", UpAxis::kY, MapPlace::kEmbedded, kDiffuseSlot},
     {".gltf", "gltf2", UpAxis::kY, MapPlace::kBeside, kDiffuseSlot},
     {".obj", "obj", UpAxis::kY, MapPlace::kBeside, kAllSlots},
-    {".fbx", "fbxa", UpAxis::kY, MapPlace::kBeside, kAllSlots},
+    {".fbx", nullptr, UpAxis::kZ, MapPlace::kBeside, kAllSlots},
     {".dae", "collada", UpAxis::kY, MapPlace::kBeside, kDiffuseSlot | kOpacitySlot},
     {".ply", "plyb", UpAxis::kZ, MapPlace::kNone, 0},
     {".stl", "stlb", UpAxis::kZ, MapPlace::kNone, 0},

@@ -19,7 +19,7 @@ enum MapSlot : unsigned { kDiffuseSlot = 1u, kOpacitySlot = 2u, kBumpSlot = 4u }
 
 struct SceneFormat {
     const char* extension;  // lower case, with the dot
-    const char* assimp_id;  // Assimp's exporter id
+    const char* assimp_id;  // Assimp's exporter id; null for a writer of our own
     UpAxis up;
     MapPlace maps;
     unsigned slots;  // MapSlot bits

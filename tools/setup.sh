@@ -3,7 +3,7 @@
 # and the further packages named as arguments.
 set -euo pipefail
 need=()
-for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin nlohmann-json3-dev libassimp-dev libstb-dev libzip-dev pkg-config "$@"; do
+for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin nlohmann-json3-dev libassimp-dev libstb-dev libzip-dev zlib1g-dev pkg-config "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -11,6 +11,16 @@ if [ ${#need[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || SUDO="sudo"
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
+fi
+
+# Blender 3.4 opens the exported files with its own importers in the export
+# tests, as users will; its numpy is Debian's. Blender is large, so it is
+# installed only when missing.
+if ! command -v blender >/dev/null 2>&1 || ! dpkg -s python3-numpy >/dev/null 2>&1; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends blender python3-numpy
 fi
 
 # Node.js runs the Khronos glTF Validator over the exported files; the

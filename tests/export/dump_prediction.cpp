@@ -66,7 +66,6 @@ ExportCounts PredictExport(const json& dump, const std::vector<bool>& hidden) {
             ++counts.faces;
         }
         counts.meshes += slots.size();
-        if (slots.size() > 1) counts.shared += slots.size();
         for (int slot : slots) {
             used.insert(StandardOrDefault(materials, subs != nullptr ? (*subs)[slot] : mtl));
         }

@@ -11,7 +11,6 @@ struct ExportCounts {
     size_t meshes = 0;     // one per node and sub-material slot in use
     size_t faces = 0;      // triangles
     size_t materials = 0;  // distinct materials that some mesh uses
-    size_t shared = 0;     // meshes of the nodes that hold more than one
 };
 
 // Per node of the dump, whether the document hides its object: the nodes
