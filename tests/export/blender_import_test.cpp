@@ -1,0 +1,276 @@
+// Blender 3.4 opens our files as users will, with its stock importers: the
+// samples and six real documents, written as .glb (the reference, read
+// back with Assimp and opened in Blender) and in each format under test,
+// all of them in one Blender run per format; and a map copied beside the
+// file.
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <assimp/Importer.hpp>
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "blender_report.h"
+#include "cli/run_varnel.h"
+#include "export/png_file.h"
+#include "support/require.h"
+#include "support/test_support.h"
+#include "temp_dir.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A mesh object as the document's node should show in Blender.
+struct MeshView {
+    std::string name, parent;  // parent empty at the top
+    size_t triangles = 0;
+    std::vector<std::string> materials;
+    bool uvs = false;
+
+    auto Key() const { return std::tie(name, parent, triangles, materials, uvs); }
+    bool operator<(const MeshView& other) const { return Key() < other.Key(); }
+};
+
+std::string Describe(const std::vector<MeshView>& views) {
+    std::ostringstream out;
+    for (const MeshView& v : views) {
+        out << "  \"" << v.name << "\" under \"" << v.parent << "\": " << v.triangles
+            << " triangles, uvs " << v.uvs << ", materials";
+        for (const std::string& m : v.materials) out << " \"" << m << "\"";
+        out << "\n";
+    }
+    return out.str();
+}
+
+// Blender keeps 63 bytes of a name, cut between characters.
+std::string BlenderName(const std::string& name) {
+    if (name.size() <= 63) return name;
+    size_t end = 63;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    return name.substr(0, end);
+}
+
+// Blender's mesh check drops a triangle that repeats a corner or the
+// corners of an earlier one of its mesh.
+size_t TrianglesBlenderKeeps(const aiMesh& mesh) {
+    std::set<std::array<unsigned, 3>> seen;
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3) continue;
+        std::array<unsigned, 3> corners{face.mIndices[0], face.mIndices[1], face.mIndices[2]};
+        std::sort(corners.begin(), corners.end());
+        if (corners[0] != corners[1] && corners[1] != corners[2]) seen.insert(corners);
+    }
+    return seen.size();
+}
+
+void AddMeshViews(const aiScene& scene, const aiNode& node, const std::string& parent,
+                  std::vector<MeshView>& out) {
+    MeshView view;
+    view.name = BlenderName(node.mName.C_Str());
+    view.parent = parent;
+    for (unsigned m = 0; m < node.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[node.mMeshes[m]];
+        view.triangles += TrianglesBlenderKeeps(mesh);
+        view.materials.push_back(
+            BlenderName(scene.mMaterials[mesh.mMaterialIndex]->GetName().C_Str()));
+        view.uvs = view.uvs || mesh.HasTextureCoords(0);
+    }
+    if (node.mNumMeshes > 0) out.push_back(view);
+    for (unsigned c = 0; c < node.mNumChildren; ++c) {
+        AddMeshViews(scene, *node.mChildren[c], view.name, out);
+    }
+}
+
+// The document's nodes from the .glb, whose root node stands for the
+// scene.
+std::vector<MeshView> ReferenceViews(const std::string& glb) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(glb, 0);
+    std::vector<MeshView> views;
+    if (scene == nullptr || scene->mRootNode == nullptr) return views;
+    for (unsigned c = 0; c < scene->mRootNode->mNumChildren; ++c) {
+        AddMeshViews(*scene, *scene->mRootNode->mChildren[c], "", views);
+    }
+    std::sort(views.begin(), views.end());
+    return views;
+}
+
+bool EndsInCopyNumber(const std::string& name) {
+    const size_t n = name.size();
+    return n > 4 && name[n - 4] == '.' && std::isdigit(static_cast<unsigned char>(name[n - 3])) &&
+           std::isdigit(static_cast<unsigned char>(name[n - 2])) &&
+           std::isdigit(static_cast<unsigned char>(name[n - 1]));
+}
+
+// A name as the reference has it: Blender tells apart objects and
+// materials of one name by ".001", ".002"...; a parent the document does
+// not have (the root node of a glTF) is the top.
+std::string AsReference(const std::string& name, const std::set<std::string>& known) {
+    if (known.count(name) != 0) return name;
+    if (EndsInCopyNumber(name) && known.count(name.substr(0, name.size() - 4)) != 0) {
+        return name.substr(0, name.size() - 4);
+    }
+    return name;
+}
+
+std::vector<MeshView> BlenderViews(const BlenderFile& file, const std::set<std::string>& nodes,
+                                   const std::set<std::string>& materials) {
+    std::vector<MeshView> views;
+    for (const BlenderObject& object : file.objects) {
+        if (object.type != "MESH") continue;
+        MeshView view;
+        view.name = AsReference(object.name, nodes);
+        view.parent = AsReference(object.parent, nodes);
+        view.triangles = object.triangles;
+        if (nodes.count(view.parent) == 0) view.parent.clear();
+        for (const std::string& m : object.materials) {
+            view.materials.push_back(AsReference(m, materials));
+        }
+        view.uvs = object.uvs;
+        views.push_back(view);
+    }
+    std::sort(views.begin(), views.end());
+    return views;
+}
+
+// The box around every mesh object.
+std::array<double, 6> SceneBox(const BlenderFile& file) {
+    std::array<double, 6> box{HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const BlenderObject& object : file.objects) {
+        if (!object.box) continue;
+        for (int i = 0; i < 3; ++i) {
+            box[i] = std::min(box[i], (*object.box)[i]);
+            box[i + 3] = std::max(box[i + 3], (*object.box)[i + 3]);
+        }
+    }
+    return box;
+}
+
+void ExpectSameBox(const BlenderFile& got, const BlenderFile& glb, const std::string& doc) {
+    const std::array<double, 6> a = SceneBox(got), b = SceneBox(glb);
+    double extent = 0;
+    for (int i = 0; i < 3; ++i) extent = std::max(extent, b[i + 3] - b[i]);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(a[i], b[i], 1e-4 * extent + 1e-6) << doc << " box coordinate " << i;
+    }
+}
+
+// Each material of the .glb as Blender shows it, in the same colours and
+// opacity.
+void ExpectSameMaterials(const BlenderFile& got, const BlenderFile& glb, const std::string& doc) {
+    for (const BlenderMaterial& want : glb.materials) {
+        const auto same_name = [&](const BlenderMaterial& m) { return m.name == want.name; };
+        const auto it = std::find_if(got.materials.begin(), got.materials.end(), same_name);
+        if (it == got.materials.end()) continue;  // slots are compared with the objects
+        for (size_t c = 0; c < 3; ++c) {
+            EXPECT_NEAR(it->base[c], want.base[c], 1e-4) << doc << " material " << want.name;
+            EXPECT_NEAR(it->emission[c], want.emission[c], 1e-4)
+                << doc << " material " << want.name;
+        }
+        EXPECT_NEAR(it->alpha, want.alpha, 1e-4) << doc << " material " << want.name;
+    }
+}
+
+std::vector<std::string> Documents() {
+    std::vector<std::string> docs;
+    for (const fs::path& path : MqoDocumentsIn(SamplesDir())) docs.push_back(path);
+    const std::vector<fs::path> corpus = CorpusForThisBuild();
+    for (size_t k = 0; k < 6 && k < corpus.size(); ++k) {
+        docs.push_back(corpus[k * corpus.size() / 6]);  // spread over the corpus
+    }
+    return docs;
+}
+
+std::set<std::string> NamesOf(const std::vector<MeshView>& views, bool materials) {
+    std::set<std::string> names;
+    for (const MeshView& v : views) {
+        if (materials) {
+            names.insert(v.materials.begin(), v.materials.end());
+        } else {
+            names.insert(v.name);
+        }
+    }
+    return names;
+}
+
+class BlenderImport : public testing::TestWithParam<std::string> {};
+
+TEST_P(BlenderImport, BlenderOpensEveryFileWithTheGlbsObjectsTrianglesMaterialsParentsAndSize) {
+    const std::string missing = BlenderMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::string ext = GetParam();
+    const std::vector<std::string> docs = Documents();
+    TempDir dir;
+    std::vector<std::string> files;  // per document its .glb, then the file under test
+    for (size_t i = 0; i < docs.size(); ++i) {
+        const std::string base = dir / std::to_string(i);
+        const VarnelRun run = RunVarnel("import --yes --scale cm --export '" + base +
+                                        ".glb' --export '" + base + ext + "' '" + docs[i] + "'");
+        ASSERT_EQ(run.status, 0) << docs[i] << "\n" << run.err;
+        files.push_back(base + ".glb");
+        files.push_back(base + ext);
+    }
+    std::string why;
+    const std::vector<BlenderFile> opened = OpenInBlender(files, why);
+    ASSERT_EQ(opened.size(), files.size()) << why;
+
+    for (size_t i = 0; i < docs.size(); ++i) {
+        const BlenderFile& glb = opened[2 * i];
+        const BlenderFile& got = opened[2 * i + 1];
+        ASSERT_TRUE(glb.opened) << docs[i] << ": " << glb.error;
+        EXPECT_TRUE(got.opened) << docs[i] << ": " << got.error;
+        const std::vector<MeshView> want = ReferenceViews(files[2 * i]);
+        ASSERT_FALSE(want.empty()) << docs[i];
+        const std::vector<MeshView> seen =
+            BlenderViews(got, NamesOf(want, false), NamesOf(want, true));
+        EXPECT_EQ(Describe(seen), Describe(want)) << docs[i] << ": Blender, then the .glb";
+        ExpectSameBox(got, glb, docs[i]);
+        ExpectSameMaterials(got, glb, docs[i]);
+    }
+    if (!CorpusMissing().empty()) SKIP_FOR_MISSING(CorpusMissing());
+}
+
+// samples/cube.mqo names checker.bmp; a picture of that name waits in the
+// textures folder beside a copy of it. The file names a copy beside itself,
+// which Blender finds from the file's folder and reads.
+TEST_P(BlenderImport, BlenderShowsTheMapCopiedBesideTheFile) {
+    const std::string missing = BlenderMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::string ext = GetParam();
+    TempDir dir;
+    fs::copy_file(SamplesDir() + "/cube.mqo", dir / "cube.mqo");
+    const uint8_t texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    WriteFile(dir / "textures/checker.bmp", EncodePng(texels, 2, 2, 3));
+    fs::create_directory(dir / "out");
+    const VarnelRun run =
+        RunVarnel("import --yes --export '" + dir / ("out/c" + ext) + "' '" + dir / "cube.mqo'");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::string why;
+    const std::vector<BlenderFile> opened = OpenInBlender({dir / ("out/c" + ext)}, why);
+    ASSERT_EQ(opened.size(), 1u) << why;
+    ASSERT_TRUE(opened[0].opened) << opened[0].error;
+    std::vector<std::string> images;
+    for (const BlenderMaterial& m : opened[0].materials) {
+        if (m.name == "checker") images = m.images;
+    }
+    EXPECT_EQ(images, std::vector<std::string>{"c_checker.png"});
+}
+
+// The .gltf and .obj writers join here once they are our own.
+INSTANTIATE_TEST_SUITE_P(Formats, BlenderImport, testing::Values(".fbx"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param.substr(1);
+                         });
+
+}  // namespace
