@@ -445,6 +445,9 @@ Plan PlanScene(const ExportScene& scene, Maps& maps, Ids& ids) {
             plan.links.push_back({plan.material_ids[material], model, ""});
         }
     }
+    for (const auto& [key, texture] : maps.textures) {
+        plan.links.push_back({maps.videos.at(std::get<0>(key)), texture, ""});
+    }
     return plan;
 }
 
@@ -454,10 +457,7 @@ std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& p
                      std::string& why) {
     Ids ids;
     Maps maps{picture_files, {}, {}};
-    Plan plan = PlanScene(scene, maps, ids);
-    for (const auto& [key, texture] : maps.textures) {
-        plan.links.push_back({maps.videos.at(std::get<0>(key)), texture, ""});
-    }
+    const Plan plan = PlanScene(scene, maps, ids);
 
     FbxRecords out;
     Header(out);
