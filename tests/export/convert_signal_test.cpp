@@ -37,23 +37,7 @@ constexpr double kLongestWaitSeconds = 30;
 // makes 131072 triangles, which a debug build takes a few tenths of a
 // second to write as FBX, long enough to be caught at it.
 std::string SubdividedGrid(int n) {
-    std::string doc =
-        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"grid\" {\n\tpatch 3\n\tsegment 4\n";
-    doc += "\tvertex " + std::to_string((n + 1) * (n + 1)) + " {\n";
-    for (int j = 0; j <= n; ++j) {
-        for (int i = 0; i <= n; ++i) {
-            doc += "\t\t" + std::to_string(i) + " 0 " + std::to_string(j) + "\n";
-        }
-    }
-    doc += "\t}\n\tface " + std::to_string(n * n) + " {\n";
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i;
-            doc += "\t\t4 V(" + std::to_string(a) + " " + std::to_string(a + n + 1) + " " +
-                   std::to_string(a + n + 2) + " " + std::to_string(a + 1) + ")\n";
-        }
-    }
-    return doc + "\t}\n}\nEof\n";
+    return GridDocument(n, "\tpatch 3\n\tsegment 4\n");
 }
 
 // Writes count copies of the slow grid as dir/in/copyK.mqo.

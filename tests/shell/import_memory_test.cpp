@@ -42,24 +42,7 @@ const char kSmallDocument[] =
 // One object: a grid of n by n quads off every mirror plane, mirrored on
 // all three axes and subdivided four times.
 std::string MirroredSurfaceGrid(int n) {
-    std::string doc =
-        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"grid\" {\n"
-        "\tpatch 3\n\tsegment 4\n\tmirror 1\n\tmirror_axis 7\n";
-    doc += "\tvertex " + std::to_string((n + 1) * (n + 1)) + " {\n";
-    for (int j = 0; j <= n; ++j) {
-        for (int i = 0; i <= n; ++i) {
-            doc += "\t\t" + std::to_string(1 + i) + " 1 " + std::to_string(1 + j) + "\n";
-        }
-    }
-    doc += "\t}\n\tface " + std::to_string(n * n) + " {\n";
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-            const int a = j * (n + 1) + i;
-            doc += "\t\t4 V(" + std::to_string(a) + " " + std::to_string(a + n + 1) + " " +
-                   std::to_string(a + n + 2) + " " + std::to_string(a + 1) + ")\n";
-        }
-    }
-    return doc + "\t}\n}\nEof\n";
+    return GridDocument(n, "\tpatch 3\n\tsegment 4\n\tmirror 1\n\tmirror_axis 7\n", 1);
 }
 
 // Answers the options dialog from a fixed list, allocating nothing, so

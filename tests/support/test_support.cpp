@@ -43,3 +43,24 @@ std::string SamplesDir() {
 std::string TestDataDir() {
     return VARNEL_TEST_DATA_DIR;
 }
+
+std::string GridDocument(int n, const std::string& object_lines, int offset) {
+    std::string doc =
+        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"grid\" {\n" + object_lines;
+    doc += "\tvertex " + std::to_string((n + 1) * (n + 1)) + " {\n";
+    for (int j = 0; j <= n; ++j) {
+        for (int i = 0; i <= n; ++i) {
+            doc += "\t\t" + std::to_string(offset + i) + " " + std::to_string(offset) + " " +
+                   std::to_string(offset + j) + "\n";
+        }
+    }
+    doc += "\t}\n\tface " + std::to_string(n * n) + " {\n";
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            const int a = j * (n + 1) + i;
+            doc += "\t\t4 V(" + std::to_string(a) + " " + std::to_string(a + n + 1) + " " +
+                   std::to_string(a + n + 2) + " " + std::to_string(a + 1) + ")\n";
+        }
+    }
+    return doc + "\t}\n}\nEof\n";
+}

@@ -19,6 +19,11 @@ struct MessageLog {
 };
 
 // Path of a file in ../shared/corpus, the project's samples or the tests' data.
+// A document of one object "grid": n by n quads in the XZ plane, corner
+// (offset, offset, offset), with the object lines given (patch, segment,
+// mirror...) before its vertices.
+std::string GridDocument(int n, const std::string& object_lines, int offset = 0);
+
 std::string SharedDir();
 std::string SamplesDir();
 std::string TestDataDir();
