@@ -79,6 +79,11 @@ aiMaterial* AssimpMaterial(const ExportMaterial& m, const ExportScene& scene, un
     out->AddProperty(&m.opacity, 1, AI_MATKEY_OPACITY);
     const int two_sided = m.double_sided ? 1 : 0;
     out->AddProperty(&two_sided, 1, AI_MATKEY_TWOSIDED);
+    // No refraction, said outright: without it COLLADA's writer leaves
+    // index_of_refraction out, and Blender's reader takes that for a negative
+    // index and warns once per material.
+    const float no_refraction = 1.0f;
+    out->AddProperty(&no_refraction, 1, AI_MATKEY_REFRACTI);
     AddMaps(*out, m, slots, refs);
     AddAlphaMode(*out, MaterialAlphaMode(m, scene.images));
     return out;

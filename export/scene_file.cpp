@@ -16,7 +16,8 @@
 #include "export/checked_io_system.h"
 #include "export/fbx_file.h"
 #include "export/file_swap.h"
-#include "export/glb_file.h"
+#include "export/gltf_file.h"
+#include "export/obj_file.h"
 
 namespace fs = std::filesystem;
 
@@ -58,7 +59,9 @@ class OldOutput {
    public:
     explicit OldOutput(const fs::path& target) : target_(target) {}
 
-    // As a glTF names its buffer ("uri") and an OBJ its material library.
+    // As a glTF names its buffer ("uri": percent-encoded, as the project's
+    // writer has it, or as it is, as Assimp's wrote it for earlier versions)
+    // and an OBJ its material library.
     bool Names(const std::string& file) {
         if (!read_) {
             read_ = true;
@@ -68,9 +71,10 @@ class OldOutput {
                 bytes_.assign(std::istreambuf_iterator<char>(in), {});
             }
         }
+        const std::string uri = UriReference(file);
         for (const std::string& reference :
-             {"\"uri\": \"" + file + "\"", "\"uri\":\"" + file + "\"", "mtllib " + file + "\n",
-              "mtllib " + file + "\r"}) {
+             {"\"uri\": \"" + file + "\"", "\"uri\":\"" + file + "\"", "\"uri\":\"" + uri + "\"",
+              "mtllib " + file + "\n", "mtllib " + file + "\r"}) {
             if (bytes_.find(reference) != std::string::npos) return true;
         }
         return false;
@@ -207,17 +211,39 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
     return names;
 }
 
-// The scene through our own writer or Assimp into staging, with its
-// pictures.
-bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
+using OwnWriter = std::vector<NamedFile> (*)(const ExportScene& scene, const std::string& main_name,
+                                             const std::vector<std::string>& picture_names);
+
+// The formats the project writes itself; Assimp writes the others.
+OwnWriter OwnWriterFor(const SceneFormat& format) {
+    if (std::strcmp(format.extension, ".gltf") == 0) return GltfFiles;
+    if (std::strcmp(format.extension, ".obj") == 0) return ObjFiles;
+    return nullptr;
+}
+
+bool WriteOwn(OwnWriter writer, const ExportScene& scene, const Staged& staged, std::string& why) {
+    for (const NamedFile& file :
+         writer(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
+        why = WriteFileWhole((staged.staging / file.name).string(), file.bytes);
+        if (!why.empty()) return false;
+    }
+    return true;
+}
+
+// FBX from our own writer, which may refuse a scene too large for the
+// format's 32-bit offsets.
+bool WriteFbx(const ExportScene& scene, const Staged& staged, std::string& why) {
+    const std::string bytes =
+        FbxBytes(scene, BesideNames(staged.pictures, scene.images.size()), why);
+    if (bytes.empty()) return false;
+    why = WriteFileWhole((staged.staging / staged.main_name).string(), bytes);
+    return why.empty();
+}
+
+bool WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
                  std::string& why) {
     const std::vector<std::string> names = BesideNames(staged.pictures, scene.images.size());
     const std::string file = (staged.staging / staged.main_name).string();
-    if (std::strcmp(format.extension, ".fbx") == 0) {
-        const std::string bytes = FbxBytes(scene, names, why);
-        if (bytes.empty() || !(why = WriteFileWhole(file, bytes)).empty()) return false;
-        return StagePictures(scene, staged.pictures, staged.staging, why);
-    }
     const std::unique_ptr<aiScene> ai = AssimpScene(scene, format, names);
     int write_error = 0;
     Assimp::Exporter exporter;
@@ -230,7 +256,18 @@ bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Stag
         why = "cannot write " + file + ": " + std::strerror(write_error);
         return false;
     }
-    return StagePictures(scene, staged.pictures, staged.staging, why);
+    return true;
+}
+
+// The scene into staging, by the project's writer or Assimp's, with its
+// pictures.
+bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
+                 std::string& why) {
+    const OwnWriter writer = OwnWriterFor(format);
+    const bool written = std::strcmp(format.extension, ".fbx") == 0 ? WriteFbx(scene, staged, why)
+                         : writer != nullptr ? WriteOwn(writer, scene, staged, why)
+                                             : WriteAssimp(scene, format, staged, why);
+    return written && StagePictures(scene, staged.pictures, staged.staging, why);
 }
 
 void EmptyFolder(const fs::path& dir) {

@@ -92,6 +92,7 @@ TEST_P(ExportRoundTrip, EveryFormatReadsBackAsTheDumpPredictsAndGltfValidates) {
     ASSERT_EQ(verdicts.size(), 2u) << "the glTF Validator did not run";
     for (const GltfVerdict& verdict : verdicts) {
         EXPECT_EQ(verdict.errors, 0) << verdict.details;
+        EXPECT_EQ(verdict.warnings, 0) << verdict.details;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "export/glb_file.h"
+#include "export/gltf_file.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,9 +32,9 @@ int GltfWrap(MapWrap wrap) {
     return wrap == MapWrap::kClamp ? kClampToEdge : kRepeat;
 }
 
-// The binary chunk and the JSON that describes it, filled as the scene is
+// The binary buffer and the JSON that describes it, filled as the scene is
 // walked.
-struct GlbBuilder {
+struct GltfBuffer {
     std::string bin;
     Json views = Json::array();
     Json accessors = Json::array();
@@ -84,7 +84,7 @@ struct GlbBuilder {
 
 // One primitive: positions and normals turned Y-up, texture coordinates
 // from the top left as glTF counts them.
-Json Primitive(GlbBuilder& out, const ExportMesh& mesh) {
+Json Primitive(GltfBuffer& out, const ExportMesh& mesh) {
     std::vector<Vec3> positions(mesh.positions.size()), normals(mesh.normals.size());
     for (size_t i = 0; i < positions.size(); ++i)
         positions[i] = ToAxes(mesh.positions[i], UpAxis::kY);
@@ -103,9 +103,11 @@ Json Primitive(GlbBuilder& out, const ExportMesh& mesh) {
             {"attributes", std::move(attributes)}};
 }
 
-// Pictures, each embedded once, and a texture per picture and wrap pair.
+// The pictures, each once, and a texture per picture and wrap pair; where
+// each picture's bytes are is left to the file that holds them.
 struct Textures {
     Json images = Json::array();
+    std::vector<size_t> sources;  // per glTF image, its scene image
     Json samplers = Json::array();
     Json textures = Json::array();
     std::vector<int> image_of;  // per scene image, its glTF image or -1
@@ -126,17 +128,15 @@ struct Textures {
     }
 };
 
-Textures EmbedPictures(GlbBuilder& out, const ExportScene& scene) {
+Textures NamePictures(const ExportScene& scene, const std::vector<bool>& carried) {
     Textures t;
-    const std::vector<bool> carried = CarriedImages(scene, kDiffuseSlot);
     t.image_of.assign(scene.images.size(), -1);
-    for (size_t i = 0; i < carried.size(); ++i) {
+    for (size_t i = 0; i < carried.size() && i < scene.images.size(); ++i) {
         if (!carried[i]) continue;
-        const ExportImage& image = scene.images[i];
         t.image_of[i] = int(t.images.size());
-        t.images.push_back({{"name", std::filesystem::path(image.file).filename().string()},
-                            {"bufferView", out.View(image.bytes.data(), image.bytes.size(), 0)},
-                            {"mimeType", image.jpeg ? "image/jpeg" : "image/png"}});
+        t.sources.push_back(i);
+        t.images.push_back(
+            {{"name", std::filesystem::path(scene.images[i].file).filename().string()}});
     }
     return t;
 }
@@ -165,7 +165,7 @@ Json Material(const ExportMaterial& m, const ExportScene& scene, Textures& textu
 
 // A root named "Scene" holds the nodes without an earlier parent; each node
 // keeps the identity transform, since positions are in world space.
-Json Nodes(GlbBuilder& out, const ExportScene& scene, Json& meshes) {
+Json Nodes(GltfBuffer& out, const ExportScene& scene, Json& meshes) {
     Json nodes = Json::array();
     nodes.push_back(Json{{"name", "Scene"}});
     std::vector<std::vector<int>> children(scene.nodes.size() + 1);
@@ -214,40 +214,112 @@ std::string Container(std::string json, std::string bin) {
     return out;
 }
 
-}  // namespace
-
-std::string GlbBytes(const ExportScene& scene) {
-    GlbBuilder out;
-    Textures textures = EmbedPictures(out, scene);
+// Everything of the glTF but where its buffer and its pictures are: the
+// geometry's views come first, so that the accessors are the same in both
+// kinds of file.
+struct GltfDocument {
+    GltfBuffer out;
+    Textures textures;
     Json materials = Json::array();
+    Json meshes = Json::array();
+    Json nodes;
+};
+
+GltfDocument Describe(const ExportScene& scene, const std::vector<bool>& carried) {
+    GltfDocument doc;
+    doc.textures = NamePictures(scene, carried);
     if (scene.materials.empty()) {
-        materials.push_back(Material(DefaultMaterial(), scene, textures));
+        doc.materials.push_back(Material(DefaultMaterial(), scene, doc.textures));
     }
     for (const ExportMaterial& m : scene.materials) {
-        materials.push_back(Material(m, scene, textures));
+        doc.materials.push_back(Material(m, scene, doc.textures));
     }
-    Json meshes = Json::array();
-    Json nodes = Nodes(out, scene, meshes);
+    doc.nodes = Nodes(doc.out, scene, doc.meshes);
+    return doc;
+}
 
+const char* MimeType(const ExportImage& image) {
+    return image.jpeg ? "image/jpeg" : "image/png";
+}
+
+// The JSON text, with the buffer entry that says where the buffer is.
+std::string JsonText(GltfDocument& doc, Json buffer) {
     Json scene_entry = Json::object();
     scene_entry["nodes"] = Json::array({0});
     Json gltf = Json::object();
     gltf["asset"] = Json{{"version", "2.0"}, {"generator", "Varnel"}};
     gltf["scene"] = 0;
     gltf["scenes"] = Json::array({scene_entry});
-    gltf["nodes"] = std::move(nodes);
-    if (!meshes.empty()) gltf["meshes"] = std::move(meshes);
-    gltf["materials"] = std::move(materials);
-    if (!textures.textures.empty()) {
-        gltf["samplers"] = std::move(textures.samplers);
-        gltf["textures"] = std::move(textures.textures);
-        gltf["images"] = std::move(textures.images);
+    gltf["nodes"] = std::move(doc.nodes);
+    if (!doc.meshes.empty()) gltf["meshes"] = std::move(doc.meshes);
+    gltf["materials"] = std::move(doc.materials);
+    if (!doc.textures.textures.empty()) {
+        gltf["samplers"] = std::move(doc.textures.samplers);
+        gltf["textures"] = std::move(doc.textures.textures);
+        gltf["images"] = std::move(doc.textures.images);
     }
-    if (!out.accessors.empty()) gltf["accessors"] = std::move(out.accessors);
-    if (!out.views.empty()) gltf["bufferViews"] = std::move(out.views);
-    if (!out.bin.empty()) {
-        gltf["buffers"] = Json::array({Json{{"byteLength", (out.bin.size() + 3) & ~size_t{3}}}});
-    }
+    if (!doc.out.accessors.empty()) gltf["accessors"] = std::move(doc.out.accessors);
+    if (!doc.out.views.empty()) gltf["bufferViews"] = std::move(doc.out.views);
+    if (!doc.out.bin.empty()) gltf["buffers"] = Json::array({std::move(buffer)});
     // Names are UTF-8 already; a picture's file name from the disk may not be.
-    return Container(gltf.dump(-1, ' ', false, Json::error_handler_t::replace), std::move(out.bin));
+    return gltf.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+size_t Padded(size_t size) {
+    return (size + 3) & ~size_t{3};
+}
+
+}  // namespace
+
+std::string GlbBytes(const ExportScene& scene) {
+    GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
+    for (size_t i = 0; i < doc.textures.sources.size(); ++i) {
+        const ExportImage& image = scene.images[doc.textures.sources[i]];
+        doc.textures.images[i]["bufferView"] =
+            doc.out.View(image.bytes.data(), image.bytes.size(), 0);
+        doc.textures.images[i]["mimeType"] = MimeType(image);
+    }
+    Json buffer = {{"byteLength", Padded(doc.out.bin.size())}};
+    std::string json = JsonText(doc, std::move(buffer));
+    return Container(std::move(json), std::move(doc.out.bin));
+}
+
+std::vector<NamedFile> GltfFiles(const ExportScene& scene, const std::string& main_name,
+                                 const std::vector<std::string>& picture_names) {
+    std::vector<bool> carried = CarriedImages(scene, kDiffuseSlot);
+    for (size_t i = 0; i < carried.size(); ++i) {
+        carried[i] = carried[i] && i < picture_names.size() && !picture_names[i].empty();
+    }
+    GltfDocument doc = Describe(scene, carried);
+    for (size_t i = 0; i < doc.textures.sources.size(); ++i) {
+        const size_t source = doc.textures.sources[i];
+        doc.textures.images[i]["uri"] = UriReference(picture_names[source]);
+        doc.textures.images[i]["mimeType"] = MimeType(scene.images[source]);
+    }
+    const std::string bin_name = std::filesystem::path(main_name).stem().string() + ".bin";
+    doc.out.bin.resize(Padded(doc.out.bin.size()), '\0');
+    Json buffer = {{"byteLength", doc.out.bin.size()}, {"uri", UriReference(bin_name)}};
+    std::vector<NamedFile> files{{main_name, JsonText(doc, std::move(buffer))}};
+    if (!doc.out.bin.empty()) files.push_back({bin_name, std::move(doc.out.bin)});
+    return files;
+}
+
+std::string UriReference(const std::string& file) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(file.size());
+    for (const char c : file) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                          c == '/';
+        if (keep) {
+            out += c;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
 }

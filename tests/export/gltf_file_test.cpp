@@ -1,6 +1,8 @@
-// The .glb written straight from the export scene: its container, and what
-// glTF counts differently from the host (axes, texture rows, wrap, nesting).
-#include "export/glb_file.h"
+// The glTF written straight from the export scene: the .glb's container,
+// what glTF counts differently from the host (axes, texture rows, wrap,
+// nesting), and the .gltf that carries the same JSON with its buffer and
+// pictures beside it.
+#include "export/gltf_file.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,10 @@ uint32_t WordAt(const std::string& bytes, size_t at) {
     uint32_t word = 0;
     std::memcpy(&word, bytes.data() + at, 4);
     return word;
+}
+
+json GlbJson(const std::string& glb) {
+    return json::parse(glb.substr(20, WordAt(glb, 12)));
 }
 
 ExportScene TexturedTriangleUnderAParent() {
@@ -80,4 +86,38 @@ TEST(GlbFile, WritesTheHostSceneInGltfTerms) {
     const json& material = gltf["materials"][0];
     EXPECT_EQ(material["pbrMetallicRoughness"]["baseColorTexture"]["index"], 0);
     EXPECT_EQ(material["doubleSided"], true);
+}
+
+TEST(GltfFile, CarriesTheGlbsJsonWithItsBufferAndPicturesBesideUnderEncodedNames) {
+    const ExportScene scene = TexturedTriangleUnderAParent();
+    const std::string glb = GlbBytes(scene);
+    const std::vector<NamedFile> files =
+        GltfFiles(scene, "a #1 50% 立方体.gltf", {"a_1_50_deck.png"});
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].name, "a #1 50% 立方体.gltf");
+    EXPECT_EQ(files[1].name, "a #1 50% 立方体.bin");
+
+    json gltf = json::parse(files[0].bytes);
+    EXPECT_EQ(gltf["buffers"][0]["uri"], "a%20%231%2050%25%20%E7%AB%8B%E6%96%B9%E4%BD%93.bin");
+    EXPECT_EQ(gltf["buffers"][0]["byteLength"], files[1].bytes.size());
+    EXPECT_EQ(gltf["images"][0]["uri"], "a_1_50_deck.png");
+    // The .glb's buffer is the geometry, then the picture: the same bytes as
+    // the .bin up to there, described by the same views and accessors.
+    json from_glb = GlbJson(glb);
+    const size_t bin_at = 20 + WordAt(glb, 12) + 8;
+    EXPECT_EQ(glb.substr(bin_at, files[1].bytes.size()), files[1].bytes);
+    const json picture_view = from_glb["bufferViews"].back();
+    from_glb["bufferViews"].erase(from_glb["bufferViews"].size() - 1);
+    EXPECT_EQ(picture_view["byteOffset"], files[1].bytes.size());
+    for (json* doc : {&gltf, &from_glb}) {
+        doc->erase("buffers");
+        for (json& image : (*doc)["images"])
+            image.erase(image.contains("uri") ? "uri" : "bufferView");
+    }
+    EXPECT_EQ(gltf, from_glb);
+}
+
+TEST(GltfFile, UriReferencesEncodeAllButUnreservedCharactersAndSlashes) {
+    EXPECT_EQ(UriReference("maps/Az09-._~.png"), "maps/Az09-._~.png");
+    EXPECT_EQ(UriReference("a b#c%d?e:f\\g+é"), "a%20b%23c%25d%3Fe%3Af%5Cg%2B%C3%A9");
 }

@@ -1,0 +1,282 @@
+#include "export/obj_file.h"
+
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "export/axes.h"
+#include "export/material_from_host.h"
+#include "export/material_look.h"
+
+namespace {
+
+void PutText(std::string& out, const char* text) {
+    out.append(text, std::strlen(text));
+}
+
+// The shortest text that reads back as the same float; -0 as 0.
+void PutNumber(std::string& out, float value) {
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text, value + 0.0f).ptr;
+    out.append(text, size_t(end - text));
+}
+
+void PutIndex(std::string& out, uint32_t index) {
+    char text[16];
+    char* end = std::to_chars(text, text + sizeof text, index).ptr;
+    out.append(text, size_t(end - text));
+}
+
+void PutLine(std::string& out, const char* keyword, const float* values, size_t count) {
+    PutText(out, keyword);
+    for (size_t i = 0; i < count; ++i) {
+        out += ' ';
+        PutNumber(out, values[i]);
+    }
+    out += '\n';
+}
+
+template <size_t N>
+void PutLine(std::string& out, const char* keyword, const std::array<float, N>& values) {
+    PutLine(out, keyword, values.data(), N);
+}
+
+// The names statements refer to, each once: a clash after blanks became
+// '_' ("a b" and "a_b"), or a name the document gives twice, takes "-2",
+// "-3"..., since readers join statements of one name into one object or
+// material.
+class UniqueNames {
+   public:
+    std::string Take(const std::string& name, const char* fallback) {
+        const std::string base = ObjName(name, fallback);
+        std::string candidate = base;
+        for (int n = 2; !taken_.insert(candidate).second; ++n) {
+            candidate = base + "-" + std::to_string(n);
+        }
+        return candidate;
+    }
+
+   private:
+    std::unordered_set<std::string> taken_;
+};
+
+// Values of one kind ("v", "vt", "vn") within an object, each written once
+// and numbered across the whole file, as OBJ counts them. Equal values
+// share a number, so the faces of an object meet at their corners where the
+// welded meshes split them for another normal, texture coordinate or
+// material.
+template <size_t N>
+class ValuePool {
+   public:
+    using Value = std::array<float, N>;
+
+    // Lines carry the first `written` values of each; all N tell values apart.
+    explicit ValuePool(const char* keyword, size_t written = N)
+        : keyword_(keyword), written_(written) {}
+
+    uint32_t Number(const Value& value) {
+        Key key;
+        for (size_t c = 0; c < N; ++c) {
+            const float v = value[c] + 0.0f;  // -0 and 0 are one value
+            std::memcpy(&key[c], &v, sizeof v);
+        }
+        const auto [it, added] = numbers_.try_emplace(key, next_);
+        if (added) {
+            PutLine(lines_, keyword_, value.data(), written_);
+            ++next_;
+        }
+        return it->second;
+    }
+
+    // Ends the object: its lines go to out, and the values of the next
+    // object are its own.
+    void Flush(std::string& out) {
+        out += lines_;
+        lines_.clear();
+        numbers_ = {};  // clear() would keep, and wipe, a large object's buckets
+    }
+
+    void Reserve(size_t count) { numbers_.reserve(count); }
+
+   private:
+    using Key = std::array<uint32_t, N>;
+    struct KeyHash {
+        size_t operator()(const Key& key) const {
+            uint64_t h = 0x9E3779B97F4A7C15ull;
+            for (const uint32_t word : key) h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+            return size_t(h ^ (h >> 32));
+        }
+    };
+
+    const char* keyword_;
+    size_t written_;
+    std::string lines_;
+    std::unordered_map<Key, uint32_t, KeyHash> numbers_;
+    uint32_t next_ = 1;
+};
+
+// Per vertex of a mesh, its numbers in the three pools; 0 for none.
+struct Corner {
+    uint32_t v = 0, vt = 0, vn = 0;
+};
+
+void PutCorner(std::string& out, const Corner& corner) {
+    out += ' ';
+    PutIndex(out, corner.v);
+    if (corner.vt == 0 && corner.vn == 0) return;
+    out += '/';
+    if (corner.vt != 0) PutIndex(out, corner.vt);
+    if (corner.vn == 0) return;
+    out += '/';
+    PutIndex(out, corner.vn);
+}
+
+// Every vertex carries a colour, "v x y z r g b", when any does: Assimp's
+// reader looks a vertex's colour up by its number.
+struct ObjWriter {
+    explicit ObjWriter(bool colored) : positions("v", colored ? 6 : 3) {}
+
+    ValuePool<6> positions;
+    ValuePool<2> uvs{"vt"};
+    ValuePool<3> normals{"vn"};
+    std::string faces;
+    std::vector<Corner> corners;
+
+    void Mesh(const ExportMesh& mesh, const std::string& material) {
+        corners.assign(mesh.positions.size(), Corner{});
+        for (size_t i = 0; i < mesh.positions.size(); ++i) {
+            const Vec3 p = ToAxes(mesh.positions[i], UpAxis::kY);
+            const Vec4 c = i < mesh.colors.size() ? mesh.colors[i] : Vec4{1, 1, 1, 1};
+            corners[i].v = positions.Number({p[0], p[1], p[2], c[0], c[1], c[2]});
+            if (i < mesh.uvs.size()) corners[i].vt = uvs.Number(mesh.uvs[i]);
+            if (i < mesh.normals.size()) {
+                corners[i].vn = normals.Number(ToAxes(mesh.normals[i], UpAxis::kY));
+            }
+        }
+        PutText(faces, "usemtl ");
+        faces += material;
+        faces += '\n';
+        for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+            faces += 'f';
+            for (size_t s = 0; s < 3; ++s) PutCorner(faces, corners[mesh.indices[t + s]]);
+            faces += '\n';
+        }
+    }
+
+    void Object(const ExportNode& node, const std::string& name,
+                const std::vector<std::string>& materials, std::string& out) {
+        PutText(out, "o ");
+        out += name;
+        out += '\n';
+        size_t vertices = 0;
+        for (const ExportMesh& mesh : node.meshes) vertices += mesh.positions.size();
+        positions.Reserve(vertices);
+        uvs.Reserve(vertices);
+        normals.Reserve(vertices);
+        for (const ExportMesh& mesh : node.meshes) {
+            const size_t m = size_t(mesh.material);
+            Mesh(mesh, m < materials.size() ? materials[m] : materials.front());
+        }
+        positions.Flush(out);
+        uvs.Flush(out);
+        normals.Flush(out);
+        out += faces;
+        faces.clear();
+    }
+};
+
+bool AnyColours(const ExportScene& scene) {
+    for (const ExportNode& node : scene.nodes) {
+        for (const ExportMesh& mesh : node.meshes) {
+            if (!mesh.colors.empty()) return true;
+        }
+    }
+    return false;
+}
+
+void PutMap(std::string& out, const char* keyword, const ExportMap& map,
+            const std::vector<std::string>& picture_names) {
+    if (map.image < 0 || size_t(map.image) >= picture_names.size()) return;
+    const std::string& name = picture_names[size_t(map.image)];
+    if (name.empty()) return;
+    PutText(out, keyword);
+    out += ' ';
+    out += name;
+    out += '\n';
+}
+
+// The host's look in MTL's terms, as the other formats have it: the surface
+// colour, the glossiness on Assimp's 0..100 exponent scale, the opacity as
+// "d", a self-illuminated surface glowing in its colour and its map.
+void PutMaterial(std::string& out, const ExportMaterial& m, const std::string& name,
+                 const std::vector<std::string>& picture_names) {
+    PutText(out, "newmtl ");
+    out += name;
+    out += '\n';
+    const Vec3 surface = SurfaceColour(m);
+    PutLine(out, "Ka", m.ambient);
+    PutLine(out, "Kd", surface);
+    PutLine(out, "Ks", m.specular);
+    PutLine(out, "Ns", std::array<float, 1>{m.shininess * 100.0f});
+    PutLine(out, "d", std::array<float, 1>{m.opacity});
+    PutLine(out, "Ke",
+            Vec3{surface[0] * m.self_illum, surface[1] * m.self_illum, surface[2] * m.self_illum});
+    PutText(out, "illum 2\n");
+    PutMap(out, "map_Kd", m.diffuse_map, picture_names);
+    if (m.self_illum > 0.0f) PutMap(out, "map_Ke", m.diffuse_map, picture_names);
+    PutMap(out, "map_d", m.opacity_map, picture_names);
+    PutMap(out, "map_Bump", m.bump_map, picture_names);
+    out += '\n';
+}
+
+size_t ExpectedBytes(const ExportScene& scene) {
+    size_t vertices = 0, triangles = 0;
+    for (const ExportNode& node : scene.nodes) {
+        for (const ExportMesh& mesh : node.meshes) {
+            vertices += mesh.positions.size();
+            triangles += mesh.TriangleCount();
+        }
+    }
+    return vertices * 64 + triangles * 40;
+}
+
+}  // namespace
+
+std::string ObjName(const std::string& name, const char* fallback) {
+    std::string out = name;
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F) c = '_';
+    }
+    return out.empty() ? fallback : out;
+}
+
+std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& main_name,
+                                const std::vector<std::string>& picture_names) {
+    std::vector<ExportMaterial> defaults;
+    if (scene.materials.empty()) defaults.push_back(DefaultMaterial());
+    const std::vector<ExportMaterial>& materials = defaults.empty() ? scene.materials : defaults;
+
+    UniqueNames material_names;
+    std::vector<std::string> names;
+    std::string mtl = "# Varnel\n\n";
+    for (const ExportMaterial& m : materials) {
+        names.push_back(material_names.Take(m.name, "material"));
+        PutMaterial(mtl, m, names.back(), picture_names);
+    }
+
+    const std::string mtl_name = std::filesystem::path(main_name).stem().string() + ".mtl";
+    std::string obj;
+    obj.reserve(ExpectedBytes(scene));
+    PutText(obj, "# Varnel\nmtllib ");
+    obj += mtl_name;
+    obj += '\n';
+    ObjWriter writer(AnyColours(scene));
+    UniqueNames object_names;
+    for (const ExportNode& node : scene.nodes) {
+        writer.Object(node, object_names.Take(node.name, "object"), names, obj);
+    }
+    return {{main_name, std::move(obj)}, {mtl_name, std::move(mtl)}};
+}

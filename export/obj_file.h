@@ -1,0 +1,26 @@
+// The scene as Wavefront OBJ with its material library (.mtl), written
+// straight from the export scene: one object ("o") per export node, in the
+// nodes' order, its meshes one "usemtl" run each. OBJ keeps no tree, so the
+// nodes stand side by side; their positions are in world space already.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/export_scene.h"
+#include "export/named_file.h"
+
+// The .obj named main_name, then its material library named after it
+// ("NAME.mtl"). picture_names gives, per scene image, the file beside the
+// output that holds it, empty for a picture the output does not carry.
+// Positions, normals and texture coordinates are written in glTF's and
+// common use's Y-up axes, each once per object (equal values shared), with
+// the shortest text that reads back as the same float.
+std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& main_name,
+                                const std::vector<std::string>& picture_names);
+
+// A node's or a material's name as an OBJ or MTL statement carries it:
+// readers end a name at the first blank (Assimp) or take the rest of the
+// line (Blender), so every ASCII blank or control byte becomes '_', and an
+// empty name becomes fallback. Other bytes, UTF-8 among them, stay.
+std::string ObjName(const std::string& name, const char* fallback);
