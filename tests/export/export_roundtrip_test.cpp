@@ -1,9 +1,11 @@
 // Every sample and every real document, imported and written in every
 // format: Assimp reads each file back with the counts the scene dump
-// predicts for the objects the document shows, and the glTF Validator finds
-// no fault in the glTF files.
+// predicts for the objects the document shows, the .gltf and the .obj hold
+// the .glb's meshes, and the glTF Validator finds no fault, nor anything to
+// warn of, in the glTF files.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "cli/run_varnel.h"
 #include "dump_prediction.h"
+#include "export/obj_file.h"
 #include "gltf_validator.h"
 #include "read_back.h"
 #include "support/require.h"
@@ -65,6 +68,45 @@ std::string TestName(const testing::TestParamInfo<std::string>& info) {
     return name;
 }
 
+// The JSON chunk of a .glb.
+nlohmann::json GlbJson(const std::string& path) {
+    const std::string glb = ReadFile(path);
+    if (glb.size() < 20) return nullptr;
+    uint32_t size = 0;
+    std::memcpy(&size, glb.data() + 12, 4);
+    return nlohmann::json::parse(glb.substr(20, size), nullptr, false);
+}
+
+// The .gltf is the .glb's JSON with the buffer and pictures beside it: the
+// same nodes, meshes, materials and accessors, over the same views of the
+// geometry (the .glb's pictures follow it).
+void ExpectGltfDescribesTheGlbsGeometry(const std::string& gltf_path, const std::string& glb_path) {
+    const nlohmann::json gltf = nlohmann::json::parse(ReadFile(gltf_path), nullptr, false);
+    const nlohmann::json glb = GlbJson(glb_path);
+    ASSERT_TRUE(gltf.is_object() && glb.is_object());
+    for (const char* part : {"nodes", "meshes", "materials", "accessors", "samplers", "textures"}) {
+        EXPECT_EQ(gltf.value(part, nlohmann::json()), glb.value(part, nlohmann::json())) << part;
+    }
+    const nlohmann::json views = gltf.value("bufferViews", nlohmann::json::array());
+    const nlohmann::json glb_views = glb.value("bufferViews", nlohmann::json::array());
+    ASSERT_LE(views.size(), glb_views.size());
+    for (size_t i = 0; i < views.size(); ++i) EXPECT_EQ(views[i], glb_views[i]) << i;
+}
+
+// The OBJ holds the .glb's meshes in order, each with as many triangles, the
+// material of the same name (blanks made '_', "-N" added to a repeated one)
+// and texture coordinates where the .glb has them.
+void ExpectObjHoldsTheGlbsMeshes(const std::string& obj_path, const std::string& glb_path) {
+    const std::vector<ReadBackMesh> obj = ReadBackMeshes(obj_path), glb = ReadBackMeshes(glb_path);
+    ASSERT_EQ(obj.size(), glb.size());
+    for (size_t m = 0; m < obj.size(); ++m) {
+        EXPECT_EQ(obj[m].faces, glb[m].faces) << m;
+        EXPECT_EQ(obj[m].uvs, glb[m].uvs) << m;
+        EXPECT_EQ(obj[m].material.rfind(ObjName(glb[m].material, "material"), 0), 0u)
+            << obj[m].material << " for " << glb[m].material;
+    }
+}
+
 class ExportRoundTrip : public testing::TestWithParam<std::string> {};
 
 TEST_P(ExportRoundTrip, EveryFormatReadsBackAsTheDumpPredictsAndGltfValidates) {
@@ -86,6 +128,8 @@ TEST_P(ExportRoundTrip, EveryFormatReadsBackAsTheDumpPredictsAndGltfValidates) {
         EXPECT_EQ(got.faces, want.faces) << ext;
         EXPECT_EQ(got.materials, want.materials) << ext;
     }
+    ExpectGltfDescribesTheGlbsGeometry(dir / "out.gltf", dir / "out.glb");
+    ExpectObjHoldsTheGlbsMeshes(dir / "out.obj", dir / "out.glb");
     const std::string missing = GltfValidatorMissing();
     if (!missing.empty()) SKIP_FOR_MISSING(missing);
     const std::vector<GltfVerdict> verdicts = ValidateGltf({dir / "out.glb", dir / "out.gltf"});

@@ -15,6 +15,7 @@
 #include "export/map_image.h"
 #include "export/png_file.h"
 #include "gltf_validator.h"
+#include "read_back.h"
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
@@ -156,6 +157,29 @@ TEST_F(CubeWithMap, ACopyNeverReplacesAFileThatIsThereAndAnEarlierCopyIsKept) {
     ASSERT_EQ(Export({"c.obj"}).status, 0);
     EXPECT_EQ(Entries(dir_ / "out"), before);
     EXPECT_EQ(DiffuseMapOf(dir_ / "out/c.obj").path, "c_Checker-2.png");
+}
+
+// '#' ends a URI's path and '%' starts an escape; the glTF names its buffer
+// by its own name, which only encoding keeps, and the OBJ its library. The
+// validator decodes the glTF's URIs as the format asks; Assimp 5.2's glTF
+// reader does not (assimp/assimp#3050), so only the OBJ is read back here.
+TEST_F(CubeWithMap, OutputsNamedWithHashSpacePercentAndJapaneseReadBackAndValidate) {
+    const std::string stem = dir_ / "out/a #1 50% 立方体";
+    const VarnelRun run = RunVarnel("import --yes --export '" + stem + ".gltf' --export '" + stem +
+                                    ".obj' " + dir_ / "cube.mqo");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Entries(dir_ / "out"),
+              (std::vector<std::string>{"a #1 50% 立方体.bin", "a #1 50% 立方体.gltf",
+                                        "a #1 50% 立方体.mtl", "a #1 50% 立方体.obj",
+                                        "a_1_50__Checker.png"}));
+    EXPECT_EQ(ReadBackCounts(stem + ".obj").faces, 12u);
+    EXPECT_EQ(DiffuseMapOf(stem + ".obj").path, "a_1_50__Checker.png");
+    const std::string missing = GltfValidatorMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::vector<GltfVerdict> verdicts = ValidateGltf({stem + ".gltf"});
+    ASSERT_EQ(verdicts.size(), 1u);
+    EXPECT_EQ(verdicts[0].errors, 0) << verdicts[0].details;
+    EXPECT_EQ(verdicts[0].warnings, 0) << verdicts[0].details;
 }
 
 size_t Count(const std::string& text, const std::string& part) {

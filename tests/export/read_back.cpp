@@ -10,6 +10,15 @@ size_t NodesBelow(const aiNode* node) {
     return count;
 }
 
+void MeshesBelow(const aiScene& scene, const aiNode& node, std::vector<ReadBackMesh>& out) {
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        const aiMesh* mesh = scene.mMeshes[node.mMeshes[i]];
+        out.push_back({scene.mMaterials[mesh->mMaterialIndex]->GetName().C_Str(), mesh->mNumFaces,
+                       mesh->HasTextureCoords(0)});
+    }
+    for (unsigned i = 0; i < node.mNumChildren; ++i) MeshesBelow(scene, *node.mChildren[i], out);
+}
+
 }  // namespace
 
 ExportCounts ReadBackCounts(const std::string& path) {
@@ -33,5 +42,14 @@ std::vector<aiVector3D> ReadBackPositions(const std::string& path) {
         const aiMesh* mesh = scene->mMeshes[m];
         out.insert(out.end(), mesh->mVertices, mesh->mVertices + mesh->mNumVertices);
     }
+    return out;
+}
+
+std::vector<ReadBackMesh> ReadBackMeshes(const std::string& path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, 0);
+    std::vector<ReadBackMesh> out;
+    if (scene != nullptr && scene->mRootNode != nullptr)
+        MeshesBelow(*scene, *scene->mRootNode, out);
     return out;
 }

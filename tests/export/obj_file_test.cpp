@@ -1,0 +1,163 @@
+// The .obj and .mtl written straight from the export scene, read back by
+// Assimp as another program would: one object per node under names readers
+// keep apart, the materials and their maps, texture coordinates, colours,
+// and numbers that read back exactly.
+#include "export/obj_file.h"
+
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <assimp/Importer.hpp>
+#include <charconv>
+#include <sstream>
+
+#include "temp_dir.h"
+
+namespace {
+
+ExportMesh Triangles(std::vector<Vec3> positions, std::vector<uint32_t> indices, int material) {
+    ExportMesh mesh;
+    mesh.material = material;
+    mesh.normals.assign(positions.size(), Vec3{0, 0, 1});
+    mesh.positions = std::move(positions);
+    mesh.indices = std::move(indices);
+    return mesh;
+}
+
+// Two materials of one name with a blank in it; a node whose name clashes
+// with another's once its blank is gone, and one named in Japanese. The
+// first node's square is split between the materials along its diagonal.
+ExportScene TwoWings() {
+    ExportScene scene;
+    ExportMaterial painted;
+    painted.name = "red paint";
+    painted.diffuse = {0.8f, 0.1f, 0.1f};
+    painted.self_illum = 0.5f;
+    painted.diffuse_map.image = 0;
+    painted.opacity_map.image = 1;
+    painted.bump_map.image = 2;
+    ExportMaterial plain;
+    plain.name = "red paint";
+    plain.diffuse = {0.1f, 0.2f, 0.3f};
+    plain.opacity = 0.25f;
+    scene.materials = {painted, plain};
+    scene.images.resize(3);
+
+    ExportMesh upper = Triangles({{0, 0, 0}, {0.1f, 0, 0}, {0.1f, 0, 1e-7f}}, {0, 1, 2}, 0);
+    upper.uvs = {{0, 0}, {1, 0}, {1, 0.3f}};
+    ExportMesh lower = Triangles({{0, 0, 0}, {0.1f, 0, 1e-7f}, {0, 0, 1e-7f}}, {0, 1, 2}, 1);
+    ExportMesh tip = Triangles({{5, 6, 7}, {6, 6, 7}, {5, 7, 7}}, {0, 1, 2}, 1);
+    tip.colors = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    scene.nodes.push_back({"left wing", {upper, lower}, -1, false});
+    scene.nodes.push_back({"left_wing", {tip}, -1, false});
+    scene.nodes.push_back(
+        {"翼", {Triangles({{1, 2, 3}, {2, 2, 3}, {1, 3, 3}}, {0, 1, 2}, 0)}, 1, false});
+    return scene;
+}
+
+// The values of every line that starts with the keyword, as from_chars reads
+// them: exactly the floats written.
+std::vector<std::vector<float>> Values(const std::string& text, const std::string& keyword) {
+    std::vector<std::vector<float>> out;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(keyword + " ", 0) != 0) continue;
+        std::vector<float> values;
+        std::istringstream words(line.substr(keyword.size()));
+        std::string word;
+        while (words >> word) {
+            float value = 0;
+            std::from_chars(word.data(), word.data() + word.size(), value);
+            values.push_back(value);
+        }
+        out.push_back(values);
+    }
+    return out;
+}
+
+std::string TextureOf(const aiMaterial& material, aiTextureType type) {
+    aiString path;
+    return material.GetTexture(type, 0, &path) == AI_SUCCESS ? path.C_Str() : "";
+}
+
+class ObjFile : public testing::Test {
+   protected:
+    void SetUp() override {
+        files_ = ObjFiles(TwoWings(), "w.obj", {"w_diffuse.png", "w_alpha.png", "w_bump.png"});
+        for (const NamedFile& file : files_) WriteFile(dir_ / file.name, file.bytes);
+        scene_ = importer_.ReadFile(dir_ / "w.obj", 0);
+        ASSERT_NE(scene_, nullptr) << importer_.GetErrorString();
+    }
+
+    std::string MaterialName(unsigned mesh) const {
+        return scene_->mMaterials[scene_->mMeshes[mesh]->mMaterialIndex]->GetName().C_Str();
+    }
+
+    TempDir dir_;
+    std::vector<NamedFile> files_;
+    Assimp::Importer importer_;
+    const aiScene* scene_ = nullptr;
+};
+
+TEST_F(ObjFile, EachNodeIsAnObjectWithItsMaterialsUnderNamesReadersKeepApart) {
+    ASSERT_EQ(files_.size(), 2u);
+    EXPECT_EQ(files_[1].name, "w.mtl");
+    EXPECT_NE(files_[0].bytes.find("\nmtllib w.mtl\n"), std::string::npos);
+    const aiNode* root = scene_->mRootNode;
+    ASSERT_EQ(root->mNumChildren, 3u);
+    EXPECT_STREQ(root->mChildren[0]->mName.C_Str(), "left_wing");
+    EXPECT_STREQ(root->mChildren[1]->mName.C_Str(), "left_wing-2");
+    EXPECT_STREQ(root->mChildren[2]->mName.C_Str(), "翼");
+    EXPECT_EQ(root->mChildren[0]->mNumMeshes, 2u);
+
+    ASSERT_EQ(scene_->mNumMeshes, 4u);
+    EXPECT_EQ(MaterialName(0), "red_paint");
+    EXPECT_EQ(MaterialName(1), "red_paint-2");
+    EXPECT_EQ(MaterialName(2), "red_paint-2");
+    EXPECT_EQ(MaterialName(3), "red_paint");
+    EXPECT_TRUE(scene_->mMeshes[0]->HasTextureCoords(0));
+    EXPECT_FALSE(scene_->mMeshes[1]->HasTextureCoords(0));
+    // A vertex colour where the node has one, white where it has none.
+    ASSERT_TRUE(scene_->mMeshes[2]->HasVertexColors(0));
+    EXPECT_EQ(scene_->mMeshes[2]->mColors[0][1], aiColor4D(0, 1, 0, 1));
+    ASSERT_TRUE(scene_->mMeshes[0]->HasVertexColors(0));
+    EXPECT_EQ(scene_->mMeshes[0]->mColors[0][0], aiColor4D(1, 1, 1, 1));
+}
+
+TEST_F(ObjFile, MaterialsCarryTheirColoursAndMapsBesideTheFile) {
+    const aiMaterial& painted = *scene_->mMaterials[scene_->mMeshes[0]->mMaterialIndex];
+    EXPECT_EQ(TextureOf(painted, aiTextureType_DIFFUSE), "w_diffuse.png");
+    EXPECT_EQ(TextureOf(painted, aiTextureType_EMISSIVE), "w_diffuse.png");
+    EXPECT_EQ(TextureOf(painted, aiTextureType_OPACITY), "w_alpha.png");
+    EXPECT_EQ(TextureOf(painted, aiTextureType_HEIGHT), "w_bump.png");
+    aiColor3D diffuse;
+    painted.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
+    EXPECT_EQ(diffuse, aiColor3D(1, 1, 1));  // the map shows in place of the colour
+
+    const aiMaterial& plain = *scene_->mMaterials[scene_->mMeshes[1]->mMaterialIndex];
+    EXPECT_EQ(TextureOf(plain, aiTextureType_DIFFUSE), "");
+    plain.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
+    EXPECT_EQ(diffuse, aiColor3D(0.1f, 0.2f, 0.3f));
+    float opacity = 0;
+    plain.Get(AI_MATKEY_OPACITY, opacity);
+    EXPECT_EQ(opacity, 0.25f);
+}
+
+TEST_F(ObjFile, PositionsStandYUpAndReadBackExactlySharedWithinAnObject) {
+    const std::string& obj = files_[0].bytes;
+    const std::vector<std::vector<float>> v = Values(obj, "v");
+    // The square's four corners once, though its two meshes hold six; then
+    // the other nodes' own, with a colour each as one of them has colours.
+    ASSERT_EQ(v.size(), 4u + 3 + 3);
+    EXPECT_EQ(v[2], (std::vector<float>{0.1f, 1e-7f, -0.0f, 1, 1, 1}));
+    EXPECT_EQ(v[4], (std::vector<float>{5, 7, -6, 1, 0, 0}));
+    EXPECT_EQ(Values(obj, "vt")[2], (std::vector<float>{1, 0.3f}));
+    EXPECT_EQ(Values(obj, "vn").size(), 3u);  // one per object
+    EXPECT_NE(obj.find("\nf 1/1/1 2/2/1 3/3/1\nusemtl red_paint-2\nf 1//1 3//1 4//1\n"),
+              std::string::npos)
+        << obj;
+    EXPECT_EQ(obj.find("-0 "), std::string::npos);
+}
+
+}  // namespace
