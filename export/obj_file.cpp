@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "export/axes.h"
@@ -66,7 +65,8 @@ class UniqueNames {
 // and numbered across the whole file, as OBJ counts them. Equal values
 // share a number, so the faces of an object meet at their corners where the
 // welded meshes split them for another normal, texture coordinate or
-// material.
+// material. An open-addressing table of numbers into a list of the values:
+// a few bytes a value, where a node-based map takes several times that.
 template <size_t N>
 class ValuePool {
    public:
@@ -76,45 +76,50 @@ class ValuePool {
     explicit ValuePool(const char* keyword, size_t written = N)
         : keyword_(keyword), written_(written) {}
 
-    uint32_t Number(const Value& value) {
+    // Starts an object of at most `count` values; those of the one before
+    // are no longer shared.
+    void Begin(size_t count) {
+        first_ += uint32_t(keys_.size());
+        keys_.clear();
+        size_t slots = 16;
+        while (slots < 2 * count) slots *= 2;
+        slots_.assign(slots, 0);
+    }
+
+    // The value's number, its line written to out when it is new.
+    uint32_t Number(const Value& value, std::string& out) {
         Key key;
         for (size_t c = 0; c < N; ++c) {
             const float v = value[c] + 0.0f;  // -0 and 0 are one value
             std::memcpy(&key[c], &v, sizeof v);
         }
-        const auto [it, added] = numbers_.try_emplace(key, next_);
-        if (added) {
-            PutLine(lines_, keyword_, value.data(), written_);
-            ++next_;
+        const size_t mask = slots_.size() - 1;
+        for (size_t slot = Hash(key) & mask;; slot = (slot + 1) & mask) {
+            const uint32_t held = slots_[slot];  // 1 + its place in keys_, or 0
+            if (held == 0) {
+                keys_.push_back(key);
+                slots_[slot] = uint32_t(keys_.size());
+                PutLine(out, keyword_, value.data(), written_);
+                return first_ + uint32_t(keys_.size()) - 1;
+            }
+            if (keys_[held - 1] == key) return first_ + held - 1;
         }
-        return it->second;
     }
-
-    // Ends the object: its lines go to out, and the values of the next
-    // object are its own.
-    void Flush(std::string& out) {
-        out += lines_;
-        lines_.clear();
-        numbers_ = {};  // clear() would keep, and wipe, a large object's buckets
-    }
-
-    void Reserve(size_t count) { numbers_.reserve(count); }
 
    private:
     using Key = std::array<uint32_t, N>;
-    struct KeyHash {
-        size_t operator()(const Key& key) const {
-            uint64_t h = 0x9E3779B97F4A7C15ull;
-            for (const uint32_t word : key) h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-            return size_t(h ^ (h >> 32));
-        }
-    };
+
+    static size_t Hash(const Key& key) {
+        uint64_t h = 0x9E3779B97F4A7C15ull;
+        for (const uint32_t word : key) h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        return size_t(h ^ (h >> 29));
+    }
 
     const char* keyword_;
     size_t written_;
-    std::string lines_;
-    std::unordered_map<Key, uint32_t, KeyHash> numbers_;
-    uint32_t next_ = 1;
+    std::vector<Key> keys_;
+    std::vector<uint32_t> slots_;
+    uint32_t first_ = 1;
 };
 
 // Per vertex of a mesh, its numbers in the three pools; 0 for none.
@@ -133,35 +138,39 @@ void PutCorner(std::string& out, const Corner& corner) {
     PutIndex(out, corner.vn);
 }
 
-// Every vertex carries a colour, "v x y z r g b", when any does: Assimp's
-// reader looks a vertex's colour up by its number.
+// Each mesh's new values, then its faces, so that every number a face names
+// is written above it, as readers need. Every vertex carries a colour,
+// "v x y z r g b", when any does: Assimp's reader looks a vertex's colour up
+// by its number.
 struct ObjWriter {
     explicit ObjWriter(bool colored) : positions("v", colored ? 6 : 3) {}
 
     ValuePool<6> positions;
     ValuePool<2> uvs{"vt"};
     ValuePool<3> normals{"vn"};
-    std::string faces;
     std::vector<Corner> corners;
 
-    void Mesh(const ExportMesh& mesh, const std::string& material) {
-        corners.assign(mesh.positions.size(), Corner{});
-        for (size_t i = 0; i < mesh.positions.size(); ++i) {
+    void Mesh(const ExportMesh& mesh, const std::string& material, std::string& out) {
+        const size_t count = mesh.positions.size();
+        corners.assign(count, Corner{});
+        for (size_t i = 0; i < count; ++i) {
             const Vec3 p = ToAxes(mesh.positions[i], UpAxis::kY);
             const Vec4 c = i < mesh.colors.size() ? mesh.colors[i] : Vec4{1, 1, 1, 1};
-            corners[i].v = positions.Number({p[0], p[1], p[2], c[0], c[1], c[2]});
-            if (i < mesh.uvs.size()) corners[i].vt = uvs.Number(mesh.uvs[i]);
-            if (i < mesh.normals.size()) {
-                corners[i].vn = normals.Number(ToAxes(mesh.normals[i], UpAxis::kY));
-            }
+            corners[i].v = positions.Number({p[0], p[1], p[2], c[0], c[1], c[2]}, out);
         }
-        PutText(faces, "usemtl ");
-        faces += material;
-        faces += '\n';
+        for (size_t i = 0; i < count && i < mesh.uvs.size(); ++i) {
+            corners[i].vt = uvs.Number(mesh.uvs[i], out);
+        }
+        for (size_t i = 0; i < count && i < mesh.normals.size(); ++i) {
+            corners[i].vn = normals.Number(ToAxes(mesh.normals[i], UpAxis::kY), out);
+        }
+        PutText(out, "usemtl ");
+        out += material;
+        out += '\n';
         for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
-            faces += 'f';
-            for (size_t s = 0; s < 3; ++s) PutCorner(faces, corners[mesh.indices[t + s]]);
-            faces += '\n';
+            out += 'f';
+            for (size_t s = 0; s < 3; ++s) PutCorner(out, corners[mesh.indices[t + s]]);
+            out += '\n';
         }
     }
 
@@ -172,18 +181,13 @@ struct ObjWriter {
         out += '\n';
         size_t vertices = 0;
         for (const ExportMesh& mesh : node.meshes) vertices += mesh.positions.size();
-        positions.Reserve(vertices);
-        uvs.Reserve(vertices);
-        normals.Reserve(vertices);
+        positions.Begin(vertices);
+        uvs.Begin(vertices);
+        normals.Begin(vertices);
         for (const ExportMesh& mesh : node.meshes) {
             const size_t m = size_t(mesh.material);
-            Mesh(mesh, m < materials.size() ? materials[m] : materials.front());
+            Mesh(mesh, m < materials.size() ? materials[m] : materials.front(), out);
         }
-        positions.Flush(out);
-        uvs.Flush(out);
-        normals.Flush(out);
-        out += faces;
-        faces.clear();
     }
 };
 
@@ -231,15 +235,23 @@ void PutMaterial(std::string& out, const ExportMaterial& m, const std::string& n
     out += '\n';
 }
 
-size_t ExpectedBytes(const ExportScene& scene) {
-    size_t vertices = 0, triangles = 0;
+// The most the OBJ can take: reserved at once, it is never copied to grow,
+// and what it does not fill is never touched, so it costs no memory.
+size_t MostBytes(const ExportScene& scene, const std::vector<std::string>& materials) {
+    constexpr size_t kNumber = 16;  // "-1.2345678e-38" and a blank
+    constexpr size_t kIndex = 11;   // up to 4294967295 and a '/'
+    constexpr size_t kLine = 16;    // a keyword, a "-N" added to a name, a line end
+    size_t most = 4096;
     for (const ExportNode& node : scene.nodes) {
+        most += kLine + node.name.size();
         for (const ExportMesh& mesh : node.meshes) {
-            vertices += mesh.positions.size();
-            triangles += mesh.TriangleCount();
+            const size_t m = size_t(mesh.material);
+            most += kLine + (m < materials.size() ? materials[m].size() : 0);
+            most += mesh.positions.size() * (3 * kLine + 11 * kNumber);
+            most += mesh.TriangleCount() * (kLine + 9 * kIndex);
         }
     }
-    return vertices * 64 + triangles * 40;
+    return most;
 }
 
 }  // namespace
@@ -269,7 +281,7 @@ std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& mai
 
     const std::string mtl_name = std::filesystem::path(main_name).stem().string() + ".mtl";
     std::string obj;
-    obj.reserve(ExpectedBytes(scene));
+    obj.reserve(MostBytes(scene, names));
     PutText(obj, "# Varnel\nmtllib ");
     obj += mtl_name;
     obj += '\n';

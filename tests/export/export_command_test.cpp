@@ -45,6 +45,23 @@ TEST(ExportCommand, DocumentAxesComeBackInYUpFormatsAndHostAxesInStl) {
     EXPECT_TRUE(HasPosition(ReadBackPositions(dir / "t.stl"), 1, -3, 2));
 }
 
+// Without an index of refraction, Blender's COLLADA reader takes a negative
+// one and warns once per material. (Assimp's reader supplies 1 itself, so
+// the file is read as text.)
+TEST(ExportCommand, ColladaMaterialsSayTheyDoNotRefract) {
+    TempDir dir;
+    const VarnelRun run =
+        RunVarnel("import --yes --export " + dir / "s.dae " + SamplesDir() + "/showcase.mqo");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string dae = ReadFile(dir / "s.dae");
+    const std::string index = "<float sid=\"index_of_refraction\">1</float>";
+    size_t materials = 0;
+    for (size_t at = dae.find(index); at != std::string::npos; at = dae.find(index, at + 1)) {
+        ++materials;
+    }
+    EXPECT_EQ(materials, 2u) << dae;
+}
+
 // Checks every normal of the glb: of unit length, and on the side of its
 // triangle that the winding gives.
 struct NormalSummary {
