@@ -53,16 +53,22 @@ for ((i = 0; i < repetitions; i++)); do
         $bin/cli/varnel import --yes --json "$mqo" >/dev/null
 done
 
-# Conversion of the torus into .glb: `varnel convert` against `assimp export`
-# of the same torus written as OBJ, alternating, each run a whole process
-# from start to exit. GNU time's peak is the largest resident set of the
-# process or any one child it waited for: for convert, its import child.
+# Conversion of the torus into .glb, .gltf and .obj, each written by our own
+# writer: `varnel convert` against `assimp export` of the same torus written
+# as OBJ, alternating, each run a whole process from start to exit. GNU
+# time's peak is the largest resident set of the process or any one child it
+# waited for: for convert, its import child. Lines are "varnel" and "assimp"
+# for .glb, "varnel.gltf", "assimp.gltf"... for the others.
 : >"$out/convert.txt"
 for ((i = 0; i < repetitions; i++)); do
-    /usr/bin/time -f "varnel %e %U %S %M" -a -o "$out/convert.txt" \
-        $bin/cli/varnel convert --force -o "$out/converted" "$mqo" >/dev/null 2>&1
-    /usr/bin/time -f "assimp %e %U %S %M" -a -o "$out/convert.txt" \
-        assimp export "$obj" "$out/assimp.glb" >/dev/null 2>&1
+    for format in glb gltf obj; do
+        suffix=$([ "$format" = glb ] && echo "" || echo ".$format")
+        /usr/bin/time -f "varnel$suffix %e %U %S %M" -a -o "$out/convert.txt" \
+            $bin/cli/varnel convert --force --format "$format" -o "$out/converted" "$mqo" \
+            >/dev/null 2>&1
+        /usr/bin/time -f "assimp$suffix %e %U %S %M" -a -o "$out/convert.txt" \
+            assimp export "$obj" "$out/assimp.$format" >/dev/null 2>&1
+    done
 done
 
 # The whole corpus, one document at a time and two at once.

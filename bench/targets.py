@@ -114,16 +114,19 @@ def main():
                          flat <= 1.5))
 
     conversion = convert_runs(at("convert.txt"))
-    if conversion.get("varnel") and conversion.get("assimp"):
+    for suffix, extension in (("", ".glb"), (".gltf", ".gltf"), (".obj", ".obj")):
+        ours_runs, their_runs = conversion.get("varnel" + suffix), conversion.get("assimp" + suffix)
+        if not ours_runs or not their_runs:
+            continue
         for field, what, unit in ((0, "wall time", "s"), (4, "processor time", "s"),
                                   (3, "peak memory", "MiB")):
-            ours = statistics.median(run[field] for run in conversion["varnel"])
-            theirs = statistics.median(run[field] for run in conversion["assimp"])
+            ours = statistics.median(run[field] for run in ours_runs)
+            theirs = statistics.median(run[field] for run in their_runs)
             if unit == "MiB":
                 ours, theirs = ours / 1024, theirs / 1024
             target = "<= 1" if field != 4 else "report"
-            rows.append(("Convert torus .glb / assimp export OBJ, %s, %s" % (what, unit), ours,
-                         theirs, ours / theirs, target,
+            rows.append(("Convert torus %s / assimp export OBJ, %s, %s" % (extension, what, unit),
+                         ours, theirs, ours / theirs, target,
                          None if field == 4 else ours <= theirs))
     corpus = convert_runs(at("corpus.txt"))
     for jobs in ("j1", "j2"):
