@@ -58,8 +58,7 @@ void AddAlphaMode(aiMaterial& out, AlphaMode mode) {
     out.AddProperty(&name, AI_MATKEY_GLTF_ALPHAMODE);
 }
 
-// The host's glossiness (0..1) is written as the exponent scale Assimp's
-// readers use for it (0..100); the specular level becomes the strength.
+// The specular level becomes the strength of the Phong exponent.
 aiMaterial* AssimpMaterial(const ExportMaterial& m, const ExportScene& scene, unsigned slots,
                            const PictureRefs& refs) {
     auto* out = new aiMaterial();
@@ -67,13 +66,12 @@ aiMaterial* AssimpMaterial(const ExportMaterial& m, const ExportScene& scene, un
     out->AddProperty(&name, AI_MATKEY_NAME);
     const Vec3 surface = SurfaceColour(m);
     const aiColor3D ambient = Ai(m.ambient), diffuse = Ai(surface), specular = Ai(m.specular);
-    const aiColor3D emissive =
-        Ai({surface[0] * m.self_illum, surface[1] * m.self_illum, surface[2] * m.self_illum});
+    const aiColor3D emissive = Ai(EmissiveColour(m));
     out->AddProperty(&ambient, 1, AI_MATKEY_COLOR_AMBIENT);
     out->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
     out->AddProperty(&specular, 1, AI_MATKEY_COLOR_SPECULAR);
     out->AddProperty(&emissive, 1, AI_MATKEY_COLOR_EMISSIVE);
-    const float shininess = m.shininess * 100.0f;
+    const float shininess = PhongExponent(m);
     out->AddProperty(&shininess, 1, AI_MATKEY_SHININESS);
     out->AddProperty(&m.shin_str, 1, AI_MATKEY_SHININESS_STRENGTH);
     out->AddProperty(&m.opacity, 1, AI_MATKEY_OPACITY);

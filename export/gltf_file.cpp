@@ -152,8 +152,7 @@ Json Material(const ExportMaterial& m, const ExportScene& scene, Textures& textu
     if (texture >= 0) pbr["baseColorTexture"] = {{"index", texture}};
     Json out = {{"name", m.name}, {"pbrMetallicRoughness", std::move(pbr)}};
     if (m.self_illum > 0.0f) {
-        out["emissiveFactor"] = {surface[0] * m.self_illum, surface[1] * m.self_illum,
-                                 surface[2] * m.self_illum};
+        out["emissiveFactor"] = EmissiveColour(m);
         if (texture >= 0) out["emissiveTexture"] = {{"index", texture}};
     }
     const AlphaMode alpha = MaterialAlphaMode(m, scene.images);

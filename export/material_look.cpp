@@ -5,6 +5,16 @@ Vec3 SurfaceColour(const ExportMaterial& material) {
     return material.diffuse;
 }
 
+Vec3 EmissiveColour(const ExportMaterial& material) {
+    const Vec3 surface = SurfaceColour(material);
+    const float glow = material.self_illum;
+    return {surface[0] * glow, surface[1] * glow, surface[2] * glow};
+}
+
+float PhongExponent(const ExportMaterial& material) {
+    return material.shininess * 100.0f;
+}
+
 AlphaMode MaterialAlphaMode(const ExportMaterial& material,
                             const std::vector<ExportImage>& images) {
     if (material.opacity < 1.0f) return AlphaMode::kBlend;

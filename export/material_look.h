@@ -9,6 +9,14 @@
 
 enum class AlphaMode { kOpaque, kMask, kBlend };
 
+// The glow of a self-illuminated surface: its colour scaled by the
+// self-illumination, as the host draws it.
+Vec3 EmissiveColour(const ExportMaterial& material);
+
+// The host's glossiness (0..1) as the Phong exponent of Assimp's readers and
+// of MTL's Ns (0..100).
+float PhongExponent(const ExportMaterial& material);
+
 // The diffuse colour; white when the diffuse map has a picture, since the
 // host shows the map in place of the colour.
 Vec3 SurfaceColour(const ExportMaterial& material);

@@ -211,22 +211,20 @@ void PutMap(std::string& out, const char* keyword, const ExportMap& map,
     out += '\n';
 }
 
-// The host's look in MTL's terms, as the other formats have it: the surface
-// colour, the glossiness on Assimp's 0..100 exponent scale, the opacity as
+// The host's look in MTL's terms, as the other formats have it
+// (material_look.h): the surface colour, the Phong exponent, the opacity as
 // "d", a self-illuminated surface glowing in its colour and its map.
 void PutMaterial(std::string& out, const ExportMaterial& m, const std::string& name,
                  const std::vector<std::string>& picture_names) {
     PutText(out, "newmtl ");
     out += name;
     out += '\n';
-    const Vec3 surface = SurfaceColour(m);
     PutLine(out, "Ka", m.ambient);
-    PutLine(out, "Kd", surface);
+    PutLine(out, "Kd", SurfaceColour(m));
     PutLine(out, "Ks", m.specular);
-    PutLine(out, "Ns", std::array<float, 1>{m.shininess * 100.0f});
+    PutLine(out, "Ns", std::array<float, 1>{PhongExponent(m)});
     PutLine(out, "d", std::array<float, 1>{m.opacity});
-    PutLine(out, "Ke",
-            Vec3{surface[0] * m.self_illum, surface[1] * m.self_illum, surface[2] * m.self_illum});
+    PutLine(out, "Ke", EmissiveColour(m));
     PutText(out, "illum 2\n");
     PutMap(out, "map_Kd", m.diffuse_map, picture_names);
     if (m.self_illum > 0.0f) PutMap(out, "map_Ke", m.diffuse_map, picture_names);
