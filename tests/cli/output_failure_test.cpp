@@ -107,16 +107,17 @@ TEST(OutputFailure, AReaderThatClosesThePipeEndsTheCommandQuietly) {
     EXPECT_FALSE(Has(ignored.err, "cannot write")) << ignored.err;
 }
 
-// import --yes of the cube with one output option, under a file size limit
-// of 512 bytes when limited.
+// import --yes with one output option, under a file size limit of 512 bytes
+// when limited. The showcase's two objects make every output larger than
+// that (the cube's OBJ is not).
 VarnelRun ImportWith(const std::string& option, const std::string& path, bool limited) {
-    return RunVarnel("import --yes " + option + " " + path + " " + kCube,
+    return RunVarnel("import --yes " + option + " " + path + " " + SamplesDir() + "/showcase.mqo",
                      limited ? "trap '' XFSZ; ulimit -f 1;" : "");
 }
 
-// Exports go through Assimp's writers, which do not look at what their
-// writes answer; the file size limit fails them as a full disk would. A
-// folder that is a regular file fails them even for root.
+// Exports go through the project's writers or Assimp's, which do not look at
+// what their writes answer; the file size limit fails them as a full disk
+// would. A folder that is a regular file fails them even for root.
 TEST(OutputFailure, ExportsAndPreviewsThatCannotBeWrittenWholeFailAndLeaveNothing) {
     const fs::path dir = fs::temp_directory_path() / ("varnel-out-" + std::to_string(getpid()));
     fs::create_directories(dir);
