@@ -75,7 +75,8 @@ def describe_material(material):
     # The pictures it shows that Blender found and read.
     entry["images"] = sorted(
         os.path.basename(node.image.filepath) for node in material.node_tree.nodes
-        if node.type == "TEX_IMAGE" and node.image is not None and node.image.has_data
+        # size reads the picture, which Blender otherwise loads only when drawn
+        if node.type == "TEX_IMAGE" and node.image is not None and node.image.size[0] > 0
     ) if material.node_tree is not None else []
     return entry
 

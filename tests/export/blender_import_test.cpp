@@ -203,6 +203,24 @@ std::set<std::string> NamesOf(const std::vector<MeshView>& views, bool materials
     return names;
 }
 
+// OBJ keeps no tree, and its readers end a name at a blank: the .glb's
+// objects as an .obj holds them, side by side, blanks written as '_'.
+std::vector<MeshView> AsObjHoldsThem(std::vector<MeshView> views) {
+    const auto blank_to_underscore = [](std::string name) {
+        for (char& c : name) {
+            if (c == ' ' || c == '\t') c = '_';
+        }
+        return name;
+    };
+    for (MeshView& view : views) {
+        view.name = blank_to_underscore(view.name);
+        view.parent.clear();
+        for (std::string& material : view.materials) material = blank_to_underscore(material);
+    }
+    std::sort(views.begin(), views.end());
+    return views;
+}
+
 class BlenderImport : public testing::TestWithParam<std::string> {};
 
 TEST_P(BlenderImport, BlenderOpensEveryFileWithTheGlbsObjectsTrianglesMaterialsParentsAndSize) {
@@ -229,7 +247,9 @@ TEST_P(BlenderImport, BlenderOpensEveryFileWithTheGlbsObjectsTrianglesMaterialsP
         const BlenderFile& got = opened[2 * i + 1];
         ASSERT_TRUE(glb.opened) << docs[i] << ": " << glb.error;
         EXPECT_TRUE(got.opened) << docs[i] << ": " << got.error;
-        const std::vector<MeshView> want = ReferenceViews(files[2 * i]);
+        const std::vector<MeshView> want = ext == ".obj"
+                                               ? AsObjHoldsThem(ReferenceViews(files[2 * i]))
+                                               : ReferenceViews(files[2 * i]);
         ASSERT_FALSE(want.empty()) << docs[i];
         const std::vector<MeshView> seen =
             BlenderViews(got, NamesOf(want, false), NamesOf(want, true));
@@ -271,8 +291,7 @@ TEST_P(BlenderImport, BlenderShowsTheMapCopiedBesideTheFile) {
     EXPECT_EQ(images, std::vector<std::string>{"c_blender_map.png"});
 }
 
-// The .gltf and .obj writers join here once they are our own.
-INSTANTIATE_TEST_SUITE_P(Formats, BlenderImport, testing::Values(".fbx"),
+INSTANTIATE_TEST_SUITE_P(Formats, BlenderImport, testing::Values(".gltf", ".obj", ".fbx"),
                          [](const testing::TestParamInfo<std::string>& info) {
                              return info.param.substr(1);
                          });
