@@ -53,7 +53,7 @@ for ((i = 0; i < repetitions; i++)); do
         $bin/cli/varnel import --yes --json "$mqo" >/dev/null
 done
 
-# Conversion of the torus into .glb, .gltf and .obj, each written by our own
+# Conversion of the torus into .glb, .gltf, .obj and .fbx, each written by our own
 # writer: `varnel convert` against `assimp export` of the same torus written
 # as OBJ, alternating, each run a whole process from start to exit. GNU
 # time's peak is the largest resident set of the process or any one child it
@@ -61,7 +61,7 @@ done
 # for .glb, "varnel.gltf", "assimp.gltf"... for the others.
 : >"$out/convert.txt"
 for ((i = 0; i < repetitions; i++)); do
-    for format in glb gltf obj; do
+    for format in glb gltf obj fbx; do
         suffix=$([ "$format" = glb ] && echo "" || echo ".$format")
         /usr/bin/time -f "varnel$suffix %e %U %S %M" -a -o "$out/convert.txt" \
             $bin/cli/varnel convert --force --format "$format" -o "$out/converted" "$mqo" \

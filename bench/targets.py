@@ -114,7 +114,8 @@ def main():
                          flat <= 1.5))
 
     conversion = convert_runs(at("convert.txt"))
-    for suffix, extension in (("", ".glb"), (".gltf", ".gltf"), (".obj", ".obj")):
+    for suffix, extension in (("", ".glb"), (".gltf", ".gltf"), (".obj", ".obj"),
+                              (".fbx", ".fbx")):
         ours_runs, their_runs = conversion.get("varnel" + suffix), conversion.get("assimp" + suffix)
         if not ours_runs or not their_runs:
             continue
