@@ -187,8 +187,10 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
 // report says more.
 class ImportTold {
    public:
-    ImportTold(SceneOutputs& outputs, const char* file)
-        : outputs_(outputs), view_([this](const std::string& line) { shown_.Keep(line); }, file) {}
+    ImportTold(SceneOutputs& outputs, std::string& document, const char* file)
+        : outputs_(outputs),
+          document_(document),
+          view_([this](const std::string& line) { shown_.Keep(line); }, file) {}
     ImportTold(const ImportTold&) = delete;
     ImportTold& operator=(const ImportTold&) = delete;
 
@@ -206,6 +208,9 @@ class ImportTold {
                     auto& told = *static_cast<ImportTold*>(user);
                     told.read_result = result;
                     told.read_line = line;
+                    // The model holds all of it now: the document's bytes
+                    // would only add their size to the scene's peak.
+                    std::string().swap(told.document_);
                     if (result == 1) told.waiting_.reset();
                 },
                 [](void* user, const MQOModel& model) {
@@ -233,6 +238,7 @@ class ImportTold {
     }
 
     SceneOutputs& outputs_;
+    std::string& document_;
     KeptMessages shown_;
     MessageView view_;
     std::optional<std::string> waiting_;
@@ -306,7 +312,7 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
     // The options words are read from the importer as the host's debugger
     // would: the class layout is the one this program was built with.
     Varnel& varnel = static_cast<Varnel&>(*importer);
-    ImportTold told(args.outputs, args.file);
+    ImportTold told(args.outputs, args.document.bytes, args.file);
     varnel.messages = told.Sink();
     // The document is read once, here: the importer reads these bytes, and
     // the outputs take what they need of its model before it is released.

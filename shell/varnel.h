@@ -45,7 +45,9 @@ class Varnel : public SceneImport {
     // The bytes of the document DoImport names, when the caller already
     // holds them (a program that took it out of an archive): they are read
     // instead of the file, under the name, so that messages and the folder
-    // of the maps are the name's. Borrowed for the call; null reads the file.
+    // of the maps are the name's. Borrowed until the watcher's read is told
+    // that reading ended, after which the import reads them no more; null
+    // reads the file.
     const char* document_bytes = nullptr;
     size_t document_size = 0;
     // For a program playing the host; the host leaves it empty. read is
