@@ -10,18 +10,6 @@
 
 namespace {
 
-// 10^22 is the largest power of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxFractionDigits = 22;
-constexpr int kMaxDigits = 19;  // below 2^64 whatever they are
-constexpr uint64_t kMaxExactMantissa = uint64_t(1) << 53;
-
-// Division rounds once, to double, only where arithmetic is carried out in
-// the type itself (not in x87's wider registers).
-constexpr bool kExactArithmetic = FLT_EVAL_METHOD == 0;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -35,11 +23,9 @@ const char* AddDigits(const char* first, const char* last, uint64_t& mantissa) {
     return first;
 }
 
-// Most numbers in a document are short decimals such as "-12.3456". Written
-// as m / 10^k, with m at most 2^53 and k at most 22, both are exact doubles
-// and one IEEE division gives the correctly rounded quotient, which is what a
-// correctly rounded conversion gives (Clinger's fast path). Any other text,
-// exponents included, is left to the general conversion.
+// Most numbers in a document are short decimals such as "-12.3456", which
+// ShortDecimalValue converts. Any other text, exponents included, is left to
+// the general conversion.
 bool ConvertShortDecimal(const char* first, const char* last, double& value) {
     const bool negative = first != last && *first == '-';
     if (negative) ++first;
@@ -52,13 +38,7 @@ bool ConvertShortDecimal(const char* first, const char* last, double& value) {
     if (end != last && *end != '.') return false;
     const long fraction_digits = point == end ? 0 : end - point - 1;
     const long digits = (point - first) + fraction_digits;
-    if (digits == 0 || digits > kMaxDigits || mantissa > kMaxExactMantissa ||
-        fraction_digits > kMaxFractionDigits) {
-        return false;
-    }
-    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction_digits];
-    value = negative ? -magnitude : magnitude;
-    return true;
+    return ShortDecimalValue(negative, mantissa, digits, fraction_digits, value);
 }
 
 }  // namespace
@@ -72,7 +52,7 @@ float DecimalToFloat(char* text, size_t length) {
     const char* last = text + length;
     if (first != last && *first == '+') ++first;
     double value = 0.0;
-    if (kExactArithmetic && ConvertShortDecimal(first, last, value)) {
+    if (ConvertShortDecimal(first, last, value)) {
         return static_cast<float>(value);
     }
     if (std::from_chars(first, last, value).ec == std::errc::result_out_of_range) {

@@ -1,8 +1,39 @@
 // Conversion of a number's text as the tokenizer collects it.
 #pragma once
 
+#include <cfloat>
 #include <cstddef>
 #include <cstdint>
+
+// A short decimal m / 10^k, with m at most 2^53 and k at most 22: both are
+// exact doubles and one IEEE division gives the correctly rounded quotient,
+// which is what a correctly rounded conversion gives (Clinger's fast path).
+// False, leaving value as it was, for any other; then only the general
+// conversion gives the value.
+namespace short_decimal {
+// 10^22 is the largest power of ten that a double holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr int kMaxFractionDigits = 22;
+inline constexpr int kMaxDigits = 19;  // below 2^64 whatever they are
+inline constexpr uint64_t kMaxExactMantissa = uint64_t(1) << 53;
+// Division rounds once, to double, only where arithmetic is carried out in
+// the type itself (not in x87's wider registers).
+inline constexpr bool kExactArithmetic = FLT_EVAL_METHOD == 0;
+}  // namespace short_decimal
+
+inline bool ShortDecimalValue(bool negative, uint64_t mantissa, long digits, long fraction_digits,
+                              double& value) {
+    using namespace short_decimal;
+    if (!kExactArithmetic || digits == 0 || digits > kMaxDigits || mantissa > kMaxExactMantissa ||
+        fraction_digits > kMaxFractionDigits) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fraction_digits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
 
 // The C library's strtod of text[0, length), rounded to float: an optional
 // sign, digits and points (the value stops at a second point) and perhaps an

@@ -52,9 +52,12 @@ bool IsChunkName(const char* token) {
 // Reads the document from the stream just opened into the loader's handle.
 static int32_t ReadOpenedDocument(MQOLoader& loader, const char* document_path) {
     CopyText(loader.path, document_path);
+    loader.ForgetWindow();
     int32_t result = loader.ReadDocument();
+    loader.BringStreamInStep();
     loader.stream.ops->close(loader.stream.stream);
     loader.stream = MQOStreamHandle{};  // the stream is the caller's local, gone on return
+    loader.ForgetWindow();              // it pointed into the stream's bytes
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "model/memory_budget.h"
 #include "model/mqo_message_sink.h"
@@ -15,6 +16,23 @@
 constexpr size_t kTokenSize = 256;
 constexpr size_t kPathSize = 1024;
 
+// The bytes taken from the stream and not yet read, so that reading a byte is
+// a pointer step and the stream's table is called once per block. Bytes in
+// memory are the window whole; a file is taken in blocks, each keeping a few
+// bytes of the one before for the tokenizer's steps back. A stream that
+// cannot tell its size (a pipe) is read a byte at a time through the table.
+struct ByteWindow {
+    enum class Mode { kUnset, kOneByte, kMemory, kBlocks };
+
+    const unsigned char* next = nullptr;
+    const unsigned char* end = nullptr;
+    const unsigned char* first = nullptr;  // the earliest byte a step back reaches
+    int64_t end_position = 0;              // the stream's position, at end
+    int64_t size = 0;                      // of the data, when the window was set up
+    Mode mode = Mode::kUnset;
+    const MQOStream* source = nullptr;  // the stream the window was set up for
+    std::vector<unsigned char> block;   // a file's blocks, after the kept bytes
+};
 class MQOLoader {
    public:
     static constexpr uint32_t kFreezeMirror = 1;
@@ -42,6 +60,8 @@ class MQOLoader {
     void UngetChar();
     void PutBack(int c);  // UngetChar over c, the byte just read
     int32_t ReadBytes(void* buffer, size_t count);
+    // The position of the next byte to read in the data.
+    int64_t Tell();
     bool SkipSpace(int& out);
     bool SkipBlank();
     int NextChar();
@@ -94,4 +114,18 @@ class MQOLoader {
     MQOMessageSink sink;
     char path[kPathSize] = {};
     int32_t line = 1;
+    // Every byte through the stream's table, as a pipe is read: the window
+    // is then never used. For comparing the two ways of reading.
+    bool one_byte_reads = false;
+    ByteWindow window;
+
+    // The window's slow steps: at its end, at its start, and where the stream
+    // is reached directly.
+    bool FillWindow();  // true when a byte is ready to read
+    void EndAtShortRead();
+    void StepBackOutsideWindow(bool reread, int c);
+    void SetUpWindow();
+    bool WindowIsCurrent() const { return window.source == stream.stream; }
+    void BringStreamInStep();  // the stream's position to Tell()
+    void ForgetWindow();
 };

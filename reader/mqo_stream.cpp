@@ -244,3 +244,8 @@ int32_t MQOStream::OpenBytes(MQOStreamHandle* handle, const void* data, size_t c
     handle->ops = &kMemoryOps;
     return 1;
 }
+
+const unsigned char* MQOStreamBytes(const MQOStreamHandle& handle) {
+    if (handle.ops != &kMemoryOps || handle.stream == nullptr) return nullptr;
+    return handle.stream->bytes;
+}

@@ -54,3 +54,7 @@ struct MQOStream {
     // file named name would be read; 0 for null data or a name too long.
     int32_t OpenBytes(MQOStreamHandle* handle, const void* data, size_t count, const char* name);
 };
+
+// The bytes a stream opened by OpenBytes reads, so that a reader can step
+// through them in place; null for any other stream or a closed one.
+const unsigned char* MQOStreamBytes(const MQOStreamHandle& handle);

@@ -18,7 +18,7 @@ enum class Step { kGoOn, kInputEnded, kFailed };
 constexpr float kDegreesToRadians = 0.017453292f;
 
 int64_t Position(MQOLoader& loader) {
-    return loader.stream.ops->tell(loader.stream.stream);
+    return loader.Tell();
 }
 
 constexpr int64_t kUnknownSize = -1;

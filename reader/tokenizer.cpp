@@ -1,6 +1,6 @@
 // The tokenizer: the loader's reading operations. Every byte comes through
 // GetChar, which keeps the line counter; one byte too many is put back with
-// UngetChar. There is no lookahead buffer of our own.
+// UngetChar. The bytes come from the loader's window (byte_window.cpp).
 #include <algorithm>
 #include <cstdarg>
 
@@ -93,34 +93,39 @@ class TextWriter {
     bool trail_ = false;
 };
 
-// The loader's AtEnd and GetChar for the loops that read most bytes. The
-// handle is copied so that it stays in registers across the stream calls
-// instead of being loaded from the loader for every byte.
+// The end test and the taking of a byte, for the loops that read most bytes:
+// a pointer step through the loader's window, which goes back to the stream
+// only at its end (or for every byte, for a stream read one byte at a time).
+inline bool AtEndOf(MQOLoader& loader) {
+    if (loader.window.next != loader.window.end) [[likely]]
+        return false;
+    return !loader.FillWindow();
+}
+
+[[gnu::noinline]] int TakeThroughTable(MQOLoader& loader) {
+    unsigned char c = 0;
+    loader.stream.ops->read(loader.stream.stream, &c, 1);
+    return c;
+}
+
+// GetChar for loops that have just found the data not at its end.
+inline int TakeChar(MQOLoader& loader) {
+    ByteWindow& w = loader.window;
+    const int c = w.next != w.end ? *w.next++ : TakeThroughTable(loader);
+    if (c == '\n') ++loader.line;
+    return c;
+}
+
+// The two for a loop that reads many bytes.
 class ByteReader {
    public:
-    explicit ByteReader(MQOLoader& loader) : handle_(loader.stream), line_(loader.line) {}
-
-    bool AtEnd() const {
-        return handle_.ops == nullptr || handle_.ops->at_end(handle_.stream) != 0;
-    }
-    // GetChar for a loop that has just found the data not at its end.
-    int Take() {
-        unsigned char c = 0;
-        handle_.ops->read(handle_.stream, &c, 1);
-        if (c == '\n') ++line_;
-        return c;
-    }
+    explicit ByteReader(MQOLoader& loader) : loader_(loader) {}
+    bool AtEnd() const { return AtEndOf(loader_); }
+    int Take() { return TakeChar(loader_); }
 
    private:
-    MQOStreamHandle handle_;
-    int32_t& line_;
+    MQOLoader& loader_;
 };
-
-// GetChar for loops that have just found the data not at its end: the end
-// test is the costliest part of reading a byte, so it is made once.
-int TakeChar(MQOLoader& loader) {
-    return ByteReader(loader).Take();
-}
 
 enum class Exponent { kNone, kRead, kDataEnded };
 
@@ -191,32 +196,32 @@ bool Expect(MQOLoader& loader, int found, int expected, const char* message) {
 
 bool MQOLoader::AtEnd() {
     // A loader without a stream reads as empty data.
-    return stream.ops == nullptr || stream.ops->at_end(stream.stream) != 0;
+    return stream.ops == nullptr || AtEndOf(*this);
 }
 
 int MQOLoader::GetChar() {
     return AtEnd() ? 0 : TakeChar(*this);
 }
 
+// One byte back, uncounting a newline stepped over.
 void MQOLoader::UngetChar() {
     if (stream.ops == nullptr) return;
-    stream.ops->skip(stream.stream, -1);
-    unsigned char c = 0;
-    stream.ops->read(stream.stream, &c, 1);
-    if (c == '\n') --line;
-    stream.ops->skip(stream.stream, -1);
+    if (window.next != window.first) [[likely]] {
+        if (*--window.next == '\n') --line;
+        return;
+    }
+    StepBackOutsideWindow(true, 0);
 }
 
 // Every caller has just read c, so there is no need to read it again to see
-// whether it was a newline: one stream call instead of three.
+// whether it was a newline.
 void MQOLoader::PutBack(int c) {
-    stream.ops->skip(stream.stream, -1);
-    if (c == '\n') --line;
-}
-
-int32_t MQOLoader::ReadBytes(void* buffer, size_t count) {
-    if (stream.ops == nullptr) return 0;
-    return stream.ops->read(stream.stream, buffer, count);
+    if (window.next != window.first) [[likely]] {
+        --window.next;
+        if (c == '\n') --line;
+        return;
+    }
+    StepBackOutsideWindow(false, c);
 }
 
 // --- skipping --------------------------------------------------------------
@@ -428,11 +433,49 @@ int32_t ReadIntAt(MQOLoader& loader, int c, int* handed) {
     return number.Value(0);
 }
 
+// ReadFloatAt for the common number, read where it lies in the window:
+// "-12.3456" ended by a byte that is no digit, point or exponent mark, with
+// that byte in the window too, and short enough for ShortDecimalValue. c is
+// the byte just taken, the one before the window's next. False, having read
+// nothing, for any other number, which the byte-by-byte reading then takes.
+bool ReadShortFloatInWindow(MQOLoader& loader, int c, int* handed, float& out) {
+    ByteWindow& w = loader.window;
+    if (w.next == w.first || w.next[-1] != c) return false;
+    const unsigned char* p = w.next - 1;
+    const unsigned char* const end = w.end;
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') ++p;
+    uint64_t mantissa = 0;
+    long digits = 0;
+    for (; p != end && IsDigit(*p) && digits <= short_decimal::kMaxDigits; ++p, ++digits) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    long fraction_digits = 0;
+    if (p != end && *p == '.') {
+        for (++p; p != end && IsDigit(*p) && digits <= short_decimal::kMaxDigits;
+             ++p, ++digits, ++fraction_digits) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+        }
+    }
+    if (p == end) return false;
+    const int after = *p;
+    if (IsDigit(after) || after == '.' || after == 'e' || after == 'E') return false;
+    double value = 0.0;
+    if (!ShortDecimalValue(negative, mantissa, digits, fraction_digits, value)) return false;
+    // The byte after the number is taken and handed on, or left in place,
+    // which is taking it and putting it back.
+    w.next = p;
+    if (handed != nullptr) *handed = TakeChar(loader);
+    out = static_cast<float>(value);
+    return true;
+}
+
 // Digits and points, then an exponent when one follows in full. Several
 // points are taken; the conversion stops at the second.
 float ReadFloatAt(MQOLoader& loader, int c, int* handed) {
     ByteReader bytes(loader);
     if (bytes.AtEnd()) return 0.0f;
+    if (float value = 0.0f; ReadShortFloatInWindow(loader, c, handed, value)) return value;
     char text[kNumberSize];  // left unset: made for every number read
     size_t length = 0;
     bool has_digit = false;
