@@ -9,9 +9,8 @@
 
 namespace {
 
-// A block of a file; the bytes kept from the block before cover the longest
-// step back the tokenizer takes (an exponent given up: three bytes).
-constexpr size_t kBlockSize = size_t{1} << 16;
+// The bytes kept from a file's block before the next cover the longest step
+// back the tokenizer takes (an exponent given up: three bytes).
 constexpr size_t kKeptBytes = 16;
 
 }  // namespace
@@ -35,7 +34,7 @@ void MQOLoader::SetUpWindow() {
     }
     window.size = stream.ops->size(stream.stream);
     if (window.size < 0) return;  // a pipe: the table byte by byte
-    window.block.resize(kKeptBytes + kBlockSize);
+    window.block.resize(kKeptBytes + std::max<size_t>(window_block_size, 1));
     window.first = window.next = window.end = window.block.data() + kKeptBytes;
     window.end_position = position;
     window.mode = ByteWindow::Mode::kBlocks;
@@ -69,7 +68,8 @@ bool MQOLoader::FillWindow() {
     window.next = window.end = start;
     const int64_t left = window.size - window.end_position;
     if (left <= 0) return false;
-    const size_t want = static_cast<size_t>(std::min<int64_t>(left, kBlockSize));
+    const size_t block_size = window.block.size() - kKeptBytes;
+    const size_t want = static_cast<size_t>(std::min<int64_t>(left, block_size));
     stream.ops->read(stream.stream, start, want);
     const int64_t got = stream.ops->tell(stream.stream) - window.end_position;
     window.end = start + std::clamp<int64_t>(got, 0, static_cast<int64_t>(want));

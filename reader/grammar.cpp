@@ -67,6 +67,12 @@ int32_t MQOLoader::Load(const char* document_path) {
     return ReadOpenedDocument(*this, document_path);
 }
 
+int32_t MQOLoader::LoadFrom(const char* document_path, MQOStreamHandle handle) {
+    if (handle.ops == nullptr) return 0;
+    stream = handle;
+    return ReadOpenedDocument(*this, document_path);
+}
+
 int32_t MQOLoader::LoadBytes(const char* document_path, const void* data, size_t count) {
     MQOStream bytes;
     if (bytes.OpenBytes(&stream, data, count, document_path) == 0) return 0;

@@ -52,6 +52,9 @@ class MQOLoader {
     // Reads the count bytes at data as the document at path would be read:
     // messages name path. For a document the caller took out of a container.
     int32_t LoadBytes(const char* path, const void* data, size_t count);
+    // Reads the document from a stream the caller opened into handle, which
+    // the load closes; for a source of the caller's own.
+    int32_t LoadFrom(const char* path, MQOStreamHandle handle);
     MQOModel* GetModel() const { return model.get(); }
 
     // --- tokenizer -------------------------------------------------------
@@ -117,6 +120,8 @@ class MQOLoader {
     // Every byte through the stream's table, as a pipe is read: the window
     // is then never used. For comparing the two ways of reading.
     bool one_byte_reads = false;
+    // The size of a file's blocks; small where a test crosses their edges.
+    size_t window_block_size = size_t{1} << 16;
     ByteWindow window;
 
     // The window's slow steps: at its end, at its start, and where the stream
