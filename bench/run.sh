@@ -46,6 +46,16 @@ for pair in "BM_Load:MQOLoader::Load(*" "BM_AssimpReadFileObj:Assimp::Importer::
     echo "$name $count" >>"$out/instructions.txt"
 done
 
+# Whole-process reading: `varnel read` of the torus against `assimp info` of
+# the same torus as OBJ (Assimp's loading command), alternating.
+: >"$out/read.txt"
+for ((i = 0; i < repetitions; i++)); do
+    /usr/bin/time -f "varnel %e %U %S %M" -a -o "$out/read.txt" \
+        $bin/cli/varnel read "$mqo" >/dev/null 2>&1
+    /usr/bin/time -f "assimp %e %U %S %M" -a -o "$out/read.txt" \
+        assimp info "$obj" >/dev/null 2>&1
+done
+
 # Whole import, written to /dev/null; peak resident memory from the kernel.
 : >"$out/import.txt"
 for ((i = 0; i < repetitions; i++)); do
