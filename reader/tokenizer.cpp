@@ -216,6 +216,7 @@ void MQOLoader::UngetChar() {
 // Every caller has just read c, so there is no need to read it again to see
 // whether it was a newline.
 void MQOLoader::PutBack(int c) {
+    if (stream.ops == nullptr) return;
     if (window.next != window.first) [[likely]] {
         --window.next;
         if (c == '\n') --line;
@@ -390,12 +391,39 @@ int NextCharAfter(MQOLoader& loader, int handed) {
     return c;
 }
 
+// Appends the digits from p on to value and returns where they end. value
+// wraps as the digit-by-digit arithmetic of the byte-by-byte reading wraps.
+template <typename T>
+const unsigned char* AddDigits(const unsigned char* p, const unsigned char* end, T& value) {
+    for (; p != end && IsDigit(*p); ++p) value = static_cast<T>(value * 10u + (*p - '0'));
+    return p;
+}
+
+// ReadIntAt for a number whose end is in the window, read where it lies. c
+// is the byte just taken, the one before the window's next. False, having
+// read nothing, when the digits run to the window's end.
+bool ReadIntInWindow(MQOLoader& loader, int c, int* handed, int32_t& out) {
+    ByteWindow& w = loader.window;
+    if (w.next == w.first || w.next[-1] != c) return false;
+    uint32_t value = 0;
+    if (IsDigit(c)) value = static_cast<uint32_t>(c - '0');
+    const unsigned char* p = AddDigits(w.next, w.end, value);
+    if (p == w.end) return false;
+    w.next = p;
+    EndNumber(loader, TakeChar(loader), handed);
+    out = static_cast<int32_t>(c == '-' ? 0u - value : value);
+    return true;
+}
+
 // The result keeps the low 32 bits of the decimal value, so "4294967295"
 // gives -1; wrapping arithmetic gives them for a text of any length. A number
 // that runs into the end of the data reads as 0.
 int32_t ReadIntAt(MQOLoader& loader, int c, int* handed) {
     ByteReader bytes(loader);
     if (bytes.AtEnd()) return 0;
+    if (IsDigit(c) || c == '+' || c == '-') {
+        if (int32_t value = 0; ReadIntInWindow(loader, c, handed, value)) return value;
+    }
     bool negative = c == '-';
     uint32_t value = 0;
     // The first byte needs no end test before the next: it was made above.
@@ -445,21 +473,21 @@ bool ReadShortFloatInWindow(MQOLoader& loader, int c, int* handed, float& out) {
     const unsigned char* const end = w.end;
     const bool negative = c == '-';
     if (c == '-' || c == '+') ++p;
+    // The mantissa wraps past 19 digits; ShortDecimalValue refuses them.
     uint64_t mantissa = 0;
-    long digits = 0;
-    for (; p != end && IsDigit(*p) && digits <= short_decimal::kMaxDigits; ++p, ++digits) {
-        mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    }
+    const unsigned char* integer = p;
+    p = AddDigits(p, end, mantissa);
+    long digits = p - integer;
     long fraction_digits = 0;
     if (p != end && *p == '.') {
-        for (++p; p != end && IsDigit(*p) && digits <= short_decimal::kMaxDigits;
-             ++p, ++digits, ++fraction_digits) {
-            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-        }
+        const unsigned char* fraction = ++p;
+        p = AddDigits(p, end, mantissa);
+        fraction_digits = p - fraction;
+        digits += fraction_digits;
     }
     if (p == end) return false;
     const int after = *p;
-    if (IsDigit(after) || after == '.' || after == 'e' || after == 'E') return false;
+    if (after == '.' || after == 'e' || after == 'E') return false;
     double value = 0.0;
     if (!ShortDecimalValue(negative, mantissa, digits, fraction_digits, value)) return false;
     // The byte after the number is taken and handed on, or left in place,
