@@ -33,6 +33,7 @@ struct ByteWindow {
     const MQOStream* source = nullptr;  // the stream the window was set up for
     std::vector<unsigned char> block;   // a file's blocks, after the kept bytes
 };
+
 class MQOLoader {
    public:
     static constexpr uint32_t kFreezeMirror = 1;
