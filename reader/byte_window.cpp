@@ -156,7 +156,10 @@ int32_t MQOLoader::ReadBytes(void* buffer, size_t count) {
     if (held == count || window.mode == ByteWindow::Mode::kMemory) return 1;
     const int32_t result =
         stream.ops->read(stream.stream, static_cast<unsigned char*>(buffer) + held, count - held);
+    const int64_t asked_end = window.end_position + static_cast<int64_t>(count - held);
     window.end_position = stream.ops->tell(stream.stream);
     window.first = window.next = window.end = window.block.data() + kKeptBytes;
+    // A short read ends the data here, as it ends the table's.
+    if (window.end_position < asked_end) window.size = std::min(window.size, window.end_position);
     return result;
 }
