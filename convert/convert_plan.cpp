@@ -12,16 +12,11 @@
 #include <system_error>
 #include <utility>
 
+#include "model/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return text;
-}
 
 // What the walk of a folder found: a document, or an entry that could not
 // be walked, with why. rel is below the folder walked.
@@ -198,7 +193,7 @@ class Planner {
 }  // namespace
 
 bool IsDocumentName(const std::string& name) {
-    const std::string lower = Lower(name);
+    const std::string lower = LowerAscii(name);
     for (const std::string extension : {".mqo", ".mqoz"}) {
         if (lower.size() > extension.size() &&
             lower.compare(lower.size() - extension.size(), extension.size(), extension) == 0) {

@@ -4,19 +4,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kFoldersAbove = 4;
 constexpr const char* kMapFolderNames[] = {"tex", "texture", "textures"};
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return text;
-}
 
 bool IsSlash(char c) {
     return c == '/' || c == '\\';

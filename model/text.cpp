@@ -38,3 +38,8 @@ bool CopyText(char* dst, size_t capacity, const char* src, int32_t code_page) {
     dst[n] = '\0';
     return true;
 }
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) c = LowerAscii(c);
+    return text;
+}

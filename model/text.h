@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "model/code_page.h"
 
@@ -14,6 +15,13 @@ constexpr bool IsLeadByte(unsigned char c) {
 // How many bytes the character that starts with c takes in the code page, as
 // its lead byte claims: 1 for a single byte or a byte that starts nothing.
 size_t CharacterWidth(int32_t code_page, unsigned char c);
+
+// ASCII letters in lower case; every other byte, a Shift-JIS or UTF-8 one
+// included, as it is.
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+std::string LowerAscii(std::string text);
 
 // Copies src into dst (capacity bytes, terminator included). A text that does
 // not fit is cut at the last whole character of the code page that does, so

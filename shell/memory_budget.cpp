@@ -4,6 +4,7 @@
 
 #include "model/memory_budget.h"
 #include "model/report.h"
+#include "model/text.h"
 
 namespace {
 
@@ -16,10 +17,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 // The power of two a unit stands for: "", "B", "K", "KB", "KiB", "M"...
 // through "T", in any letter case; -1 for anything else. KB and the like
 // count in 1024s, as the bare letters always have here.
@@ -29,13 +26,13 @@ int UnitShift(const char* unit) {
         int shift;
     } kUnits[] = {{'k', 10}, {'m', 20}, {'g', 30}, {'t', 40}};
     if (*unit == '\0') return 0;
-    if (Lower(unit[0]) == 'b') return unit[1] == '\0' ? 0 : -1;
+    if (LowerAscii(unit[0]) == 'b') return unit[1] == '\0' ? 0 : -1;
     for (const auto& u : kUnits) {
-        if (Lower(unit[0]) != u.letter) continue;
+        if (LowerAscii(unit[0]) != u.letter) continue;
         const char* rest = unit + 1;
-        if (Lower(rest[0]) == 'i' && Lower(rest[1]) == 'b')
+        if (LowerAscii(rest[0]) == 'i' && LowerAscii(rest[1]) == 'b')
             rest += 2;
-        else if (Lower(rest[0]) == 'b')
+        else if (LowerAscii(rest[0]) == 'b')
             rest += 1;
         return *rest == '\0' ? u.shift : -1;
     }
