@@ -12,7 +12,7 @@ foreach(layer ${_layers})
   set_target_properties(varnel_${layer} PROPERTIES EXPORT_NAME ${layer})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${layer}/
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/varnel/${layer}
-          FILES_MATCHING PATTERN "*.h" PATTERN stand_in EXCLUDE)
+          FILES_MATCHING PATTERN "*.h" PATTERN stand_in EXCLUDE PATTERN posix EXCLUDE PATTERN win32 EXCLUDE)
 endforeach()
 list(TRANSFORM _layers PREPEND varnel_)
 install(TARGETS ${_layers} EXPORT VarnelTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -12,15 +12,19 @@ function(varnel_layer target folder)
                                               $<INSTALL_INTERFACE:include>)
 endfunction()
 
-# The folder's sources; those under stand_in/ stand in for the system's own
-# functions off Windows and are built only there.
+# A library's sources, listed by name: the portable ones, then those for one
+# kind of system, each in a folder of its own: posix/ built off Windows,
+# win32/ on Windows. Off Windows the functions of the host's SDK and of
+# Windows that the importer calls are stood in for by files under stand_in/,
+# listed with the POSIX ones.
 function(varnel_sources target)
-  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(NOT WIN32)
-    file(GLOB _stand_ins CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/stand_in/*.cpp)
-    list(APPEND _srcs ${_stand_ins})
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "POSIX;WIN32")
+  target_sources(${target} PRIVATE ${arg_UNPARSED_ARGUMENTS})
+  if(WIN32)
+    target_sources(${target} PRIVATE ${arg_WIN32})
+  else()
+    target_sources(${target} PRIVATE ${arg_POSIX})
   endif()
-  target_sources(${target} PRIVATE ${_srcs})
 endfunction()
 
 # The version of project() as a header, for the command and the resources.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "cli/import_table_win32.h"
+#include "cli/win32/import_table.h"
 #include "loaded_module.h"
 #include "host/host_scene.h"
 #include "shell/varnel.h"

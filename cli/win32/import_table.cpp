@@ -1,4 +1,4 @@
-#include "cli/import_table_win32.h"
+#include "cli/win32/import_table.h"
 
 #include <cstring>
 

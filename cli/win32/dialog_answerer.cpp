@@ -4,7 +4,7 @@
 // its buttons as a mouse would. Without --yes or --cancel the person at the
 // screen answers it.
 #include "cli/dialog_answerer.h"
-#include "cli/import_table_win32.h"
+#include "cli/win32/import_table.h"
 
 namespace {
 
