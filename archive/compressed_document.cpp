@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "model/text.h"
+
 namespace {
 
 // Larger than any document the reader could make a model of in memory; the
@@ -61,4 +63,12 @@ CompressedDocument ReadCompressedDocument(const char* path) {
     }
     if (!document.error.empty()) std::string().swap(document.bytes);
     return document;
+}
+
+bool IsDocumentName(std::string_view name) {
+    return name.size() > 4 && EndsWithIgnoringCase(name, ".mqo");
+}
+
+bool IsCompressedDocumentName(std::string_view name) {
+    return name.size() > 5 && EndsWithIgnoringCase(name, ".mqoz");
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct CompressedDocument {
     bool is_archive = false;  // the file's bytes are a zip archive
@@ -25,6 +26,11 @@ CompressedDocument ReadCompressedDocument(const char* path);
 // The document in the archive's bytes, which path names: empty when it was
 // taken out into bytes, else why not (a line that does not name the path).
 std::string TakeDocumentOut(const char* path, const std::string& archive, std::string& bytes);
+
+// Whether a file name is a document's, "*.mqo", or a compressed document's,
+// "*.mqoz", in any letter case.
+bool IsDocumentName(std::string_view name);
+bool IsCompressedDocumentName(std::string_view name);
 
 // True when the first bytes are those of a zip archive: a local file header,
 // or the end record that an archive without members starts with.

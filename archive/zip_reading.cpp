@@ -16,6 +16,7 @@
 #include "archive/compressed_document.h"
 #include "host/code_pages.h"
 #include "model/code_page.h"
+#include "model/text.h"
 
 namespace {
 
@@ -51,15 +52,6 @@ std::string Shown(const std::string& name) {
     return text;
 }
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 // Archives written on Windows may separate folders with either slash.
 bool IsSlash(char c) {
     return c == '/' || c == '\\';
@@ -68,10 +60,6 @@ bool IsSlash(char c) {
 std::string BaseName(const std::string& name) {
     const auto slash = std::find_if(name.rbegin(), name.rend(), IsSlash);
     return std::string(slash.base(), name.end());
-}
-
-bool IsDocumentName(const std::string& base) {
-    return base.size() > 4 && SameIgnoringCase(base.substr(base.size() - 4), ".mqo");
 }
 
 // A name that would leave the archive's folder if it were ever unpacked: an
@@ -104,12 +92,6 @@ std::string NamesSeen(const std::vector<MemberEntry>& members) {
     return text;
 }
 
-std::string Utf8Of(const std::vector<uint32_t>& codes) {
-    std::string text;
-    for (const uint32_t code : codes) AppendUtf8(text, code);
-    return text;
-}
-
 // A member's name as its writer meant it. The zip format reads a name not
 // flagged as UTF-8 as CP437, but the modelling program writes such names in
 // code page 932, its home, and other tools write UTF-8 without the flag: so
@@ -126,7 +108,7 @@ bool DecodedName(zip_t* archive, zip_uint64_t index, std::string& name) {
     }
     codes.clear();
     if (DecodeCodePage(kCodePageJapanese, raw, length, codes)) {
-        name = Utf8Of(codes);
+        name = Utf8OfCodes(codes);
         return true;
     }
     const char* cp437 = zip_get_name(archive, index, ZIP_FL_ENC_STRICT);
@@ -163,7 +145,7 @@ std::string ChooseDocument(const std::vector<MemberEntry>& members, const std::s
     std::vector<MemberEntry> named, documents;
     for (const MemberEntry& member : members) {
         const std::string base = BaseName(member.name);
-        if (SameIgnoringCase(base, own_name)) named.push_back(member);
+        if (EqualsIgnoringCase(base, own_name)) named.push_back(member);
         if (IsDocumentName(base)) documents.push_back(member);
     }
     const std::vector<MemberEntry>& candidates = named.empty() ? documents : named;

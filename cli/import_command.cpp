@@ -20,7 +20,7 @@
 #include "cli/result_stream.h"
 #include "cli/scene_dump.h"
 #include "cli/scene_outputs.h"
-#include "host/cp932.h"
+#include "host/code_pages.h"
 #include "host/max.h"
 #include "model/shown_text.h"
 #include "reader/mqo_loader.h"
@@ -75,9 +75,7 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
 
 // A name of the host's, code page 932, as the summary shows it.
 std::string ShownName(const char* cp932) {
-    std::string utf8;
-    AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
-    return ShownText(utf8);
+    return ShownText(HostTextUtf8(cp932));
 }
 
 // A line on standard error that names the document or says what the archive

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "host/code_pages.h"
-#include "host/cp932.h"
 
 namespace {
 
@@ -105,9 +104,7 @@ void JsonWriter::Float(float value) {
 
 void JsonWriter::Cp932String(const char* text) {
     BeginValue();
-    std::string utf8;
-    if (text != nullptr) AppendCp932AsUtf8(utf8, text, std::strlen(text));
-    Put(Escaped(utf8));
+    Put(Escaped(HostTextUtf8(text)));
 }
 
 void JsonWriter::DocumentString(const char* text, int32_t code_page) {

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <utility>
 
-#include "model/text.h"
+#include "archive/compressed_document.h"
 
 namespace fs = std::filesystem;
 
@@ -99,7 +99,8 @@ class FolderWalk {
 
     // A FIFO or a device would keep its child waiting until the timeout.
     void AddDocument(const fs::path& rel, const fs::file_status& status) {
-        if (!IsDocumentName(rel.filename().string())) return;
+        const std::string name = rel.filename().string();
+        if (!IsDocumentName(name) && !IsCompressedDocumentName(name)) return;
         found_.push_back({rel, fs::is_regular_file(status) ? "" : "not a regular file"});
     }
 
@@ -191,17 +192,6 @@ class Planner {
 };
 
 }  // namespace
-
-bool IsDocumentName(const std::string& name) {
-    const std::string lower = LowerAscii(name);
-    for (const std::string extension : {".mqo", ".mqoz"}) {
-        if (lower.size() > extension.size() &&
-            lower.compare(lower.size() - extension.size(), extension.size(), extension) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::vector<PlannedDocument> PlanConversions(const PlanRequest& request) {
     Planner planner(request);

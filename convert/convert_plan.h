@@ -24,10 +24,6 @@ struct PlanRequest {
     bool force = false;               // convert even what is up to date
 };
 
-// True for the names convert takes as documents: *.mqo and *.mqoz in any
-// letter case.
-bool IsDocumentName(const std::string& name);
-
 // The documents in the order given, each folder walked recursively in name
 // order, symbolic links followed (a folder once). A document reached twice
 // is planned once; a second document whose output another one takes

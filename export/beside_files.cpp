@@ -10,6 +10,8 @@
 #include <set>
 #include <system_error>
 
+#include "model/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,13 +34,6 @@ std::string SafeName(const std::string& text) {
     return out;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return text;
-}
-
 }  // namespace
 
 bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
@@ -56,7 +51,7 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
             std::string name = stem;
             if (n > 1) name += "-" + std::to_string(n);
             name += extension;
-            if (taken.count(Lower(name)) != 0) continue;
+            if (taken.count(LowerAscii(name)) != 0) continue;
             const NameHolds holds = WhatIsAt(dir / name, image.bytes);
             if (holds == NameHolds::kOther) continue;
             file.name = name;
@@ -66,7 +61,7 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
             why = "no free name for " + image.file + " beside " + target.string();
             return false;
         }
-        taken.insert(Lower(file.name));
+        taken.insert(LowerAscii(file.name));
         out.push_back(file);
     }
     return true;

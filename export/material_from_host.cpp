@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/cp932.h"
+#include "host/code_pages.h"
 
 namespace {
 
@@ -33,12 +33,6 @@ ExportMap MapOf(const StdMat2& material, int slot) {
 }
 
 }  // namespace
-
-std::string HostTextUtf8(const char* cp932) {
-    std::string utf8;
-    AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
-    return utf8;
-}
 
 ExportMaterial MaterialFromHost(const StdMat2& material) {
     ExportMaterial out;

@@ -10,6 +10,3 @@ ExportMaterial MaterialFromHost(const StdMat2& material);
 // What faces without a standard material are drawn with: the host's default
 // grey.
 ExportMaterial DefaultMaterial();
-
-// Host text (code page 932) as UTF-8.
-std::string HostTextUtf8(const char* cp932);

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "model/text.h"
+
 namespace {
 
 constexpr unsigned kAllSlots = kDiffuseSlot | kOpacitySlot | kBumpSlot;
@@ -29,13 +31,6 @@ constexpr SceneFormat kFormats[] = {
     {".stl", "stlb", UpAxis::kZ, MapPlace::kNone, 0},
 };
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    }
-    return text;
-}
-
 void Carry(const ExportMap& map, std::vector<bool>& carried) {
     if (map.image >= 0 && size_t(map.image) < carried.size()) carried[size_t(map.image)] = true;
 }
@@ -43,7 +38,7 @@ void Carry(const ExportMap& map, std::vector<bool>& carried) {
 }  // namespace
 
 const SceneFormat* SceneFormatFor(const std::string& path) {
-    const std::string extension = Lower(std::filesystem::path(path).extension().string());
+    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
     for (const SceneFormat& format : kFormats) {
         if (extension == format.extension) return &format;
     }

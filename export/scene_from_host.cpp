@@ -5,6 +5,7 @@
 
 #include "export/material_from_host.h"
 #include "export/smoothing_normals.h"
+#include "host/code_pages.h"
 
 namespace {
 

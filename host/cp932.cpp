@@ -1,12 +1,6 @@
 #include "host/cp932.h"
 
-#include "host/code_pages.h"
-
-static int LeadRow(unsigned char c) {
-    if (c >= 0x81 && c <= 0x9F) return c - 0x81;
-    if (c >= 0xE0 && c <= 0xFC) return c - 0xE0 + 0x1F;
-    return -1;
-}
+#include "host/unicode.h"
 
 // Calls take(code) for each character of the bytes in order, U+FFFD for a
 // byte that starts none. True when every byte decoded.
@@ -19,7 +13,7 @@ static bool ForEachCp932Character(const char* bytes, size_t length, Take take) {
             take(c);
         } else if (c >= 0xA1 && c <= 0xDF) {
             take(0xFF61 + (c - 0xA1));  // half-width katakana
-        } else if (const int row = LeadRow(c); row >= 0 && i + 1 < length) {
+        } else if (const int row = Cp932LeadRow(c); row >= 0 && i + 1 < length) {
             const unsigned char trail = static_cast<unsigned char>(bytes[i + 1]);
             const uint16_t code =
                 trail >= 0x40 && trail <= 0xFC ? kCp932DoubleByte[row][trail - 0x40] : 0;

@@ -1,5 +1,7 @@
 #include "model/text.h"
 
+#include <algorithm>
+
 size_t CharacterWidth(int32_t code_page, unsigned char c) {
     switch (code_page) {
         case kCodePageJapanese:
@@ -42,4 +44,15 @@ bool CopyText(char* dst, size_t capacity, const char* src, int32_t code_page) {
 std::string LowerAscii(std::string text) {
     for (char& c : text) c = LowerAscii(c);
     return text;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/code_page.h"
 
@@ -22,6 +23,11 @@ constexpr char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 std::string LowerAscii(std::string text);
+
+// Comparisons that ignore the case of ASCII letters, as file names on
+// Windows do.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
 
 // Copies src into dst (capacity bytes, terminator included). A text that does
 // not fit is cut at the last whole character of the code page that does, so

@@ -1,4 +1,6 @@
 // The terminal form of the dialog; Windows shows its own dialog instead.
+#include "cli/terminal_dialog.h"
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -6,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/terminal_dialog.h"
-#include "host/cp932.h"
+#include "host/code_pages.h"
 
 namespace {
 
@@ -17,10 +18,8 @@ constexpr int kSequenceWaitMs = 40;
 
 std::string WindowText(HWND window) {
     char text[256];
-    const int length = GetWindowTextA(window, text, sizeof text);
-    std::string utf8;
-    AppendCp932AsUtf8(utf8, text, static_cast<size_t>(length));
-    return utf8;
+    GetWindowTextA(window, text, sizeof text);
+    return HostTextUtf8(text);
 }
 
 DWORD ButtonType(HWND control) {

@@ -6,22 +6,23 @@
 #include <cstring>
 
 #include "host/code_pages.h"
+#include "model/code_page.h"
 
 namespace {
 
 const char* IconvName(int32_t code_page) {
     switch (code_page) {
-        case 65001:
+        case kCodePageUtf8:
             return "UTF-8";
-        case 936:
+        case kCodePageChinese:
             return "CP936";
-        case 949:
+        case kCodePageKorean:
             return "CP949";
-        case 950:
+        case kCodePageTaiwan:
             return "CP950";
-        case 1252:
+        case kCodePageWestern:
             return "CP1252";
-        case 932:
+        case kCodePageJapanese:
             return "CP932";
         default:
             return nullptr;

@@ -8,10 +8,11 @@
 #include "host/code_pages.h"
 #include "host/cp932.h"
 #include "host/platform.h"
+#include "model/code_page.h"
 
 namespace {
 
-constexpr UINT kSystemCodePage = 932;
+constexpr UINT kSystemCodePage = kCodePageJapanese;
 
 UINT Resolved(UINT code_page) {
     return code_page == CP_ACP ? kSystemCodePage : code_page;
@@ -32,7 +33,7 @@ const std::vector<uint16_t>& Cp932Codes() {
         for (int lead = 0xF0; lead <= 0xFC; ++lead) leads.push_back(lead);
         for (int lead = 0xED; lead <= 0xEE; ++lead) leads.push_back(lead);
         for (int lead : leads) {
-            const int row = lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F;
+            const int row = Cp932LeadRow(static_cast<unsigned char>(lead));
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
                 const uint16_t code = kCp932DoubleByte[row][trail - 0x40];
                 if (code != 0 && table[code] == 0) table[code] = uint16_t(lead << 8 | trail);

@@ -5,6 +5,7 @@
 
 #include "builder/host_text.h"
 #include "export/material_from_host.h"
+#include "host/code_pages.h"
 #include "reader/mqo_loader.h"
 
 using nlohmann::json;
