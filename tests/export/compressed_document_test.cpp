@@ -14,12 +14,9 @@
 #include <vector>
 
 #include "cli/run_varnel.h"
+#include "support/export_files.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -103,25 +100,10 @@ std::string Showcase() {
     return text;
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
-}
-
 // The wood the showcase names, two texels of a BMP.
 std::string Wood() {
     const uint8_t texels[] = {150, 100, 50, 255, 120, 80, 40, 255};
-    std::string bytes;
-    stbi_write_bmp_to_func(AppendBytes, &bytes, 2, 1, 4, texels);
-    return bytes;
-}
-
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        names.push_back(fs::relative(entry.path(), dir).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return EncodedPicture(".bmp", 2, 1, 4, texels);
 }
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {

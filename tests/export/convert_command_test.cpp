@@ -22,14 +22,11 @@
 #include "export/png_file.h"
 #include "gltf_validator.h"
 #include "read_back.h"
+#include "support/export_files.h"
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
 #include "test_files.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
 
 namespace fs = std::filesystem;
 
@@ -393,10 +390,6 @@ std::vector<std::string> MapNames(const std::string& document) {
     return names;
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
-}
-
 // A 16 x 16 checker of saturated red and green, which no material's colour
 // looks like, in the format the name asks for.
 std::string Picture(const std::string& name) {
@@ -407,28 +400,15 @@ std::string Picture(const std::string& name) {
             rgb.insert(rgb.end(), {uint8_t(red ? 230 : 20), uint8_t(red ? 20 : 230), 20});
         }
     }
-    std::string lower = fs::path(name).extension().string();
-    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-    std::string bytes;
-    if (lower == ".jpg" || lower == ".jpeg") {
-        stbi_write_jpg_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data(), 95);
-    } else if (lower == ".bmp") {
-        stbi_write_bmp_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data());
-    } else if (lower == ".tga") {
-        stbi_write_tga_to_func(AppendBytes, &bytes, 16, 16, 3, rgb.data());
-    } else {
-        bytes = EncodePng(rgb.data(), 16, 16, 3);
-    }
-    return bytes;
+    const std::string bytes =
+        EncodedPicture(fs::path(name).extension().string(), 16, 16, 3, rgb.data());
+    return bytes.empty() ? EncodedPicture(".png", 16, 16, 3, rgb.data()) : bytes;
 }
 
 // The glb's images, each with its place in the binary buffer and no address.
 size_t EmbeddedImages(const std::string& glb) {
-    if (glb.size() < 20 || glb.compare(16, 4, "JSON") != 0) return 0;
-    uint32_t length = 0;
-    std::memcpy(&length, glb.data() + 12, 4);
-    const nlohmann::json json = nlohmann::json::parse(glb.substr(20, length), nullptr, false);
-    if (!json.contains("images")) return 0;
+    const nlohmann::json json = GlbJsonOf(glb);
+    if (json.is_discarded() || !json.contains("images")) return 0;
     size_t embedded = 0;
     for (const auto& image : json["images"]) {
         embedded += image.contains("bufferView") && !image.contains("uri");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/run_varnel.h"
+#include "support/export_files.h"
 #include "support/open_counter.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
@@ -40,17 +41,6 @@ const std::string kDocument =
     "Object \"other\" {\n depth 0\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
     " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
     "Eof\n";
-
-// The JSON chunk of a .glb: it follows the 12-byte header and its own
-// length and type words.
-json GlbJson(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    if (bytes.size() < 20) return {};
-    uint32_t length = 0;
-    std::memcpy(&length, bytes.data() + 12, 4);
-    return json::parse(bytes.substr(20, length));
-}
 
 // Per node name, the names of its children.
 std::map<std::string, std::vector<std::string>> Tree(const json& gltf) {

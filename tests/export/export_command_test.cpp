@@ -10,12 +10,9 @@
 
 #include "cli/run_varnel.h"
 #include "read_back.h"
+#include "support/export_files.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
 
 namespace fs = std::filesystem;
 
@@ -171,10 +168,10 @@ TEST(ExportCommand, PreviewShowsTheThreeFacesTurnedToTheViewer) {
                                     "/six_colours.mqo");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("wrote " + dir / "cube.png"), std::string::npos) << run.out;
-    int w = 0, h = 0, n = 0;
-    unsigned char* rgb = stbi_load((dir / "cube.png").c_str(), &w, &h, &n, 3);
-    ASSERT_NE(rgb, nullptr);
-    const size_t pixels = size_t(w) * h;
+    const RgbPicture preview = DecodedRgb(dir / "cube.png");
+    ASSERT_FALSE(preview.rgb.empty());
+    const uint8_t* rgb = preview.rgb.data();
+    const size_t pixels = size_t(preview.width) * size_t(preview.height);
     // Front (document +Z) red, right (+X) green, top (+Y) blue face the
     // viewer; the back, left and bottom faces show only where edges blend.
     const size_t red = PixelsOfColour(rgb, pixels, 1, 0, 0);
@@ -185,7 +182,6 @@ TEST(ExportCommand, PreviewShowsTheThreeFacesTurnedToTheViewer) {
     EXPECT_LT(PixelsOfColour(rgb, pixels, 1, 1, 0), seen / 20);
     EXPECT_LT(PixelsOfColour(rgb, pixels, 0, 1, 1), seen / 20);
     EXPECT_LT(PixelsOfColour(rgb, pixels, 1, 0, 1), seen / 20);
-    stbi_image_free(rgb);
 }
 
 // A red triangle on the left and, hidden, a green one on the right.
@@ -201,24 +197,17 @@ TEST(ExportCommand, PreviewLeavesHiddenObjectsOutUnlessAskedFor) {
             RunVarnel(std::string("import --yes ") + (include ? "--include-hidden " : "") +
                       "--preview " + dir / "p.png " + doc.path());
         ASSERT_EQ(run.status, 0) << run.err;
-        int w = 0, h = 0, n = 0;
-        unsigned char* rgb = stbi_load((dir / "p.png").c_str(), &w, &h, &n, 3);
-        ASSERT_NE(rgb, nullptr);
-        const size_t pixels = size_t(w) * h;
+        const RgbPicture preview = DecodedRgb(dir / "p.png");
+        ASSERT_FALSE(preview.rgb.empty());
+        const uint8_t* rgb = preview.rgb.data();
+        const size_t pixels = size_t(preview.width) * size_t(preview.height);
         EXPECT_GT(PixelsOfColour(rgb, pixels, 1, 0, 0), pixels / 100) << include;
         if (include) {
             EXPECT_GT(PixelsOfColour(rgb, pixels, 0, 1, 0), pixels / 100);
         } else {
             EXPECT_EQ(PixelsOfColour(rgb, pixels, 0, 1, 0), 0u);
         }
-        stbi_image_free(rgb);
     }
-}
-
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
-    return names;
 }
 
 TEST(ExportCommand, AFailedWriteLeavesNoFileBehind) {

@@ -16,6 +16,7 @@
 #include "export/obj_file.h"
 #include "gltf_validator.h"
 #include "read_back.h"
+#include "support/export_files.h"
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
@@ -66,15 +67,6 @@ std::string TestName(const testing::TestParamInfo<std::string>& info) {
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     }
     return name;
-}
-
-// The JSON chunk of a .glb.
-nlohmann::json GlbJson(const std::string& path) {
-    const std::string glb = ReadFile(path);
-    if (glb.size() < 20) return nullptr;
-    uint32_t size = 0;
-    std::memcpy(&size, glb.data() + 12, 4);
-    return nlohmann::json::parse(glb.substr(20, size), nullptr, false);
 }
 
 // The .gltf is the .glb's JSON with the buffer and pictures beside it: the

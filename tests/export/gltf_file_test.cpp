@@ -9,6 +9,8 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "support/export_files.h"
+
 using nlohmann::json;
 
 namespace {
@@ -17,10 +19,6 @@ uint32_t WordAt(const std::string& bytes, size_t at) {
     uint32_t word = 0;
     std::memcpy(&word, bytes.data() + at, 4);
     return word;
-}
-
-json GlbJson(const std::string& glb) {
-    return json::parse(glb.substr(20, WordAt(glb, 12)));
 }
 
 ExportScene TexturedTriangleUnderAParent() {
@@ -103,7 +101,7 @@ TEST(GltfFile, CarriesTheGlbsJsonWithItsBufferAndPicturesBesideUnderEncodedNames
     EXPECT_EQ(gltf["images"][0]["uri"], "a_1_50_deck.png");
     // The .glb's buffer is the geometry, then the picture: the same bytes as
     // the .bin up to there, described by the same views and accessors.
-    json from_glb = GlbJson(glb);
+    json from_glb = GlbJsonOf(glb);
     const size_t bin_at = 20 + WordAt(glb, 12) + 8;
     EXPECT_EQ(glb.substr(bin_at, files[1].bytes.size()), files[1].bytes);
     const json picture_view = from_glb["bufferViews"].back();

@@ -16,13 +16,10 @@
 #include "export/png_file.h"
 #include "gltf_validator.h"
 #include "read_back.h"
+#include "support/export_files.h"
 #include "support/require.h"
 #include "support/test_support.h"
 #include "temp_dir.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
 
 namespace fs = std::filesystem;
 
@@ -47,14 +44,8 @@ Texels Quadrants() {
     return t;
 }
 
-void Append(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
-}
-
 std::string Bmp(const Texels& t) {
-    std::string bytes;
-    stbi_write_bmp_to_func(Append, &bytes, t.width, t.height, 4, t.rgba.data());
-    return bytes;
+    return EncodedPicture(".bmp", t.width, t.height, 4, t.rgba.data());
 }
 
 // Decoded as the exports read their maps.
@@ -71,13 +62,6 @@ Texels Decode(const std::string& bytes) {
 
 bool IsPng(const std::string& bytes) {
     return bytes.rfind("\x89PNG\r\n\x1A\n", 0) == 0;
-}
-
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The first material's diffuse map as Assimp reads the file back, with the
