@@ -91,9 +91,11 @@ Vec NewellNormal(const std::vector<Point3f>& corners) {
     return n;
 }
 
+// The fan from corner 0: (0 1 2), (0 2 3)... written out here, so that a
+// wrong FanTriangle does not pass.
 std::vector<CornerTriangle> Fan(size_t corners) {
     std::vector<CornerTriangle> fan;
-    for (size_t i = 0; i + 2 < corners; ++i) fan.push_back(FanTriangle(static_cast<int32_t>(i)));
+    for (int32_t last = 2; size_t(last) < corners; ++last) fan.push_back({0, last - 1, last});
     return fan;
 }
 
