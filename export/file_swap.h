@@ -1,8 +1,10 @@
 // Files that are complete or absent.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // What every temporary's name starts with, and nothing else's.
 constexpr char kTemporaryMarker[] = ".varnel-tmp-";
@@ -13,6 +15,34 @@ constexpr char kTemporaryMarker[] = ".varnel-tmp-";
 // this process's id let `varnel convert` (convert/temporaries.h) remove the
 // leftovers of a process killed while it wrote, and nothing else.
 std::string TemporaryPattern(const std::filesystem::path& target);
+
+// A file written in pieces, so that a large output never has to be held
+// whole in memory: the pieces go to a temporary file beside path, which
+// Finish renames over path. A file not finished, or whose writing failed,
+// is removed, so path holds a complete file or what it held before.
+class WholeFile {
+   public:
+    explicit WholeFile(const std::string& path);
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    // Appends the bytes; false once anything failed.
+    bool Put(const void* data, size_t size);
+    // Writes what is left and moves the file into place: an empty text on
+    // success, else why.
+    std::string Finish();
+
+   private:
+    bool Flush();
+    void Fail(const std::string& what);
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    std::vector<char> pending_;
+    std::string why_;
+};
 
 // Writes the bytes to a temporary file beside path and renames it over
 // path. Returns an empty text on success, else why; nothing is left behind

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "export/axes.h"
+#include "export/file_swap.h"
 #include "export/material_from_host.h"
 #include "export/material_look.h"
 #include "export/scene_format.h"
@@ -32,34 +33,72 @@ int GltfWrap(MapWrap wrap) {
     return wrap == MapWrap::kClamp ? kClampToEdge : kRepeat;
 }
 
-// The binary buffer and the JSON that describes it, filled as the scene is
-// walked.
+// What a stretch of the binary buffer holds. The arrays are the meshes'
+// own, turned into glTF's terms only as they are written, so the buffer is
+// never held whole: it streams into the file.
+enum class Stored { kPositions, kNormals, kUvs, kAsTheyAre };
+
+struct BufferPiece {
+    Stored stored;
+    const void* source;  // the mesh's array or the picture's bytes; borrowed
+    size_t offset;       // in the buffer, on a four-byte boundary
+    size_t bytes;
+};
+
+// Whether an accessor states its least and greatest values, which glTF
+// asks of positions alone.
+enum class Bounds { kNone, kStated };
+
+// Whether a view holds vertex attributes, indices or neither (pictures).
+enum class ViewTarget { kNone = 0, kVertices = kArrayBuffer, kIndices = kElementArrayBuffer };
+
+Vec3 YUp(const Vec3& v) {
+    return ToAxes(v, UpAxis::kY);
+}
+
+Vec2 FromTop(const Vec2& uv) {
+    return {uv[0], 1.0f - uv[1]};
+}
+
+size_t Padded(size_t size) {
+    return (size + 3) & ~size_t{3};
+}
+
+// The binary buffer's layout and the JSON that describes it, made as the
+// scene is walked.
 struct GltfBuffer {
-    std::string bin;
+    std::vector<BufferPiece> pieces;
+    size_t size = 0;
     Json views = Json::array();
     Json accessors = Json::array();
 
-    // A buffer view over bytes appended on a four-byte boundary, which
-    // every accessor's component needs.
-    int View(const void* data, size_t size, int target) {
-        bin.resize((bin.size() + 3) & ~size_t{3}, '\0');
-        Json view = {{"buffer", 0}, {"byteOffset", bin.size()}, {"byteLength", size}};
-        if (target != 0) view["target"] = target;
-        bin.append(static_cast<const char*>(data), size);
+    // Appends a view of a new piece on a four-byte boundary, which every
+    // accessor's component needs; returns the view's index.
+    int AppendView(Stored stored, const void* source, size_t bytes, ViewTarget target) {
+        const size_t offset = Padded(size);
+        pieces.push_back({stored, source, offset, bytes});
+        size = offset + bytes;
+        Json view = {{"buffer", 0}, {"byteOffset", offset}, {"byteLength", bytes}};
+        if (target != ViewTarget::kNone) view["target"] = int(target);
         views.push_back(std::move(view));
         return int(views.size()) - 1;
     }
 
-    template <size_t N>
-    int Floats(const std::vector<std::array<float, N>>& values, const char* type, bool bounds) {
-        Json accessor = {
-            {"bufferView", View(values.data(), values.size() * N * sizeof(float), kArrayBuffer)},
-            {"componentType", kFloat},
-            {"count", values.size()},
-            {"type", type}};
-        if (bounds && !values.empty()) {
-            std::array<float, N> low = values[0], high = values[0];
-            for (const auto& v : values) {
+    // Appends an accessor of the values as they will be stored; returns its
+    // index.
+    template <size_t N, typename Convert>
+    int AppendFloats(const std::vector<std::array<float, N>>& values, Stored stored,
+                     Convert convert, const char* type, Bounds bounds) {
+        const int view = AppendView(stored, values.data(), values.size() * sizeof values[0],
+                                    ViewTarget::kVertices);
+        Json accessor = {{"bufferView", view},
+                         {"componentType", kFloat},
+                         {"count", values.size()},
+                         {"type", type}};
+        if (bounds == Bounds::kStated && !values.empty()) {
+            std::array<float, N> low = convert(values[0]), high = low;
+            for (const auto& value : values) {
+                const std::array<float, N> v = convert(value);
                 for (size_t c = 0; c < N; ++c) {
                     low[c] = std::min(low[c], v[c]);
                     high[c] = std::max(high[c], v[c]);
@@ -72,9 +111,10 @@ struct GltfBuffer {
         return int(accessors.size()) - 1;
     }
 
-    int Indices(const std::vector<uint32_t>& indices) {
-        accessors.push_back({{"bufferView", View(indices.data(), indices.size() * sizeof(uint32_t),
-                                                 kElementArrayBuffer)},
+    int AppendIndices(const std::vector<uint32_t>& indices) {
+        const int view = AppendView(Stored::kAsTheyAre, indices.data(),
+                                    indices.size() * sizeof(uint32_t), ViewTarget::kIndices);
+        accessors.push_back({{"bufferView", view},
                              {"componentType", kUnsignedInt},
                              {"count", indices.size()},
                              {"type", "SCALAR"}});
@@ -84,22 +124,25 @@ struct GltfBuffer {
 
 // One primitive: positions and normals turned Y-up, texture coordinates
 // from the top left as glTF counts them.
-Json Primitive(GltfBuffer& out, const ExportMesh& mesh) {
-    std::vector<Vec3> positions(mesh.positions.size()), normals(mesh.normals.size());
-    for (size_t i = 0; i < positions.size(); ++i)
-        positions[i] = ToAxes(mesh.positions[i], UpAxis::kY);
-    for (size_t i = 0; i < normals.size(); ++i) normals[i] = ToAxes(mesh.normals[i], UpAxis::kY);
-    Json attributes = {{"POSITION", out.Floats(positions, "VEC3", true)}};
-    if (!normals.empty()) attributes["NORMAL"] = out.Floats(normals, "VEC3", false);
-    if (!mesh.uvs.empty()) {
-        std::vector<Vec2> uvs(mesh.uvs);
-        for (Vec2& uv : uvs) uv[1] = 1.0f - uv[1];
-        attributes["TEXCOORD_0"] = out.Floats(uvs, "VEC2", false);
+Json AppendPrimitive(GltfBuffer& out, const ExportMesh& mesh) {
+    const auto same = [](const auto& v) { return v; };
+    Json attributes = {{"POSITION", out.AppendFloats(mesh.positions, Stored::kPositions, YUp,
+                                                     "VEC3", Bounds::kStated)}};
+    if (!mesh.normals.empty()) {
+        attributes["NORMAL"] =
+            out.AppendFloats(mesh.normals, Stored::kNormals, YUp, "VEC3", Bounds::kNone);
     }
-    if (!mesh.colors.empty()) attributes["COLOR_0"] = out.Floats(mesh.colors, "VEC4", false);
+    if (!mesh.uvs.empty()) {
+        attributes["TEXCOORD_0"] =
+            out.AppendFloats(mesh.uvs, Stored::kUvs, FromTop, "VEC2", Bounds::kNone);
+    }
+    if (!mesh.colors.empty()) {
+        attributes["COLOR_0"] =
+            out.AppendFloats(mesh.colors, Stored::kAsTheyAre, same, "VEC4", Bounds::kNone);
+    }
     return {{"mode", kTriangles},
             {"material", mesh.material},
-            {"indices", out.Indices(mesh.indices)},
+            {"indices", out.AppendIndices(mesh.indices)},
             {"attributes", std::move(attributes)}};
 }
 
@@ -114,7 +157,7 @@ struct Textures {
     std::map<std::pair<int, int>, int> samplers_seen;
     std::map<std::pair<int, int>, int> textures_seen;
 
-    int Texture(const ExportMap& map) {
+    int FindOrAddTexture(const ExportMap& map) {
         if (map.image < 0 || size_t(map.image) >= image_of.size()) return -1;
         const int image = image_of[size_t(map.image)];
         if (image < 0) return -1;
@@ -144,11 +187,11 @@ Textures NamePictures(const ExportScene& scene, const std::vector<bool>& carried
 // The host's look in glTF's terms: the surface colour with the opacity as
 // its alpha, no metal, a self-illuminated surface glowing in its colour and
 // its map.
-Json Material(const ExportMaterial& m, const ExportScene& scene, Textures& textures) {
+Json DescribeMaterial(const ExportMaterial& m, const ExportScene& scene, Textures& textures) {
     const Vec3 surface = SurfaceColour(m);
     Json pbr = {{"baseColorFactor", {surface[0], surface[1], surface[2], m.opacity}},
                 {"metallicFactor", 0.0}};
-    const int texture = textures.Texture(m.diffuse_map);
+    const int texture = textures.FindOrAddTexture(m.diffuse_map);
     if (texture >= 0) pbr["baseColorTexture"] = {{"index", texture}};
     Json out = {{"name", m.name}, {"pbrMetallicRoughness", std::move(pbr)}};
     if (m.self_illum > 0.0f) {
@@ -164,7 +207,7 @@ Json Material(const ExportMaterial& m, const ExportScene& scene, Textures& textu
 
 // A root named "Scene" holds the nodes without an earlier parent; each node
 // keeps the identity transform, since positions are in world space.
-Json Nodes(GltfBuffer& out, const ExportScene& scene, Json& meshes) {
+Json DescribeNodes(GltfBuffer& out, const ExportScene& scene, Json& meshes) {
     Json nodes = Json::array();
     nodes.push_back(Json{{"name", "Scene"}});
     std::vector<std::vector<int>> children(scene.nodes.size() + 1);
@@ -173,7 +216,8 @@ Json Nodes(GltfBuffer& out, const ExportScene& scene, Json& meshes) {
         Json made = {{"name", node.name}};
         if (!node.meshes.empty()) {
             Json primitives = Json::array();
-            for (const ExportMesh& mesh : node.meshes) primitives.push_back(Primitive(out, mesh));
+            for (const ExportMesh& mesh : node.meshes)
+                primitives.push_back(AppendPrimitive(out, mesh));
             meshes.push_back({{"name", node.name}, {"primitives", std::move(primitives)}});
             made["mesh"] = meshes.size() - 1;
         }
@@ -185,32 +229,6 @@ Json Nodes(GltfBuffer& out, const ExportScene& scene, Json& meshes) {
         if (!children[i].empty()) nodes[i]["children"] = children[i];
     }
     return nodes;
-}
-
-void PutWord(std::string& out, uint32_t word) {
-    for (int b = 0; b < 4; ++b) out.push_back(char((word >> (8 * b)) & 0xFF));
-}
-
-// The container: a header, then the JSON chunk padded with spaces and the
-// binary chunk padded with zeros, each to four bytes.
-std::string Container(std::string json, std::string bin) {
-    json.resize((json.size() + 3) & ~size_t{3}, ' ');
-    bin.resize((bin.size() + 3) & ~size_t{3}, '\0');
-    const size_t total = 12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size());
-    std::string out;
-    out.reserve(total);
-    out.append("glTF", 4);
-    PutWord(out, 2);
-    PutWord(out, uint32_t(total));
-    PutWord(out, uint32_t(json.size()));
-    out.append("JSON", 4);
-    out += json;
-    if (!bin.empty()) {
-        PutWord(out, uint32_t(bin.size()));
-        out.append("BIN\0", 4);
-        out += bin;
-    }
-    return out;
 }
 
 // Everything of the glTF but where its buffer and its pictures are: the
@@ -228,12 +246,12 @@ GltfDocument Describe(const ExportScene& scene, const std::vector<bool>& carried
     GltfDocument doc;
     doc.textures = NamePictures(scene, carried);
     if (scene.materials.empty()) {
-        doc.materials.push_back(Material(DefaultMaterial(), scene, doc.textures));
+        doc.materials.push_back(DescribeMaterial(DefaultMaterial(), scene, doc.textures));
     }
     for (const ExportMaterial& m : scene.materials) {
-        doc.materials.push_back(Material(m, scene, doc.textures));
+        doc.materials.push_back(DescribeMaterial(m, scene, doc.textures));
     }
-    doc.nodes = Nodes(doc.out, scene, doc.meshes);
+    doc.nodes = DescribeNodes(doc.out, scene, doc.meshes);
     return doc;
 }
 
@@ -259,32 +277,136 @@ std::string JsonText(GltfDocument& doc, Json buffer) {
     }
     if (!doc.out.accessors.empty()) gltf["accessors"] = std::move(doc.out.accessors);
     if (!doc.out.views.empty()) gltf["bufferViews"] = std::move(doc.out.views);
-    if (!doc.out.bin.empty()) gltf["buffers"] = Json::array({std::move(buffer)});
+    if (doc.out.size > 0) gltf["buffers"] = Json::array({std::move(buffer)});
     // Names are UTF-8 already; a picture's file name from the disk may not be.
     return gltf.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-size_t Padded(size_t size) {
-    return (size + 3) & ~size_t{3};
+// Writes values batch by batch, each turned into glTF's terms.
+template <typename T, typename Convert, typename Out>
+bool PutConverted(const T* values, size_t count, Convert convert, Out& out) {
+    constexpr size_t kBatch = 4096;
+    std::vector<T> batch(std::min(count, kBatch));
+    for (size_t at = 0; at < count; at += kBatch) {
+        const size_t n = std::min(kBatch, count - at);
+        for (size_t i = 0; i < n; ++i) batch[i] = convert(values[at + i]);
+        if (!out.Put(batch.data(), n * sizeof(T))) return false;
+    }
+    return true;
 }
+
+template <typename Out>
+bool PutPiece(const BufferPiece& piece, Out& out) {
+    switch (piece.stored) {
+        case Stored::kPositions:
+        case Stored::kNormals:
+            return PutConverted(static_cast<const Vec3*>(piece.source), piece.bytes / sizeof(Vec3),
+                                YUp, out);
+        case Stored::kUvs:
+            return PutConverted(static_cast<const Vec2*>(piece.source), piece.bytes / sizeof(Vec2),
+                                FromTop, out);
+        case Stored::kAsTheyAre:
+            break;
+    }
+    return out.Put(piece.source, piece.bytes);
+}
+
+// The buffer's pieces in order, with the zeros that align them, padded to
+// four bytes.
+template <typename Out>
+bool PutBuffer(const GltfBuffer& buffer, Out& out) {
+    static const char kZeros[4] = {};
+    size_t at = 0;
+    for (const BufferPiece& piece : buffer.pieces) {
+        if (!out.Put(kZeros, piece.offset - at) || !PutPiece(piece, out)) return false;
+        at = piece.offset + piece.bytes;
+    }
+    return out.Put(kZeros, Padded(at) - at);
+}
+
+template <typename Out>
+bool PutWord(Out& out, uint32_t word) {
+    const char bytes[4] = {char(word & 0xFF), char((word >> 8) & 0xFF), char((word >> 16) & 0xFF),
+                           char((word >> 24) & 0xFF)};
+    return out.Put(bytes, sizeof bytes);
+}
+
+// The container: a header, then the JSON chunk padded with spaces and the
+// binary chunk padded with zeros, each to four bytes. total is what
+// GlbFileSize gives, known to fit the header's 32 bits.
+template <typename Out>
+bool PutGlb(std::string json, const GltfBuffer& buffer, uint64_t total, Out& out) {
+    json.resize(Padded(json.size()), ' ');
+    bool ok = out.Put("glTF", 4) && PutWord(out, 2) && PutWord(out, uint32_t(total)) &&
+              PutWord(out, uint32_t(json.size())) && out.Put("JSON", 4) &&
+              out.Put(json.data(), json.size());
+    if (ok && buffer.size > 0) {
+        ok = PutWord(out, uint32_t(Padded(buffer.size))) && out.Put("BIN\0", 4) &&
+             PutBuffer(buffer, out);
+    }
+    return ok;
+}
+
+// The .glb's JSON: its pictures embedded after the geometry.
+std::string GlbJson(GltfDocument& doc, const ExportScene& scene) {
+    for (size_t i = 0; i < doc.textures.sources.size(); ++i) {
+        const ExportImage& image = scene.images[doc.textures.sources[i]];
+        doc.textures.images[i]["bufferView"] = doc.out.AppendView(
+            Stored::kAsTheyAre, image.bytes.data(), image.bytes.size(), ViewTarget::kNone);
+        doc.textures.images[i]["mimeType"] = MimeType(image);
+    }
+    return JsonText(doc, {{"byteLength", Padded(doc.out.size)}});
+}
+
+struct StringOut {
+    std::string& bytes;
+    bool Put(const void* data, size_t size) {
+        bytes.append(static_cast<const char*>(data), size);
+        return true;
+    }
+};
 
 }  // namespace
 
-std::string GlbBytes(const ExportScene& scene) {
-    GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
-    for (size_t i = 0; i < doc.textures.sources.size(); ++i) {
-        const ExportImage& image = scene.images[doc.textures.sources[i]];
-        doc.textures.images[i]["bufferView"] =
-            doc.out.View(image.bytes.data(), image.bytes.size(), 0);
-        doc.textures.images[i]["mimeType"] = MimeType(image);
-    }
-    Json buffer = {{"byteLength", Padded(doc.out.bin.size())}};
-    std::string json = JsonText(doc, std::move(buffer));
-    return Container(std::move(json), std::move(doc.out.bin));
+uint64_t GlbFileSize(uint64_t json_bytes, uint64_t buffer_bytes) {
+    const auto padded = [](uint64_t size) { return (size + 3) & ~uint64_t{3}; };
+    return 12 + 8 + padded(json_bytes) + (buffer_bytes > 0 ? 8 + padded(buffer_bytes) : 0);
 }
 
-std::vector<NamedFile> GltfFiles(const ExportScene& scene, const std::string& main_name,
-                                 const std::vector<std::string>& picture_names) {
+std::string GlbSizeRefusal(uint64_t json_bytes, uint64_t buffer_bytes) {
+    const uint64_t total = GlbFileSize(json_bytes, buffer_bytes);
+    if (total <= kLargestGlb) return "";
+    return "the scene needs " + std::to_string(total) +
+           " bytes as a .glb, more than the 4 GiB its sizes can count; write a .gltf instead";
+}
+
+std::string GlbBytes(const ExportScene& scene, std::string& why) {
+    GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
+    std::string json = GlbJson(doc, scene);
+    why = GlbSizeRefusal(json.size(), doc.out.size);
+    if (!why.empty()) return "";
+    const uint64_t total = GlbFileSize(json.size(), doc.out.size);
+    std::string bytes;
+    bytes.reserve(size_t(total));
+    StringOut out{bytes};
+    PutGlb(std::move(json), doc.out, total, out);
+    return bytes;
+}
+
+std::string WriteGlbFile(const ExportScene& scene, const std::string& path) {
+    GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
+    std::string json = GlbJson(doc, scene);
+    std::string why = GlbSizeRefusal(json.size(), doc.out.size);
+    if (!why.empty()) return why;
+    WholeFile file(path);
+    const uint64_t total = GlbFileSize(json.size(), doc.out.size);
+    PutGlb(std::move(json), doc.out, total, file);
+    return file.Finish();
+}
+
+std::string WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir,
+                           const std::string& main_name,
+                           const std::vector<std::string>& picture_names) {
     std::vector<bool> carried = CarriedImages(scene, kDiffuseSlot);
     for (size_t i = 0; i < carried.size(); ++i) {
         carried[i] = carried[i] && i < picture_names.size() && !picture_names[i].empty();
@@ -296,11 +418,12 @@ std::vector<NamedFile> GltfFiles(const ExportScene& scene, const std::string& ma
         doc.textures.images[i]["mimeType"] = MimeType(scene.images[source]);
     }
     const std::string bin_name = std::filesystem::path(main_name).stem().string() + ".bin";
-    doc.out.bin.resize(Padded(doc.out.bin.size()), '\0');
-    Json buffer = {{"byteLength", doc.out.bin.size()}, {"uri", UriReference(bin_name)}};
-    std::vector<NamedFile> files{{main_name, JsonText(doc, std::move(buffer))}};
-    if (!doc.out.bin.empty()) files.push_back({bin_name, std::move(doc.out.bin)});
-    return files;
+    const Json buffer = {{"byteLength", Padded(doc.out.size)}, {"uri", UriReference(bin_name)}};
+    const std::string why = WriteFileWhole((dir / main_name).string(), JsonText(doc, buffer));
+    if (!why.empty() || doc.out.size == 0) return why;
+    WholeFile bin((dir / bin_name).string());
+    PutBuffer(doc.out, bin);
+    return bin.Finish();
 }
 
 std::string UriReference(const std::string& file) {

@@ -211,23 +211,19 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
     return names;
 }
 
-using OwnWriter = std::vector<NamedFile> (*)(const ExportScene& scene, const std::string& main_name,
-                                             const std::vector<std::string>& picture_names);
-
-// The formats the project writes itself; Assimp writes the others.
-OwnWriter OwnWriterFor(const SceneFormat& format) {
-    if (std::strcmp(format.extension, ".gltf") == 0) return GltfFiles;
-    if (std::strcmp(format.extension, ".obj") == 0) return ObjFiles;
-    return nullptr;
-}
-
-bool WriteOwn(OwnWriter writer, const ExportScene& scene, const Staged& staged, std::string& why) {
+bool WriteObj(const ExportScene& scene, const Staged& staged, std::string& why) {
     for (const NamedFile& file :
-         writer(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
+         ObjFiles(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
         why = WriteFileWhole((staged.staging / file.name).string(), file.bytes);
         if (!why.empty()) return false;
     }
     return true;
+}
+
+bool WriteGltf(const ExportScene& scene, const Staged& staged, std::string& why) {
+    why = WriteGltfFiles(scene, staged.staging, staged.main_name,
+                         BesideNames(staged.pictures, scene.images.size()));
+    return why.empty();
 }
 
 // FBX from our own writer, which may refuse a scene too large for the
@@ -259,14 +255,18 @@ bool WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Stag
     return true;
 }
 
-// The scene into staging, by the project's writer or Assimp's, with its
-// pictures.
+bool Is(const SceneFormat& format, const char* extension) {
+    return std::strcmp(format.extension, extension) == 0;
+}
+
+// The scene into staging, by the project's own writers (.gltf, .obj, .fbx)
+// or Assimp's, with its pictures.
 bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
                  std::string& why) {
-    const OwnWriter writer = OwnWriterFor(format);
-    const bool written = std::strcmp(format.extension, ".fbx") == 0 ? WriteFbx(scene, staged, why)
-                         : writer != nullptr ? WriteOwn(writer, scene, staged, why)
-                                             : WriteAssimp(scene, format, staged, why);
+    const bool written = Is(format, ".gltf")  ? WriteGltf(scene, staged, why)
+                         : Is(format, ".obj") ? WriteObj(scene, staged, why)
+                         : Is(format, ".fbx") ? WriteFbx(scene, staged, why)
+                                              : WriteAssimp(scene, format, staged, why);
     return written && StagePictures(scene, staged.pictures, staged.staging, why);
 }
 
@@ -318,7 +318,7 @@ std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
     if (format == nullptr) {
         return "unknown file type " + path + " (known: " + KnownSceneExtensions() + ")";
     }
-    if (std::strcmp(format->extension, ".glb") == 0) return WriteFileWhole(path, GlbBytes(scene));
+    if (std::strcmp(format->extension, ".glb") == 0) return WriteGlbFile(scene, path);
     const fs::path target(path);
     std::string why;
     fs::path staging;
