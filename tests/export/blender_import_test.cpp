@@ -22,7 +22,7 @@
 #include "export/png_file.h"
 #include "support/require.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 using nlohmann::json;
 

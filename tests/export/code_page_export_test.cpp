@@ -12,7 +12,7 @@
 
 #include "cli/run_varnel.h"
 #include "export/png_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

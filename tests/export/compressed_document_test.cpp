@@ -16,7 +16,7 @@
 #include "cli/run_varnel.h"
 #include "support/export_files.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;

@@ -24,8 +24,8 @@
 #include "read_back.h"
 #include "support/export_files.h"
 #include "support/require.h"
+#include "support/temp_dir.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -118,29 +118,6 @@ TEST_F(ConvertTree, AFolderIsMirroredAndABrokenDocumentFailsAloneTheSameAtAnyPar
     EXPECT_TRUE(serial == FilesUnder(dir_ / "parallel"));
 }
 
-TEST_F(ConvertTree, OutputsNewerThanTheirDocumentAreSkippedUnlessForced) {
-    fs::remove_all(dir_ / "in/broken");
-    ASSERT_EQ(Convert("").status, 0);
-    // Without -o each output lies beside its document.
-    ASSERT_TRUE(fs::exists(dir_ / "in/a/b/six.glb"));
-    const auto written = fs::last_write_time(dir_ / "in/a/b/six.glb");
-
-    VarnelRun run = Convert("");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("converted 0, skipped 4 (up to date), failed 0"), std::string::npos)
-        << run.out;
-    EXPECT_EQ(fs::last_write_time(dir_ / "in/a/b/six.glb"), written);
-
-    // A document edited since is converted again, the others not.
-    fs::last_write_time(dir_ / "in/a/cube.mqo", written + std::chrono::seconds(5));
-    run = Convert("");
-    EXPECT_NE(run.out.find("converted 1, skipped 3 (up to date), failed 0"), std::string::npos)
-        << run.out;
-    run = Convert("--force");
-    EXPECT_NE(run.out.find("converted 4, skipped 0 (up to date), failed 0"), std::string::npos)
-        << run.out;
-}
-
 TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFailAlone) {
     TempDir dir;
     WriteFile(dir / "one/cube.mqo", ReadFile(SamplesDir() + "/cube.mqo"));
@@ -148,7 +125,7 @@ TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFa
     WriteFile(dir / "two/six.mqo", ReadFile(SamplesDir() + "/six_colours.mqo"));
     // A named pipe nobody writes to: the import of it waits for ever.
     ASSERT_EQ(mkfifo((dir / "hang.mqo").c_str(), 0600), 0);
-    VarnelRun run = RunVarnel("convert --timeout 2 -o " + dir / "out " + dir / "one/cube.mqo " +
+    VarnelRun run = RunVarnel("convert --timeout 1 -o " + dir / "out " + dir / "one/cube.mqo " +
                               dir / "hang.mqo " + dir / "two/cube.mqo " + dir / "two/six.mqo");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("converted 2, skipped 0 (up to date), failed 2"), std::string::npos)
@@ -157,7 +134,7 @@ TEST(ConvertCommand, ASecondDocumentForTheSameOutputAnUnwritableFolderAndAHangFa
         run.out.find("its output " + dir / "out/cube.glb is the output of " + dir / "one/cube.mqo"),
         std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("  " + dir / "hang.mqo\n    stopped after 2 s\n"), std::string::npos)
+    EXPECT_NE(run.out.find("  " + dir / "hang.mqo\n    stopped after 1 s\n"), std::string::npos)
         << run.out;
     // The first document's output is its own: what importing it alone writes.
     ASSERT_EQ(RunVarnel("import --yes --export " + dir / "c.glb " + dir / "one/cube.mqo").status,
@@ -184,43 +161,26 @@ const char* WherePermissionsHold() {
     return nullptr;
 }
 
-TEST(ConvertCommand, WhatTheWalkCannotReadOrFollowFailsByNameAndWithWhy) {
+// The plan's unit tests walk links, loops and pipes; what needs a process
+// of its own is a folder its user cannot read.
+TEST(ConvertCommand, AFolderThatCannotBeReadFailsByNameAndWithWhy) {
     const char* before = WherePermissionsHold();
     if (before == nullptr) SKIP_FOR_MISSING("as root, unshare --user (util-linux) is needed");
     TempDir dir;
     const std::string cube = ReadFile(SamplesDir() + "/cube.mqo");
     WriteFile(dir / "in/real/cube.mqo", cube);
-    WriteFile(dir / "in/top.mqo", cube);
     WriteFile(dir / "in/locked/inside.mqo", cube);
-    WriteFile(dir / "elsewhere/far.mqo", cube);
-    fs::create_directory_symlink("../elsewhere", dir / "in/linked");
-    fs::create_directory_symlink("real", dir / "in/again");  // walked once, as in/real
-    fs::create_directory_symlink("..", dir / "in/real/up");
-    fs::create_symlink("nowhere.mqo", dir / "in/dangling.mqo");
-    fs::create_symlink("loop", dir / "in/loop");
-    ASSERT_EQ(mkfifo((dir / "in/pipe.mqo").c_str(), 0600), 0);
-    fs::create_directories(dir / "out/top.glb");  // a folder where an output goes
     fs::permissions(dir / "in/locked", fs::perms::none);
 
     VarnelRun run = RunVarnel("convert -o " + dir / "out " + dir / "in", before);
     EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_NE(run.out.find("converted 2, skipped 0 (up to date), failed 6\n"), std::string::npos)
+    EXPECT_NE(run.out.find("converted 1, skipped 0 (up to date), failed 1\n"), std::string::npos)
         << run.out;
-    for (const auto& [entry, why] : std::vector<std::pair<std::string, std::string>>{
-             {"in/locked", "cannot read the folder: Permission denied"},
-             {"in/top.mqo", "its output " + dir / "out/top.glb is taken by a folder"},
-             {"in/dangling.mqo", "a symbolic link to nowhere.mqo, which is not there"},
-             {"in/loop", "a symbolic link that cannot be followed: Too many levels"},
-             {"in/real/up", "a symbolic link loop: it leads to " +
-                                fs::canonical(dir / "in").string() + ", a folder above it"},
-             {"in/pipe.mqo", "not a regular file"}}) {
-        EXPECT_NE(run.out.find("\n  " + dir / entry + "\n    " + why), std::string::npos)
-            << entry << "\n"
-            << run.out;
-    }
-    // A linked folder is followed; one walked already is not walked again.
-    EXPECT_EQ(Names(FilesUnder(dir / "out")),
-              (std::vector<std::string>{"linked/far.glb", "real/cube.glb"}));
+    EXPECT_NE(run.out.find("\n  " + dir / "in/locked" +
+                           "\n    cannot read the folder: Permission denied"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Names(FilesUnder(dir / "out")), std::vector<std::string>{"real/cube.glb"});
 
     // Given alone, the folder that cannot be read is no folder without documents.
     run = RunVarnel("convert -o " + dir / "out " + dir / "in/locked", before);

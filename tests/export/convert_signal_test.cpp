@@ -23,7 +23,7 @@
 #include "cli/run_varnel.h"
 #include "model/memory_budget.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 

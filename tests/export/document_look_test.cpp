@@ -16,7 +16,7 @@
 #include "support/export_files.h"
 #include "support/open_counter.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 using nlohmann::json;
 

@@ -12,7 +12,7 @@
 #include "read_back.h"
 #include "support/export_files.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -19,7 +19,7 @@
 #include "support/export_files.h"
 #include "support/require.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/export_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 using nlohmann::json;
 

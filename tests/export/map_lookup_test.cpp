@@ -11,7 +11,7 @@
 #include "export/map_sampler.h"
 #include "export/map_search.h"
 #include "export/png_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

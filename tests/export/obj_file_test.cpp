@@ -11,7 +11,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "export/png_file.h"
 #include "support/open_counter.h"
 #include "support/test_support.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

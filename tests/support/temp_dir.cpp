@@ -1,4 +1,4 @@
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <stdlib.h>
 
@@ -9,7 +9,7 @@
 
 TempDir::TempDir() {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "varnel-export-XXXXXX").string();
+        (std::filesystem::temp_directory_path() / "varnel-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
 }
 
