@@ -46,14 +46,16 @@ std::vector<std::string> Plan(const TempDir& dir, std::vector<std::string> input
     return Described(PlanConversions(request), dir.path());
 }
 
+void MakeEmptyFiles(const TempDir& dir, std::initializer_list<const char*> names) {
+    for (const char* name : names) WriteFile(dir / name, "");
+}
+
 }  // namespace
 
 TEST(ConvertPlan, MirrorsAFolderInNameOrderTakingDocumentsInAnyLetterCase) {
     TempDir dir;
-    for (const char* name : {"in/b/two.mqo", "in/a.MQO", "in/z/Packed.MqoZ", "in/notes.txt",
-                             "in/.mqo", "in/c/deeper/three.mqo"}) {
-        WriteFile(dir / name, "");
-    }
+    MakeEmptyFiles(dir, {"in/b/two.mqo", "in/a.MQO", "in/z/Packed.MqoZ", "in/notes.txt", "in/.mqo",
+                         "in/c/deeper/three.mqo"});
     EXPECT_EQ(Plan(dir, {"in"}), (std::vector<std::string>{
                                      "convert in/a.MQO -> out/a.glb",
                                      "convert in/b/two.mqo -> out/b/two.glb",
@@ -67,10 +69,7 @@ TEST(ConvertPlan, MirrorsAFolderInNameOrderTakingDocumentsInAnyLetterCase) {
 
 TEST(ConvertPlan, SkipsOutputsNewerThanTheirDocumentUnlessForced) {
     TempDir dir;
-    WriteFile(dir / "in/old.mqo", "");
-    WriteFile(dir / "in/new.mqo", "");
-    WriteFile(dir / "out/old.glb", "");
-    WriteFile(dir / "out/new.glb", "");
+    MakeEmptyFiles(dir, {"in/old.mqo", "in/new.mqo", "out/old.glb", "out/new.glb"});
     const auto now = fs::last_write_time(dir / "in/old.mqo");
     fs::last_write_time(dir / "out/old.glb", now + std::chrono::seconds(5));
     fs::last_write_time(dir / "in/new.mqo", now + std::chrono::seconds(10));
@@ -83,10 +82,7 @@ TEST(ConvertPlan, SkipsOutputsNewerThanTheirDocumentUnlessForced) {
 
 TEST(ConvertPlan, RefusesWhatCannotBeConvertedAndPlansEachDocumentOnce) {
     TempDir dir;
-    WriteFile(dir / "one/cube.mqo", "");
-    WriteFile(dir / "two/cube.mqo", "");
-    WriteFile(dir / "two/six.mqo", "");
-    WriteFile(dir / "three/top.mqo", "");
+    MakeEmptyFiles(dir, {"one/cube.mqo", "two/cube.mqo", "two/six.mqo", "three/top.mqo"});
     fs::create_directories(dir / "out/top.glb");
     ASSERT_EQ(mkfifo((dir / "three/pipe.mqo").c_str(), 0600), 0);
     fs::create_symlink("nowhere.mqo", dir / "three/dangling.mqo");
