@@ -171,7 +171,7 @@ FacesByLowerEnd GroupFacesByLowerEnd(const Mesh& mesh) {
     CountKeys(lists.first, mesh.verts.size(), [&](auto count) {
         ForEachListing(mesh, [&](DWORD vertex, uint32_t) { count(vertex); });
     });
-    lists.faces = std::make_unique_for_overwrite<uint32_t[]>(lists.first.back());
+    lists.faces.reset(new uint32_t[lists.first.back()]);
     PlaceByKey(lists.first, [&](auto place) {
         ForEachListing(mesh, [&](DWORD vertex, uint32_t f) { lists.faces[place(vertex)] = f; });
     });

@@ -1,8 +1,8 @@
 // Conversion between an object's faces and the subdivision mesh.
-#include <bit>
 #include <cstdint>
 #include <vector>
 
+#include "model/bit_copy.h"
 #include "model/counting_sort.h"
 #include "model/mqo_object.h"
 #include "process/subdiv_mesh.h"
@@ -25,11 +25,11 @@ uint32_t FaceFlags(const MQOFace& face) {
 }
 
 bool IsZeroOrOne(float value) {
-    return std::bit_cast<uint32_t>(value) == 0 || value == 1.0f;
+    return BitCopy<uint32_t>(value) == 0 || value == 1.0f;
 }
 
 bool SameBits(float a, float b) {
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+    return BitCopy<uint32_t>(a) == BitCopy<uint32_t>(b);
 }
 
 bool SameBits(const Color4f& a, const Color4f& b) {

@@ -1,11 +1,13 @@
 #include "reader/decimal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -41,6 +43,23 @@ bool ConvertShortDecimal(const char* first, const char* last, double& value) {
     return ShortDecimalValue(negative, mantissa, digits, fraction_digits, value);
 }
 
+// True when the text is out of double's range, else value is the text's
+// number, correctly rounded. Emscripten's C++ library (the page's
+// WebAssembly build) has no from_chars for double; its strtod, correctly
+// rounded too, gives the same value for the same digits.
+bool LongDecimalOutOfRange(const char* first, const char* last, double& value) {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
+    const std::string text(first, last);
+    errno = 0;
+    const double parsed = std::strtod(text.c_str(), nullptr);
+    if (errno == ERANGE) return true;
+    value = parsed;
+    return false;
+#else
+    return std::from_chars(first, last, value).ec == std::errc::result_out_of_range;
+#endif
+}
+
 }  // namespace
 
 // A correctly rounded from_chars to double gives what the C library's strtod
@@ -55,7 +74,7 @@ float DecimalToFloat(char* text, size_t length) {
     if (ConvertShortDecimal(first, last, value)) {
         return static_cast<float>(value);
     }
-    if (std::from_chars(first, last, value).ec == std::errc::result_out_of_range) {
+    if (LongDecimalOutOfRange(first, last, value)) {
         text[length] = '\0';
         value = std::strtod(text, nullptr);
     }

@@ -1,9 +1,9 @@
 // The Object chunk: a quoted name, then scalar settings and the sub-chunks
 // vertex, vertexattr, BVertex and face, up to the closing brace.
 #include <algorithm>
-#include <bit>
 #include <vector>
 
+#include "model/bit_copy.h"
 #include "reader/chunk_reading.h"
 #include "reader/mqo_loader.h"
 #include "reader/polygon_triangles.h"
@@ -184,7 +184,7 @@ Step ReadVertexAttr(MQOLoader& loader, MQOObject& object) {
 float LittleEndianFloat(const unsigned char* bytes) {
     uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
                     uint32_t{bytes[3]} << 24;
-    return std::bit_cast<float>(bits);
+    return BitCopy<float>(bits);
 }
 
 // Reads size raw bytes, a piece at a time: after the first, each piece is as

@@ -3,12 +3,13 @@
 # The folders run one way: model <- process <- reader <- host <- builder <-
 # shell <- cli; export is a tool over the host layer that only the command
 # uses, and convert, the command's batch conversion, ranks above it, both
-# just below cli. The build refuses such an include as well (each library
+# just below cli; web, the page's way into the importer, stands on export.
+# The build refuses such an include as well (each library
 # sees only the folders it links); this check names every offender at once,
 # without a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-order=(model process reader host builder shell archive export convert cli)
+order=(model process reader host builder shell archive export convert cli web)
 rank() {
     local i
     for i in "${!order[@]}"; do

@@ -1,0 +1,75 @@
+// The importer in WebAssembly (web/varnel_web.cpp): the document's bytes go
+// into the module's memory once, the files beside it into the module's file
+// system under the paths they were given with, so that the map search finds
+// the pictures as the command finds them on disk; what comes back is the
+// .glb the command writes, the importer's messages, or why it failed.
+import createVarnel from 'varnel-wasm';
+import { isDocumentName } from './files.js';
+
+// Below a folder two levels deep: the map search never looks at the root or
+// a folder right below it.
+export const ROOT = '/varnel/files';
+
+export function loadImporter() {
+  return createVarnel();
+}
+
+function removeTree(FS, path) {
+  for (const name of FS.readdir(path)) {
+    if (name === '.' || name === '..') continue;
+    const child = `${path}/${name}`;
+    if (FS.isDir(FS.stat(child).mode)) {
+      removeTree(FS, child);
+      FS.rmdir(child);
+    } else {
+      FS.unlink(child);
+    }
+  }
+}
+
+// Lays the files out under ROOT. Other documents are there by name alone:
+// only pictures are read, and a document may be large.
+async function layOut(FS, files) {
+  FS.mkdirTree(ROOT);
+  removeTree(FS, ROOT);
+  for (const { path, file } of files) {
+    const full = `${ROOT}/${path}`;
+    FS.mkdirTree(full.slice(0, full.lastIndexOf('/')));
+    const bytes = isDocumentName(path) ? new Uint8Array(0) : new Uint8Array(await file.arrayBuffer());
+    FS.writeFile(full, bytes);
+  }
+}
+
+// Bit b of the dialog's boxes, in its order.
+export const BOXES = ['useMaterialOnly', 'sameUvCollect', 'freezeMirror', 'freezeCatmull'];
+
+// One import of documentBytes as the document at documentPath, the other
+// files laid out beside it. options: the four boxes, includeHidden, scale.
+export async function importDocument(module, documentPath, documentBytes, files, options) {
+  await layOut(module.FS, files);
+  const boxes = BOXES.reduce((bits, box, b) => bits | (options[box] ? 1 << b : 0), 0);
+  const document = module._malloc(Math.max(documentBytes.length, 1));
+  if (document === 0) throw new Error('the document does not fit in the page\'s memory');
+  module.HEAPU8.set(documentBytes, document);
+  // The module frees the document's bytes once it has read them.
+  const result = module.ccall(
+    'varnel_import',
+    'number',
+    ['string', 'number', 'number', 'number', 'number', 'number'],
+    [`${ROOT}/${documentPath}`, document, documentBytes.length, boxes, options.includeHidden ? 1 : 0,
+      options.scale],
+  );
+  if (result === 0) throw new Error('the document does not fit in the page\'s memory');
+  try {
+    const glbAt = module._varnel_glb(result);
+    const glbSize = module._varnel_glb_size(result);
+    const tidy = (text) => text.split(`${ROOT}/`).join('');
+    return {
+      glb: module.HEAPU8.slice(glbAt, glbAt + glbSize),
+      error: tidy(module.UTF8ToString(module._varnel_error(result))),
+      messages: tidy(module.UTF8ToString(module._varnel_messages(result))),
+    };
+  } finally {
+    module._varnel_release(result);
+  }
+}

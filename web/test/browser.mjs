@@ -1,0 +1,49 @@
+// Debian's chromium, headless, driven by puppeteer-core, with the page opened
+// from disk: shared by the page's tests and its benchmark (bench/web_bench.mjs).
+// Every request that is not for the page itself or what it made (file:,
+// data:, blob:) is refused and kept in outside.
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+export const CHROMIUM = '/usr/bin/chromium';
+
+export async function openPage(pagePath, profileDir, downloadDir) {
+  const browser = await puppeteer.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    protocolTimeout: 600000,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      // WebGL without a GPU: SwiftShader, the renderer chromium carries.
+      '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      `--user-data-dir=${profileDir}`],
+  });
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1200, height: 800 });
+  if (downloadDir) {
+    const cdp = await page.createCDPSession();
+    await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloadDir });
+  }
+  const outside = [];
+  await page.setRequestInterception(true);
+  page.on('request', (request) => {
+    if (/^(file|data|blob):/.test(request.url())) return request.continue();
+    outside.push(request.url());
+    return request.abort();
+  });
+  await page.goto(pathToFileURL(pagePath).href);
+  return { browser, page, outside };
+}
+
+// Gives the page files through #open, as a user choosing them would, and
+// waits until the status tells the outcome; returns the status.
+export async function openFiles(page, dir, names, timeout = 60000) {
+  const input = await page.$('#open');
+  await input.uploadFile(...names.map((n) => join(dir, n)));
+  await page.waitForFunction(
+    () => /^(shown|error:)/.test(document.getElementById('status').textContent),
+    { timeout, polling: 50 },
+  );
+  return page.$eval('#status', (e) => e.textContent);
+}

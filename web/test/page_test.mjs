@@ -1,0 +1,219 @@
+// The page in a real browser: Debian's chromium, headless, driven by
+// puppeteer-core. It opens build/web/varnel.html from disk, loads documents
+// through #open as a user would, and holds the page to what the command
+// does: the same .glb bytes, the same refusals of archives, and no request
+// leaving the page.
+//
+//   node page_test.mjs PAGE VARNEL VALIDATOR_DIR
+//
+// Exits 77 (CTest's skip) with a message when chromium, the page, the
+// command or the validator is missing; under VARNEL_REQUIRE_ALL=1 that is a
+// failure instead.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import { existsSync, mkdtempSync, readFileSync, writeFileSync, copyFileSync, readdirSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve, dirname } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const CHROMIUM = '/usr/bin/chromium';  // as browser.mjs launches it
+const [page_path, varnel, validator_dir] = process.argv.slice(2).map((p) => (p ? resolve(p) : p));
+const samples = join(dirname(fileURLToPath(import.meta.url)), '../../samples');
+
+function skipOrFail(why) {
+  if (process.env.VARNEL_REQUIRE_ALL === '1') {
+    console.error(`page tests: ${why}, and VARNEL_REQUIRE_ALL=1 forbids skipping`);
+    process.exit(1);
+  }
+  console.log(`page tests skipped: ${why}`);
+  process.exit(77);
+}
+if (!existsSync(CHROMIUM)) skipOrFail(`${CHROMIUM} is missing (apt-get install chromium; tools/web.sh does)`);
+if (!page_path || !existsSync(page_path)) skipOrFail(`the page ${page_path} is not built (bash tools/web.sh)`);
+if (!varnel || !existsSync(varnel)) skipOrFail(`the varnel command ${varnel} is not built`);
+if (!validator_dir || !existsSync(join(validator_dir, 'package.json'))) {
+  skipOrFail('the glTF Validator is missing (bash tools/setup.sh installs it)');
+}
+if (!existsSync(new URL('../node_modules/puppeteer-core/package.json', import.meta.url))) {
+  skipOrFail('the page\'s npm packages are missing (bash tools/web.sh installs them)');
+}
+const { openPage, openFiles } = await import('./browser.mjs');
+const { zipSync } = await import('fflate');
+const validator = createRequire(import.meta.url)(validator_dir);
+
+const work = mkdtempSync(join(tmpdir(), 'varnel-page-'));
+const downloads = join(work, 'downloads');
+let browser, page, outside;
+
+// A BMP of one colour: the texture whose colour the tests count on the
+// canvas. BMP, unlike PNG, needs no codec to write.
+function solidBmp(size, [r, g, b]) {
+  const row = size * 3 + ((4 - ((size * 3) % 4)) % 4);
+  const bytes = Buffer.alloc(54 + row * size);
+  bytes.write('BM', 0);
+  bytes.writeUInt32LE(bytes.length, 2);
+  bytes.writeUInt32LE(54, 10);
+  bytes.writeUInt32LE(40, 14);
+  bytes.writeInt32LE(size, 18);
+  bytes.writeInt32LE(size, 22);
+  bytes.writeUInt16LE(1, 26);
+  bytes.writeUInt16LE(24, 28);
+  bytes.writeUInt32LE(row * size, 34);
+  for (let y = 0; y < size; ++y) {
+    for (let x = 0; x < size; ++x) bytes.set([b, g, r], 54 + y * row + x * 3);
+  }
+  return bytes;
+}
+
+// Files for one test, in a folder of their own: name -> bytes.
+function folderOf(name, files) {
+  const dir = join(work, name);
+  execFileSync('mkdir', ['-p', dir]);
+  for (const [file, bytes] of Object.entries(files)) writeFileSync(join(dir, file), bytes);
+  return dir;
+}
+
+const open = (dir, names) => openFiles(page, dir, names);
+
+// What the command writes for the same file and options.
+function commandGlb(dir, document, options = []) {
+  const out = join(dir, 'command.glb');
+  execFileSync(varnel, ['import', '--yes', ...options, '--export', out, join(dir, document)], {
+    stdio: ['ignore', 'ignore', 'pipe'],
+  });
+  return readFileSync(out);
+}
+
+async function download(name) {
+  const target = join(downloads, name);
+  execFileSync('rm', ['-f', target]);
+  await page.click('#download');
+  for (let waited = 0; waited < 20000; waited += 100) {
+    if (existsSync(target) && !readdirSync(downloads).some((f) => f.endsWith('.crdownload'))) {
+      return readFileSync(target);
+    }
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  assert.fail(`no ${name} was saved`);
+}
+
+async function setOptions(options) {
+  await page.evaluate((options) => {
+    for (const [id, value] of Object.entries(options)) {
+      const input = document.getElementById(id);
+      if (input.type === 'checkbox') input.checked = value;
+      else input.value = value;
+    }
+  }, options);
+}
+
+// Pixels of the canvas whose colour is the texture's green, lit or in shade.
+function greenPixels() {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('view');
+    const copy = document.createElement('canvas');
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const { data } = context.getImageData(0, 0, copy.width, copy.height);
+    let count = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      if (data[i + 1] > 60 && data[i + 1] > 2 * data[i] && data[i + 1] > 2 * data[i + 2]) ++count;
+    }
+    return count;
+  });
+}
+
+before(async () => {
+  execFileSync('mkdir', ['-p', downloads]);
+  ({ browser, page, outside } = await openPage(page_path, join(work, 'profile'), downloads));
+});
+
+after(async () => {
+  await browser?.close();
+  execFileSync('rm', ['-rf', work]);
+});
+
+test('a sample opened with its picture is shown textured, and saved as the command writes it', async () => {
+  const dir = folderOf('cube', {
+    'cube.mqo': readFileSync(join(samples, 'cube.mqo')),
+    'checker.bmp': solidBmp(8, [0, 200, 0]),
+  });
+  const status = await open(dir, ['cube.mqo', 'checker.bmp']);
+  assert.equal(status.replace(/ from .*/, ''), 'shown 1 object, 12 triangles');
+  assert.deepEqual(await page.$$eval('#objects li', (items) => items.map((i) => i.textContent.trim())),
+    ['cube 12 triangles']);
+  assert.match(await page.$eval('#materials', (e) => e.textContent), /checker/);
+  // The cube fills a good part of the 800-pixel-high view in its picture's green.
+  const green = await greenPixels();
+  assert.ok(green > 20000, `only ${green} pixels of the texture's green`);
+  const screenshot = join(dirname(page_path), 'screenshot.png');
+  await page.screenshot({ path: screenshot });
+  console.log(`screenshot: ${screenshot}`);
+
+  // Hiding the only object leaves no green.
+  await page.click('#objects input');
+  assert.equal(await greenPixels(), 0);
+
+  const saved = await download('cube.glb');
+  assert.ok(saved.equals(commandGlb(dir, 'cube.mqo')), 'the saved .glb differs from the command\'s');
+  const report = await validator.validateBytes(new Uint8Array(saved), { maxIssues: 0 });
+  assert.equal(report.issues.numErrors, 0, JSON.stringify(report.issues.messages.slice(0, 3)));
+});
+
+test('the options and a compressed document give the command\'s bytes too', async () => {
+  const showcase = readFileSync(join(samples, 'showcase.mqo'));
+  const dir = folderOf('showcase', {
+    'showcase.mqo': showcase,
+    'wood.bmp': solidBmp(4, [150, 90, 30]),
+    'showcase.mqoz': zipSync({ 'showcase.mqo': showcase, 'showcase.mqx': new Uint8Array(3) }),
+  });
+  execFileSync('mkdir', ['-p', join(dir, 'textures')]);
+  copyFileSync(join(dir, 'wood.bmp'), join(dir, 'textures/wood.bmp'));
+  await setOptions({ freezeMirror: false, freezeCatmull: true, sameUvCollect: false,
+    'include-hidden': true, scale: 'mm' });
+  assert.match(await open(dir, ['showcase.mqo', 'wood.bmp']), /^shown/);
+  const options = ['--no-freeze-mirror', '--freeze-catmull', '--no-same-uv-collect',
+    '--include-hidden', '--scale', 'mm'];
+  assert.ok((await download('showcase.glb')).equals(commandGlb(dir, 'showcase.mqo', options)));
+  assert.match(await page.$eval('#messages', (e) => e.textContent), /hidden objects were included/);
+
+  await setOptions({ freezeMirror: true, freezeCatmull: false, sameUvCollect: true,
+    'include-hidden': false, scale: '1' });
+  assert.match(await open(dir, ['showcase.mqoz', 'wood.bmp']), /^shown/);
+  assert.ok((await download('showcase.glb')).equals(commandGlb(dir, 'showcase.mqoz')));
+});
+
+test('a broken document and refused archives are told, and the next good file still loads', async () => {
+  const cube = readFileSync(join(samples, 'cube.mqo'));
+  const crc = zipSync({ 'bad.mqo': cube }, { level: 0 });
+  crc[Buffer.from(crc).indexOf(cube.subarray(0, 20)) + 5] ^= 1;  // a byte of the stored document
+  const files = {
+    'broken.mqo': 'This is not a document\n',
+    'bomb.mqoz': zipSync({ 'bomb.mqo': new Uint8Array(10 << 20) }),
+    'climb.mqoz': zipSync({ '../climb.mqo': cube }),
+    'bad.mqoz': crc,
+    'short.mqoz': zipSync({ 'short.mqo': cube }).subarray(0, 200),
+    'cube.mqo': cube,
+  };
+  const dir = folderOf('bad', files);
+  const told = {
+    'broken.mqo': /^error: broken\.mqo could not be imported/,
+    'bomb.mqoz': /^error: bomb\.mqoz: member bomb\.mqo claims 10485760 bytes, .*zip bomb$/,
+    'climb.mqoz': /^error: climb\.mqoz: member "\.\.\/climb\.mqo" names a path outside/,
+    'bad.mqoz': /^error: bad\.mqoz: member bad\.mqo cannot be read: CRC error$/,
+    'short.mqoz': /^error: short\.mqoz: not a readable zip archive, damaged or cut short/,
+  };
+  for (const [name, expected] of Object.entries(told)) {
+    assert.match(await open(dir, [name]), expected);
+    assert.equal(await page.$eval('#download', (b) => b.disabled), true, name);
+  }
+  assert.match(await open(dir, ['cube.mqo']), /^shown 1 object/);
+});
+
+test('nothing the page did sent a request off the machine', () => {
+  assert.deepEqual(outside, []);
+});
