@@ -43,20 +43,40 @@ async function layOut(FS, files) {
 // Bit b of the dialog's boxes, in its order.
 export const BOXES = ['useMaterialOnly', 'sameUvCollect', 'freezeMirror', 'freezeCatmull'];
 
-// One import of documentBytes as the document at documentPath, the other
-// files laid out beside it. options: the four boxes, includeHidden, scale.
-export async function importDocument(module, documentPath, documentBytes, files, options) {
+// Copies the document into the module's memory at a block of its own: a
+// File is read there a piece at a time, so that its bytes are copied once
+// and never held whole outside the module.
+async function copyIn(module, source) {
+  const size = source.size ?? source.length;
+  const at = module._malloc(Math.max(size, 1));
+  if (at === 0) throw new Error('the document does not fit in the page\'s memory');
+  if (!(source instanceof Blob)) {
+    module.HEAPU8.set(source, at);
+    return { at, size };
+  }
+  const reader = source.stream().getReader();
+  let done = 0;
+  for (let piece = await reader.read(); !piece.done; piece = await reader.read()) {
+    if (done + piece.value.length > size) break;  // the file grew while being read
+    module.HEAPU8.set(piece.value, at + done);
+    done += piece.value.length;
+  }
+  return { at, size: done };
+}
+
+// One import of the document (a File or bytes) as the document at
+// documentPath, the other files laid out beside it. options: the four
+// boxes, includeHidden, scale.
+export async function importDocument(module, documentPath, source, files, options) {
   await layOut(module.FS, files);
   const boxes = BOXES.reduce((bits, box, b) => bits | (options[box] ? 1 << b : 0), 0);
-  const document = module._malloc(Math.max(documentBytes.length, 1));
-  if (document === 0) throw new Error('the document does not fit in the page\'s memory');
-  module.HEAPU8.set(documentBytes, document);
+  const document = await copyIn(module, source);
   // The module frees the document's bytes once it has read them.
   const result = module.ccall(
     'varnel_import',
     'number',
     ['string', 'number', 'number', 'number', 'number', 'number'],
-    [`${ROOT}/${documentPath}`, document, documentBytes.length, boxes, options.includeHidden ? 1 : 0,
+    [`${ROOT}/${documentPath}`, document.at, document.size, boxes, options.includeHidden ? 1 : 0,
       options.scale],
   );
   if (result === 0) throw new Error('the document does not fit in the page\'s memory');

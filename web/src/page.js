@@ -36,12 +36,13 @@ function stemOf(path) {
   return path.split('/').pop().replace(/\.[^.]*$/, '');
 }
 
-// The document's bytes: the file's own, or the document out of an archive.
-async function documentBytesOf(documentFile) {
-  const bytes = new Uint8Array(await documentFile.file.arrayBuffer());
-  if (!startsAsArchive(bytes)) return bytes;
+// The document: the file itself, or its bytes out of an archive. An archive
+// is told by its first bytes, as the command tells it.
+async function documentOf(documentFile) {
+  const { file } = documentFile;
+  if (!startsAsArchive(new Uint8Array(await file.slice(0, 4).arrayBuffer()))) return file;
   try {
-    return await takeDocumentOut(documentFile.path, bytes);
+    return await takeDocumentOut(documentFile.path, new Uint8Array(await file.arrayBuffer()));
   } catch (error) {
     if (error instanceof ArchiveError) throw new Refusal(`${documentFile.path}: ${error.message}`);
     throw error;
@@ -130,12 +131,12 @@ class Page {
       }
       setStatus(`reading ${documentFile.path}`);
       const options = readOptions();
-      const bytes = await documentBytesOf(documentFile);
+      const source = await documentOf(documentFile);
       phase('read');
       this.importer ??= await loadImporter();
       phase('module');
       const beside = files.filter((f) => f !== documentFile);
-      const result = await importDocument(this.importer, documentFile.path, bytes, beside, options);
+      const result = await importDocument(this.importer, documentFile.path, source, beside, options);
       phase('import');
       $('messages').textContent = result.messages;
       if (result.error) throw new Refusal(result.error);
