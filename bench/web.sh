@@ -13,7 +13,10 @@ bash tools/web.sh >/dev/null
 bash tools/setup.sh libbenchmark-dev >/dev/null
 cmake --preset release >/dev/null
 cmake --build --preset release --target varnel make_documents -j "$(nproc)" >/dev/null
-out=build/bench/web
-mkdir -p "$out"
-[ -f "$out/torus.mqo" ] || build/release/bench/make_documents "$out"
+# In a folder of its own below /tmp: the command's map search walks the
+# document's folder and those above it (never /tmp itself) for the torus's
+# picture, which the page, given the document alone, has no folders to walk.
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+build/release/bench/make_documents "$out" >/dev/null
 node bench/web_bench.mjs build/web/varnel.html build/release/cli/varnel "$out/torus.mqo" "$reps"

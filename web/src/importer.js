@@ -10,8 +10,41 @@ import { isDocumentName } from './files.js';
 // a folder right below it.
 export const ROOT = '/varnel/files';
 
-export function loadImporter() {
-  return createVarnel();
+// A grid of n x n quads with texture coordinates, as the modelling program
+// writes a document.
+function gridDocument(n) {
+  const lines = ['Metasequoia Document', 'Format Text Ver 1.0', 'Object "warm-up" {',
+    `\tvertex ${(n + 1) ** 2} {`];
+  for (let y = 0; y <= n; ++y) {
+    for (let x = 0; x <= n; ++x) lines.push(`\t\t${(x * 1.25).toFixed(4)} ${(y * 0.75).toFixed(4)} 0.0000`);
+  }
+  lines.push('\t}', `\tface ${n * n} {`);
+  for (let y = 0; y < n; ++y) {
+    for (let x = 0; x < n; ++x) {
+      const v = y * (n + 1) + x;
+      const [u0, u1, v0, v1] = [x / n, (x + 1) / n, y / n, (y + 1) / n].map((t) => t.toFixed(5));
+      lines.push(`\t\t4 V(${v} ${v + 1} ${v + n + 2} ${v + n + 1}) M(0) ` +
+        `UV(${u0} ${v0} ${u1} ${v0} ${u1} ${v1} ${u0} ${v1})`);
+    }
+  }
+  lines.push('\t}', '}', 'Eof', '');
+  return new TextEncoder().encode(lines.join('\r\n'));
+}
+
+// The module, compiled and warmed up. The browser first runs WebAssembly
+// through a quick baseline compiler and optimises a function only once it
+// has run enough, and never while a call of it is running: the reader's
+// loop, running through a whole document in one call, would stay in the
+// baseline code for the user's first document, which took twice as long.
+// So a small document is imported as the page opens, and the functions an
+// import keeps busy are optimised before the user gives one.
+export async function loadImporter() {
+  const module = await createVarnel();
+  const grid = gridDocument(60);
+  for (let round = 0; round < 20; ++round) {
+    await importDocument(module, 'warm-up.mqo', grid, [], { ...DEFAULTS, scale: 1 });
+  }
+  return module;
 }
 
 function removeTree(FS, path) {
@@ -40,8 +73,9 @@ async function layOut(FS, files) {
   }
 }
 
-// Bit b of the dialog's boxes, in its order.
+// Bit b of the dialog's boxes, in its order, and the dialog's defaults.
 export const BOXES = ['useMaterialOnly', 'sameUvCollect', 'freezeMirror', 'freezeCatmull'];
+const DEFAULTS = { useMaterialOnly: true, sameUvCollect: true, freezeMirror: true, freezeCatmull: false };
 
 // Copies the document into the module's memory at a block of its own: a
 // File is read there a piece at a time, so that its bytes are copied once

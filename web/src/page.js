@@ -88,7 +88,12 @@ function listMaterials(materials) {
 class Page {
   constructor() {
     this.view = new View($('view'));
-    this.importer = null;
+    // Made ready as the page opens, before anyone gives a document.
+    this.importer = loadImporter();
+    this.importer.then(
+      () => { if (this.phases === undefined) setStatus('ready: open a document'); },
+      (error) => setStatus(`error: the importer could not be started: ${error.message || error}`),
+    );
     this.saved = null;
     this.busy = Promise.resolve();
     $('open').addEventListener('change', (event) => {
@@ -133,10 +138,10 @@ class Page {
       const options = readOptions();
       const source = await documentOf(documentFile);
       phase('read');
-      this.importer ??= await loadImporter();
+      const importer = await this.importer;
       phase('module');
       const beside = files.filter((f) => f !== documentFile);
-      const result = await importDocument(this.importer, documentFile.path, source, beside, options);
+      const result = await importDocument(importer, documentFile.path, source, beside, options);
       phase('import');
       $('messages').textContent = result.messages;
       if (result.error) throw new Refusal(result.error);

@@ -9,7 +9,7 @@ export class View {
   constructor(canvas) {
     // The drawing buffer is kept so that the picture can be read back (the
     // tests count the texture's colour on it).
-    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: true, preserveDrawingBuffer: true });
+    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: false, preserveDrawingBuffer: true });
     this.renderer.setPixelRatio(window.devicePixelRatio);
     this.scene = new THREE.Scene();
     this.scene.background = new THREE.Color(0x30343a);

@@ -33,6 +33,8 @@ export async function openPage(pagePath, profileDir, downloadDir) {
     return request.abort();
   });
   await page.goto(pathToFileURL(pagePath).href);
+  // As a user opening a document at once would wait.
+  await page.waitForFunction(() => /^(ready|error:)/.test(document.getElementById('status').textContent));
   return { browser, page, outside };
 }
 

@@ -166,11 +166,12 @@ test('a sample opened with its picture is shown textured, and saved as the comma
 
 // Numbers past the reader's short path: many digits, and exponents past
 // float's range both ways, which the WebAssembly build reads with another
-// C++ library than the command's.
+// C++ library than the command's. The object's name is "数字" in code page
+// 932, the document's without a CodePage line.
 const LONG_NUMBERS = `Metasequoia Document
 Format Text Ver 1.0
 
-Object "long" {
+Object "\x90\x94\x8e\x9a" {
 \tvertex 4 {
 \t\t0.12345678901234567890123456789 1e-50 -3.4028235677973366e38
 \t\t123456789012345678901234567890e-29 2.5e3 0.000000000000000000000000000000000000000000001
@@ -191,7 +192,7 @@ test('the options and a compressed document give the command\'s bytes too', asyn
     'showcase.mqo': showcase,
     'wood.bmp': solidBmp(4, [150, 90, 30]),
     'showcase.mqoz': zipSync({ 'showcase.mqo': showcase, 'showcase.mqx': new Uint8Array(3) }),
-    'long.mqo': LONG_NUMBERS,
+    'long.mqo': Buffer.from(LONG_NUMBERS, 'latin1'),
   });
   await setOptions({ freezeMirror: false, freezeCatmull: true, sameUvCollect: false,
     'include-hidden': true, scale: 'mm' });
@@ -210,6 +211,7 @@ test('the options and a compressed document give the command\'s bytes too', asyn
   assert.ok((await download('showcase.glb')).equals(commandGlb(dir, 'showcase.mqoz')));
 
   assert.match(await open(dir, ['long.mqo']), /^shown 1 object, 2 triangles/);
+  assert.equal(await page.$eval('#objects li', (i) => i.textContent.trim()), '数字 2 triangles');
   assert.ok((await download('long.glb')).equals(commandGlb(dir, 'long.mqo')));
 });
 
