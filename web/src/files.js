@@ -6,6 +6,17 @@ export function filesFromInput(fileList) {
   return Array.from(fileList, (file) => ({ path: file.webkitRelativePath || file.name, file }));
 }
 
+// Through the File System Access handles where the browser has them
+// (chromium, which refuses the older entries below on a page opened from
+// disk), else through the entries of the File and Directory Entries API.
+async function walkHandle(handle, path, into) {
+  if (handle.kind === 'file') {
+    into.push({ path, file: await handle.getFile() });
+    return;
+  }
+  for await (const [name, child] of handle.entries()) await walkHandle(child, `${path}/${name}`, into);
+}
+
 function readEntries(reader) {
   return new Promise((resolve, reject) => reader.readEntries(resolve, reject));
 }
@@ -14,7 +25,7 @@ function fileOf(entry) {
   return new Promise((resolve, reject) => entry.file(resolve, reject));
 }
 
-async function walk(entry, into) {
+async function walkEntry(entry, into) {
   if (entry.isFile) {
     into.push({ path: entry.fullPath.replace(/^\/+/, ''), file: await fileOf(entry) });
     return;
@@ -22,18 +33,29 @@ async function walk(entry, into) {
   const reader = entry.createReader();
   // A folder's entries come a batch at a time, until an empty batch.
   for (let batch = await readEntries(reader); batch.length > 0; batch = await readEntries(reader)) {
-    for (const child of batch) await walk(child, into);
+    for (const child of batch) await walkEntry(child, into);
   }
 }
 
+// The drop's items are read at once, while the event lasts; their contents
+// may come later. Dropped files alone, without their folders, are the last
+// resort.
 export async function filesFromDrop(dataTransfer) {
-  const entries = Array.from(dataTransfer.items || [])
-    .map((item) => (item.webkitGetAsEntry ? item.webkitGetAsEntry() : null))
-    .filter(Boolean);
-  if (entries.length === 0) return filesFromInput(dataTransfer.files);
+  const items = Array.from(dataTransfer.items || []).filter((item) => item.kind === 'file');
+  const flat = filesFromInput(dataTransfer.files);
+  const handles = items.map((item) => item.getAsFileSystemHandle?.()).filter(Boolean);
+  const entries = items.map((item) => item.webkitGetAsEntry?.()).filter(Boolean);
   const files = [];
-  for (const entry of entries) await walk(entry, files);
-  return files;
+  try {
+    if (handles.length > 0) {
+      for (const handle of await Promise.all(handles)) await walkHandle(handle, handle.name, files);
+      return files;
+    }
+    for (const entry of entries) await walkEntry(entry, files);
+    return entries.length > 0 ? files : flat;
+  } catch {
+    return flat;
+  }
 }
 
 const DOCUMENT = /\.mqoz?$/i;

@@ -101,16 +101,18 @@ class Page {
       event.target.value = '';
     });
     document.addEventListener('dragover', (event) => event.preventDefault());
-    document.addEventListener('drop', async (event) => {
+    document.addEventListener('drop', (event) => {
       event.preventDefault();
-      this.open(await filesFromDrop(event.dataTransfer));
+      this.open(filesFromDrop(event.dataTransfer));
     });
     $('download').addEventListener('click', () => this.download());
   }
 
-  // One load at a time, in the order asked.
+  // One load at a time, in the order asked; files may be still to come.
   open(files) {
-    this.busy = this.busy.then(() => this.load(files));
+    this.busy = this.busy
+      .then(async () => this.load(await files))
+      .catch((error) => setStatus(`error: the files could not be read: ${error.message || error}`));
     return this.busy;
   }
 

@@ -38,14 +38,29 @@ export async function openPage(pagePath, profileDir, downloadDir) {
   return { browser, page, outside };
 }
 
+function waitForOutcome(page, timeout) {
+  return page.waitForFunction(
+    () => /^(shown|error:)/.test(document.getElementById('status').textContent),
+    { timeout, polling: 50 },
+  );
+}
+
+// Drops a file or a whole folder on the page, as a user dragging it there.
+export async function dropPath(page, path, timeout = 60000) {
+  const cdp = await page.createCDPSession();
+  const data = { items: [], files: [path], dragOperationsMask: 1 };
+  for (const type of ['dragEnter', 'dragOver', 'drop']) {
+    await cdp.send('Input.dispatchDragEvent', { type, x: 300, y: 300, data });
+  }
+  await waitForOutcome(page, timeout);
+  return page.$eval('#status', (e) => e.textContent);
+}
+
 // Gives the page files through #open, as a user choosing them would, and
 // waits until the status tells the outcome; returns the status.
 export async function openFiles(page, dir, names, timeout = 60000) {
   const input = await page.$('#open');
   await input.uploadFile(...names.map((n) => join(dir, n)));
-  await page.waitForFunction(
-    () => /^(shown|error:)/.test(document.getElementById('status').textContent),
-    { timeout, polling: 50 },
-  );
+  await waitForOutcome(page, timeout);
   return page.$eval('#status', (e) => e.textContent);
 }

@@ -39,7 +39,7 @@ if (!validator_dir || !existsSync(join(validator_dir, 'package.json'))) {
 if (!existsSync(new URL('../node_modules/puppeteer-core/package.json', import.meta.url))) {
   skipOrFail('the page\'s npm packages are missing (bash tools/web.sh installs them)');
 }
-const { openPage, openFiles } = await import('./browser.mjs');
+const { openPage, openFiles, dropPath } = await import('./browser.mjs');
 const { zipSync } = await import('fflate');
 const validator = createRequire(import.meta.url)(validator_dir);
 
@@ -213,6 +213,18 @@ test('the options and a compressed document give the command\'s bytes too', asyn
   assert.match(await open(dir, ['long.mqo']), /^shown 1 object, 2 triangles/);
   assert.equal(await page.$eval('#objects li', (i) => i.textContent.trim()), '数字 2 triangles');
   assert.ok((await download('long.glb')).equals(commandGlb(dir, 'long.mqo')));
+});
+
+test('a project folder dropped on the page finds its pictures as the command does', async () => {
+  const dir = folderOf('dropped', {});
+  execFileSync('mkdir', ['-p', join(dir, 'proj/data/MODEL'), join(dir, 'proj/data/TEXTURE')]);
+  writeFileSync(join(dir, 'proj/data/MODEL/showcase.mqo'), readFileSync(join(samples, 'showcase.mqo')));
+  writeFileSync(join(dir, 'proj/data/TEXTURE/Wood.BMP'), solidBmp(4, [150, 90, 30]));
+  assert.match(await dropPath(page, join(dir, 'proj')),
+    /^shown 2 objects, 32 triangles from proj\/data\/MODEL\/showcase\.mqo/);
+  assert.equal(await page.$eval('#messages', (e) => e.textContent),
+    'map textures/wood.bmp taken from proj/data/TEXTURE/Wood.BMP\n');
+  assert.ok((await download('showcase.glb')).equals(commandGlb(dir, 'proj/data/MODEL/showcase.mqo')));
 });
 
 test('a broken document and refused archives are told, and the next good file still loads', async () => {
