@@ -56,7 +56,7 @@ struct WebImport {
     size_t document_size = 0;
     std::unique_ptr<DocumentOutline> outline;
     int boxes = 0;
-    bool clicked = false;
+    int next_box = 0;  // each box is looked at, and clicked, once
 
     void Tell(const std::string& utf8) {
         if (kept == kMessagesKept) {
@@ -89,14 +89,12 @@ namespace {
 // then OK.
 DialogInput NextInput(void* user, HWND dialog) {
     auto& import = *static_cast<WebImport*>(user);
-    if (!import.clicked) {
-        for (int b = 0; b < 4; ++b) {
-            const bool want = (import.boxes >> b & 1) != 0;
-            if ((IsDlgButtonChecked(dialog, kBoxIds[b]) == BST_CHECKED) != want) {
-                return {DialogKey::kClick, kBoxIds[b]};
-            }
+    while (import.next_box < 4) {
+        const int b = import.next_box++;
+        const bool want = (import.boxes >> b & 1) != 0;
+        if ((IsDlgButtonChecked(dialog, kBoxIds[b]) == BST_CHECKED) != want) {
+            return {DialogKey::kClick, kBoxIds[b]};
         }
-        import.clicked = true;
     }
     return {DialogKey::kClick, IDOK};
 }
