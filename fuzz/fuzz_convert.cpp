@@ -10,26 +10,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
-#include "builder/scene_builder.h"
-#include "export/document_look.h"
 #include "export/document_outline.h"
-#include "export/map_images.h"
 #include "export/scene_file.h"
-#include "export/scene_from_host.h"
+#include "export/scene_to_export.h"
 #include "host/host_scene.h"
-#include "reader/mqo_loader.h"
+#include "shell/module_resources.h"
+#include "shell/plugin_main.h"
 #include "shell/varnel.h"
+#include "shell/win_ui.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Inputs that would freeze or build into gigabytes are refused by the
-// importer's own checks, as a user's import would be.
-constexpr uint64_t kFuzzMemoryBudget = uint64_t{256} << 20;
+// The person at the dialog presses OK, as `varnel import --yes` does.
+DialogInput PressOk(void*, HWND) {
+    return {DialogKey::kClick, IDOK};
+}
+
+void KeepOutline(void* user, const MQOModel& model) {
+    *static_cast<std::unique_ptr<DocumentOutline>*>(user) =
+        std::make_unique<DocumentOutline>(OutlineOf(model));
+}
 
 const fs::path& WorkFolder() {
     static const fs::path folder = [] {
@@ -54,6 +60,16 @@ void CheckFolder(const fs::path& glb, bool written) {
 
 }  // namespace
 
+// Inputs that would freeze or build into gigabytes are refused by the
+// importer's own checks, as a user's import would be; the module is loaded
+// once, as the host loads it.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("VARNEL_MEMORY_BUDGET", "256M", 1);
+    DllMain(VarnelModuleHandle(), DLL_PROCESS_ATTACH, nullptr);
+    SetDialogUser({nullptr, PressOk, nullptr});
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path document = WorkFolder() / "input.mqo";
     const fs::path glb = WorkFolder() / "input.glb";
@@ -64,26 +80,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool stored = std::fwrite(data, 1, size, f) == size;
     if (std::fclose(f) != 0 || !stored) return 0;
 
-    const ImportOptions& options = DefaultImportOptions;
-    MQOLoader loader;
-    loader.memory_budget = kFuzzMemoryBudget;
-    if (options.freeze_catmull != 0) loader.SetFreezeCatmull(1);
-    if (options.freeze_mirror != 0) loader.SetFreezeMirror(1);
-    if (loader.Load(document.c_str()) != 1) return 0;
+    std::unique_ptr<DocumentOutline> outline;
     HostScene host;
-    if (SetMQOModel(BuildSettings{options, "", kFuzzMemoryBudget}, *loader.GetModel(),
-                    host.GetImpInterface(), host.GetInterface()) != 1) {
+    Varnel importer;
+    importer.watcher = {&outline, nullptr, KeepOutline};
+    HWND frame = CreateFrameWindow("3D Studio MAX");
+    const int imported =
+        importer.DoImport(document.c_str(), host.GetImpInterface(), host.GetInterface());
+    DestroyWindow(frame);
+    if (imported != 1 || outline == nullptr) {
+        CheckFolder(glb, false);
         return 0;
     }
-    const DocumentOutline outline = OutlineOf(*loader.GetModel());
-
-    ExportScene scene = SceneFromHost(host);
-    DocumentLookOptions look;
-    look.outline = &outline;
-    ApplyDocumentLook(scene, host, look);
     static MapFinder finder;  // walks kept across inputs, as convert keeps them
-    FindMapImages(scene, document.string(), finder);
-    const std::string why = WriteSceneFile(scene, glb.string());
+    const SceneToExport made = MakeSceneToExport(
+        host, DocumentLookOptions{false, 1.0f, outline.get()}, document.string(), finder);
+    const std::string why = WriteSceneFile(made.scene, glb.string());
     CheckFolder(glb, why.empty());
     return 0;
 }

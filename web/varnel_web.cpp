@@ -14,11 +14,9 @@
 #include <new>
 #include <string>
 
-#include "export/document_look.h"
 #include "export/document_outline.h"
 #include "export/gltf_file.h"
-#include "export/map_images.h"
-#include "export/scene_from_host.h"
+#include "export/scene_to_export.h"
 #include "host/cp932.h"
 #include "host/max.h"
 #include "model/shown_text.h"
@@ -141,12 +139,13 @@ void Import(WebImport& import, const std::string& path, bool include_hidden, flo
         import.error = FailureOf(import, path);
         return;
     }
-    ExportScene scene = SceneFromHost(host);
-    const DocumentLookOptions look{include_hidden, scale, import.outline.get()};
-    for (const std::string& warning : ApplyDocumentLook(scene, host, look)) import.Tell(warning);
     MapFinder finder;
-    for (const std::string& warning : FindMapImages(scene, path, finder)) import.Tell(warning);
-    import.glb = GlbBytes(scene);
+    const DocumentLookOptions look{include_hidden, scale, import.outline.get()};
+    const SceneToExport made = MakeSceneToExport(host, look, path, finder);
+    for (const std::string& warning : made.warnings) import.Tell(warning);
+    std::string why;
+    import.glb = GlbBytes(made.scene, why);
+    if (!why.empty()) import.error = why;
 }
 
 }  // namespace

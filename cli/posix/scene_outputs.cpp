@@ -1,4 +1,6 @@
 // Writes the scene through the export library (Linux builds only).
+#include "cli/scene_outputs.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -6,28 +8,19 @@
 
 #include "builder/import_options.h"
 #include "cli/result_stream.h"
-#include "cli/scene_outputs.h"
-#include "export/document_look.h"
 #include "export/document_outline.h"
 #include "export/folder_tree.h"
-#include "export/map_images.h"
 #include "export/png_file.h"
 #include "export/preview.h"
 #include "export/scene_file.h"
-#include "export/scene_from_host.h"
+#include "export/scene_to_export.h"
 #include "model/shown_text.h"
+#include "model/text.h"
 
 namespace {
 
 constexpr int kPreviewWidth = 800;
 constexpr int kPreviewHeight = 600;
-
-bool EndsWithPng(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return tail == ".png";
-}
 
 bool Written(const std::string& path, const std::string& why, ResultStream* report) {
     if (!why.empty()) {
@@ -89,7 +82,7 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
         std::fprintf(stderr, "%s: cannot tell the format of %s (known: %s)\n", who, path.c_str(),
                      KnownSceneExtensions().c_str());
         usage_error = true;
-    } else if (!is_export && !EndsWithPng(path)) {
+    } else if (!is_export && !EndsWithIgnoringCase(path, ".png")) {
         std::fprintf(stderr, "%s: the preview is a .png file, not %s\n", who, path.c_str());
         usage_error = true;
     } else if (is_export) {
@@ -107,19 +100,17 @@ void KeepDocumentOutline(const MQOModel& model, SceneOutputs& outputs) {
 
 bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report) {
     if (outputs.exports.empty() && outputs.preview.empty()) return true;
-    ExportScene scene = SceneFromHost(host);
-    const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
-    // The warnings name the document's objects and maps.
-    for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
-        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
-    }
     // Walks of the project's folders that convert made once for all its
     // documents; without them (or when they cannot be read) the search
     // walks on its own.
     std::vector<FolderTree> walks;
     if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
     MapFinder finder(std::move(walks));
-    for (const std::string& warning : FindMapImages(scene, outputs.document, finder)) {
+    const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
+    const SceneToExport made = MakeSceneToExport(host, look, outputs.document, finder);
+    const ExportScene& scene = made.scene;
+    // The warnings name the document's objects and maps.
+    for (const std::string& warning : made.warnings) {
         std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
     }
     bool ok = true;
