@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "export/fbx_geometry.h"
 #include "export/fbx_records.h"
 #include "export/material_from_host.h"
 #include "export/material_look.h"
@@ -18,10 +19,6 @@ using Id = int64_t;
 constexpr char kCreationTime[] = "1970-01-01 10:00:00:000";
 constexpr unsigned char kFileId[16] = {0x28, 0xb3, 0x2a, 0xeb, 0xb6, 0x24, 0xcc, 0xc2,
                                        0xbf, 0xc8, 0xb0, 0x2a, 0xa9, 0x2b, 0xfc, 0xf1};
-
-std::string Named(const std::string& name, const char* type) {
-    return name + std::string("\0\1", 2) + type;  // "name\0\1class", as FBX joins them
-}
 
 // Properties70 entries: name, type, label, flags, then the values.
 void BeginP(FbxRecords& out, const char* name, const char* type, const char* label,
@@ -63,30 +60,18 @@ void PText(FbxRecords& out, const char* name, const std::string& value) {
     out.End();
 }
 
-void Leaf(FbxRecords& out, const char* name, int32_t value) {
-    out.Begin(name);
-    out.Int32(value);
-    out.End();
-}
-
-void Leaf(FbxRecords& out, const char* name, const std::string& value) {
-    out.Begin(name);
-    out.String(value);
-    out.End();
-}
-
 void Header(FbxRecords& out) {
     out.Begin("FBXHeaderExtension");
-    Leaf(out, "FBXHeaderVersion", 1003);
-    Leaf(out, "FBXVersion", 7400);
-    Leaf(out, "EncryptionType", 0);
-    Leaf(out, "Creator", "Varnel");
+    out.Leaf("FBXHeaderVersion", 1003);
+    out.Leaf("FBXVersion", 7400);
+    out.Leaf("EncryptionType", 0);
+    out.Leaf("Creator", "Varnel");
     out.End();
     out.Begin("FileId");
     out.Raw(std::string(reinterpret_cast<const char*>(kFileId), sizeof kFileId));
     out.End();
-    Leaf(out, "CreationTime", kCreationTime);
-    Leaf(out, "Creator", "Varnel");
+    out.Leaf("CreationTime", kCreationTime);
+    out.Leaf("Creator", "Varnel");
 }
 
 // The host's axes, Z up with X to the right and -Y to the front, as 3ds Max
@@ -96,7 +81,7 @@ void Header(FbxRecords& out) {
 // times --scale, which glTF takes as metres.
 void GlobalSettings(FbxRecords& out) {
     out.Begin("GlobalSettings");
-    Leaf(out, "Version", 1000);
+    out.Leaf("Version", 1000);
     out.Begin("Properties70");
     PInt(out, "UpAxis", 2);
     PInt(out, "UpAxisSign", 1);
@@ -144,17 +129,17 @@ struct Maps {
 void Video(FbxRecords& out, Id id, const std::string& file) {
     out.Begin("Video");
     out.Int64(id);
-    out.String(Named(file, "Video"));
+    out.String(FbxName(file, "Video"));
     out.String("Clip");
-    Leaf(out, "Type", "Clip");
+    out.Leaf("Type", "Clip");
     out.Begin("Properties70");
     BeginP(out, "Path", "KString", "XRefUrl", "");
     out.String(file);
     out.End();
     out.End();
-    Leaf(out, "UseMipMap", 0);
-    Leaf(out, "Filename", file);
-    Leaf(out, "RelativeFilename", file);
+    out.Leaf("UseMipMap", 0);
+    out.Leaf("Filename", file);
+    out.Leaf("RelativeFilename", file);
     out.End();
 }
 
@@ -162,18 +147,18 @@ void Video(FbxRecords& out, Id id, const std::string& file) {
 void Texture(FbxRecords& out, Id id, const std::string& file, MapWrap u, MapWrap v) {
     out.Begin("Texture");
     out.Int64(id);
-    out.String(Named(file, "Texture"));
+    out.String(FbxName(file, "Texture"));
     out.String("");
-    Leaf(out, "Type", "TextureVideoClip");
-    Leaf(out, "Version", 202);
-    Leaf(out, "TextureName", Named(file, "Texture"));
+    out.Leaf("Type", "TextureVideoClip");
+    out.Leaf("Version", 202);
+    out.Leaf("TextureName", FbxName(file, "Texture"));
     out.Begin("Properties70");
     PEnum(out, "WrapModeU", u == MapWrap::kClamp ? 1 : 0);
     PEnum(out, "WrapModeV", v == MapWrap::kClamp ? 1 : 0);
     out.End();
-    Leaf(out, "Media", Named(file, "Video"));
-    Leaf(out, "FileName", file);
-    Leaf(out, "RelativeFilename", file);
+    out.Leaf("Media", FbxName(file, "Video"));
+    out.Leaf("FileName", file);
+    out.Leaf("RelativeFilename", file);
     out.End();
 }
 
@@ -184,11 +169,11 @@ void Texture(FbxRecords& out, Id id, const std::string& file, MapWrap u, MapWrap
 void Material(FbxRecords& out, Id id, const ExportMaterial& m) {
     out.Begin("Material");
     out.Int64(id);
-    out.String(Named(m.name, "Material"));
+    out.String(FbxName(m.name, "Material"));
     out.String("");
-    Leaf(out, "Version", 102);
-    Leaf(out, "ShadingModel", "phong");
-    Leaf(out, "MultiLayer", 0);
+    out.Leaf("Version", 102);
+    out.Leaf("ShadingModel", "phong");
+    out.Leaf("MultiLayer", 0);
     out.Begin("Properties70");
     PText(out, "ShadingModel", "Phong");
     const Vec3 surface = SurfaceColour(m);
@@ -224,162 +209,28 @@ void MaterialMaps(const ExportMaterial& m, Id material, Maps& maps, Ids& ids,
     link(m.bump_map, "Bump");
 }
 
-// A layer element's common head.
-void BeginLayerElement(FbxRecords& out, const char* element, int version, const char* name,
-                       const char* mapping, const char* reference) {
-    out.Begin(element);
-    out.Int32(0);
-    Leaf(out, "Version", version);
-    Leaf(out, "Name", name);
-    Leaf(out, "MappingInformationType", mapping);
-    Leaf(out, "ReferenceInformationType", reference);
-}
-
-void DoublesRecord(FbxRecords& out, const char* name, const std::vector<double>& values) {
-    out.Begin(name);
-    out.Doubles(values);
-    out.End();
-}
-
-void Int32sRecord(FbxRecords& out, const char* name, const std::vector<int32_t>& values) {
-    out.Begin(name);
-    out.Int32s(values);
-    out.End();
-}
-
-// A node's meshes as one polygon list over their vertices, one after the
-// other, with the attributes per vertex; those a mesh lacks stay zero
-// (texture coordinates) or white (colours).
-struct NodeGeometry {
-    std::vector<double> positions, normals, uvs, colors;
-    std::vector<int32_t> polygons;   // the last corner of each as -index - 1
-    std::vector<int32_t> materials;  // per triangle, into the node's materials
-    bool has_uvs = false, has_colors = false;
-};
-
-NodeGeometry GatherGeometry(const ExportNode& node) {
-    NodeGeometry g;
-    for (const ExportMesh& mesh : node.meshes) {
-        g.has_uvs = g.has_uvs || !mesh.uvs.empty();
-        g.has_colors = g.has_colors || !mesh.colors.empty();
-    }
-    int32_t base = 0;
-    for (size_t m = 0; m < node.meshes.size(); ++m) {
-        const ExportMesh& mesh = node.meshes[m];
-        for (size_t v = 0; v < mesh.positions.size(); ++v) {
-            for (float c : mesh.positions[v]) g.positions.push_back(c);
-            const Vec3 normal = v < mesh.normals.size() ? mesh.normals[v] : Vec3{0, 0, 1};
-            for (float c : normal) g.normals.push_back(c);
-            if (g.has_uvs) {
-                const Vec2 uv = v < mesh.uvs.size() ? mesh.uvs[v] : Vec2{};
-                g.uvs.insert(g.uvs.end(), uv.begin(), uv.end());
-            }
-            if (g.has_colors) {
-                const Vec4 color = v < mesh.colors.size() ? mesh.colors[v] : Vec4{1, 1, 1, 1};
-                g.colors.insert(g.colors.end(), color.begin(), color.end());
-            }
-        }
-        for (size_t i = 0; i < mesh.indices.size(); ++i) {
-            const int32_t index = base + int32_t(mesh.indices[i]);
-            g.polygons.push_back(i % 3 == 2 ? -index - 1 : index);
-        }
-        g.materials.insert(g.materials.end(), mesh.TriangleCount(), int32_t(m));
-        base += int32_t(mesh.positions.size());
-    }
-    return g;
-}
-
-// Per corner, the vertex it stands on: the index into per-vertex UVs and
-// colours.
-std::vector<int32_t> CornerVertices(const std::vector<int32_t>& polygons) {
-    std::vector<int32_t> out(polygons);
-    for (int32_t& index : out) {
-        if (index < 0) index = -index - 1;
-    }
-    return out;
-}
-
-void LayerEntry(FbxRecords& out, const char* type) {
-    out.Begin("LayerElement");
-    Leaf(out, "Type", type);
-    Leaf(out, "TypedIndex", 0);
-    out.End();
-}
-
-// Normals per vertex, every triangle smooth (the normals hold the hard
-// edges), UVs and colours per corner through the vertex's index, and a
-// material per triangle. The Layer lists the elements for readers that go
-// through it.
-void Geometry(FbxRecords& out, Id id, const ExportNode& node) {
-    const NodeGeometry g = GatherGeometry(node);
-    out.Begin("Geometry");
-    out.Int64(id);
-    out.String(Named(node.name, "Geometry"));
-    out.String("Mesh");
-    out.Begin("Properties70");
-    out.End();
-    Leaf(out, "GeometryVersion", 124);
-    DoublesRecord(out, "Vertices", g.positions);
-    Int32sRecord(out, "PolygonVertexIndex", g.polygons);
-
-    BeginLayerElement(out, "LayerElementNormal", 101, "", "ByVertice", "Direct");
-    DoublesRecord(out, "Normals", g.normals);
-    out.End();
-    BeginLayerElement(out, "LayerElementSmoothing", 102, "", "ByPolygon", "Direct");
-    Int32sRecord(out, "Smoothing", std::vector<int32_t>(g.materials.size(), 1));
-    out.End();
-    const std::vector<int32_t> corners =
-        g.has_uvs || g.has_colors ? CornerVertices(g.polygons) : std::vector<int32_t>();
-    if (g.has_uvs) {
-        BeginLayerElement(out, "LayerElementUV", 101, "UVMap", "ByPolygonVertex", "IndexToDirect");
-        DoublesRecord(out, "UV", g.uvs);
-        Int32sRecord(out, "UVIndex", corners);
-        out.End();
-    }
-    if (g.has_colors) {
-        BeginLayerElement(out, "LayerElementColor", 101, "Col", "ByPolygonVertex", "IndexToDirect");
-        DoublesRecord(out, "Colors", g.colors);
-        Int32sRecord(out, "ColorIndex", corners);
-        out.End();
-    }
-    BeginLayerElement(out, "LayerElementMaterial", 101, "", "ByPolygon", "IndexToDirect");
-    Int32sRecord(out, "Materials", g.materials);
-    out.End();
-
-    out.Begin("Layer");
-    out.Int32(0);
-    Leaf(out, "Version", 100);
-    LayerEntry(out, "LayerElementNormal");
-    LayerEntry(out, "LayerElementSmoothing");
-    if (g.has_uvs) LayerEntry(out, "LayerElementUV");
-    if (g.has_colors) LayerEntry(out, "LayerElementColor");
-    LayerEntry(out, "LayerElementMaterial");
-    out.End();
-    out.End();
-}
-
 // A model keeps the identity transform: positions are in world space. It
 // draws both faces, as the exports through Assimp did, since FBX has no
 // per-material flag for it.
 void Model(FbxRecords& out, Id id, const ExportNode& node) {
     out.Begin("Model");
     out.Int64(id);
-    out.String(Named(node.name, "Model"));
+    out.String(FbxName(node.name, "Model"));
     out.String(node.meshes.empty() ? "Null" : "Mesh");
-    Leaf(out, "Version", 232);
+    out.Leaf("Version", 232);
     out.Begin("Properties70");
     out.End();
     out.Begin("Shading");
     out.Bool(true);
     out.End();
-    Leaf(out, "Culling", "CullingOff");
+    out.Leaf("Culling", "CullingOff");
     out.End();
 }
 
 void ObjectType(FbxRecords& out, const char* type, size_t count) {
     out.Begin("ObjectType");
     out.String(type);
-    Leaf(out, "Count", int32_t(count));
+    out.Leaf("Count", int32_t(count));
     out.End();
 }
 
@@ -389,8 +240,8 @@ struct Counts {
 
 void Definitions(FbxRecords& out, const Counts& c) {
     out.Begin("Definitions");
-    Leaf(out, "Version", 100);
-    Leaf(out, "Count", int32_t(1 + c.models + c.geometries + c.materials + c.textures + c.videos));
+    out.Leaf("Version", 100);
+    out.Leaf("Count", int32_t(1 + c.models + c.geometries + c.materials + c.textures + c.videos));
     ObjectType(out, "GlobalSettings", 1);
     ObjectType(out, "Model", c.models);
     ObjectType(out, "Geometry", c.geometries);
@@ -453,8 +304,15 @@ Plan PlanScene(const ExportScene& scene, Maps& maps, Ids& ids) {
 
 }  // namespace
 
-std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& picture_files,
-                     std::string& why) {
+FbxFile FbxFileOf(const ExportScene& scene, const std::vector<std::string>& picture_files,
+                  std::string& why) {
+    for (const ExportNode& node : scene.nodes) {
+        if (!FitsFbxGeometry(node)) {
+            why = "the object " + node.name +
+                  " has more vertices or triangles than an FBX array holds";
+            return {};
+        }
+    }
     Ids ids;
     Maps maps{picture_files, {}, {}};
     const Plan plan = PlanScene(scene, maps, ids);
@@ -473,7 +331,7 @@ std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& p
     out.Begin("Objects");
     for (size_t n = 0; n < scene.nodes.size(); ++n) {
         Model(out, plan.model_ids[n], scene.nodes[n]);
-        if (plan.geometry_ids[n] != 0) Geometry(out, plan.geometry_ids[n], scene.nodes[n]);
+        if (plan.geometry_ids[n] != 0) WriteFbxGeometry(out, plan.geometry_ids[n], scene.nodes[n]);
     }
     for (size_t m = 0; m < plan.materials.size(); ++m) {
         Material(out, plan.material_ids[m], plan.materials[m]);

@@ -1,10 +1,7 @@
 #include "export/fbx_records.h"
 
-#include <libdeflate.h>
-
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace {
 
@@ -16,10 +13,11 @@ constexpr size_t kSentinel = 13;
 // The footer's fixed parts, as every writer of the format puts them.
 constexpr unsigned char kFooterId[16] = {0xfa, 0xbc, 0xab, 0x09, 0xd0, 0xc8, 0xd4, 0x66,
                                          0xb1, 0x76, 0xfb, 0x83, 0x1c, 0xf7, 0x26, 0x7e};
+// Arrays smaller than this are copied in among the records; the larger ones
+// are kept aside, where writing them piece by piece saves the copy.
+constexpr size_t kAsideFrom = 64 * 1024;
 constexpr unsigned char kFooterMagic[16] = {0xf8, 0x5a, 0x8c, 0x6a, 0xde, 0xf5, 0xd9, 0x7e,
                                             0xec, 0xe9, 0x0c, 0xe3, 0x75, 0x8f, 0x29, 0x0b};
-// Below this an array costs more to inflate than it saves.
-constexpr size_t kDeflateFrom = 128;
 
 template <typename T>
 void Put(std::string& out, T value) {
@@ -32,31 +30,15 @@ void PutAt(std::string& out, size_t at, uint32_t value) {
     std::memcpy(out.data() + at, &value, sizeof value);
 }
 
-struct CompressorFreer {
-    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
-};
-
-// The zlib stream of the bytes, or empty when deflating does not shrink them
-// (or memory runs short). libdeflate's fastest level writes the zlib format
-// every FBX reader inflates, at several times zlib's speed: the arrays are
-// most of a large file, and the time to deflate them most of its writing.
-std::string Deflated(const void* data, size_t size) {
-    const std::unique_ptr<libdeflate_compressor, CompressorFreer> compressor(
-        libdeflate_alloc_compressor(1));
-    if (!compressor) return "";
-    std::string out(libdeflate_zlib_compress_bound(compressor.get(), size), '\0');
-    const size_t length =
-        libdeflate_zlib_compress(compressor.get(), data, size, out.data(), out.size());
-    if (length == 0 || length >= size) return "";
-    out.resize(length);
-    return out;
-}
-
 }  // namespace
 
+std::string FbxName(const std::string& name, const char* type) {
+    return name + std::string("\0\1", 2) + type;
+}
+
 FbxRecords::FbxRecords() {
-    out_.append(kMagic, sizeof kMagic - 1);
-    Put(out_, kVersion);
+    file_.records.append(kMagic, sizeof kMagic - 1);
+    Put(file_.records, kVersion);
 }
 
 void FbxRecords::Begin(const std::string& name) {
@@ -65,19 +47,19 @@ void FbxRecords::Begin(const std::string& name) {
         if (!parent.children) CloseProperties(parent);
         parent.children = true;
     }
-    Open record{out_.size(), 0};
-    Put<uint32_t>(out_, 0);  // end offset
-    Put<uint32_t>(out_, 0);  // property count
-    Put<uint32_t>(out_, 0);  // property bytes
-    out_ += char(name.size());
-    out_ += name;
-    record.properties = out_.size();
+    Open record{file_.records.size(), 0};
+    Put<uint32_t>(file_.records, 0);  // end offset
+    Put<uint32_t>(file_.records, 0);  // property count
+    Put<uint32_t>(file_.records, 0);  // property bytes
+    file_.records += char(name.size());
+    file_.records += name;
+    record.properties = Written();
     open_.push_back(record);
 }
 
 void FbxRecords::CloseProperties(Open& record) {
-    PutAt(out_, record.header + 4, record.count);
-    PutAt(out_, record.header + 8, uint32_t(out_.size() - record.properties));
+    PutAt(file_.records, record.header + 4, record.count);
+    PutAt(file_.records, record.header + 8, uint32_t(Written() - record.properties));
 }
 
 // A record with children, or with nothing at all, ends in the empty record;
@@ -86,88 +68,105 @@ void FbxRecords::End() {
     Open record = open_.back();
     open_.pop_back();
     if (!record.children) CloseProperties(record);
-    if (record.children || record.count == 0) out_.append(kSentinel, '\0');
-    if (out_.size() > std::numeric_limits<uint32_t>::max()) too_large_ = true;
-    PutAt(out_, record.header, uint32_t(out_.size()));
+    if (record.children || record.count == 0) file_.records.append(kSentinel, '\0');
+    if (Written() > std::numeric_limits<uint32_t>::max()) too_large_ = true;
+    PutAt(file_.records, record.header, uint32_t(Written()));
 }
 
 void FbxRecords::Property(char type) {
-    out_ += type;
+    file_.records += type;
     ++open_.back().count;
 }
 
 void FbxRecords::Int16(int16_t value) {
     Property('Y');
-    Put(out_, value);
+    Put(file_.records, value);
 }
 
 void FbxRecords::Bool(bool value) {
     Property('C');
-    out_ += char(value ? 1 : 0);
+    file_.records += char(value ? 1 : 0);
 }
 
 void FbxRecords::Int32(int32_t value) {
     Property('I');
-    Put(out_, value);
+    Put(file_.records, value);
 }
 
 void FbxRecords::Int64(int64_t value) {
     Property('L');
-    Put(out_, value);
+    Put(file_.records, value);
 }
 
 void FbxRecords::Double(double value) {
     Property('D');
-    Put(out_, value);
+    Put(file_.records, value);
 }
 
 void FbxRecords::String(const std::string& text) {
     Property('S');
-    Put(out_, uint32_t(text.size()));
-    out_ += text;
+    Put(file_.records, uint32_t(text.size()));
+    file_.records += text;
 }
 
 void FbxRecords::Raw(const std::string& bytes) {
     Property('R');
-    Put(out_, uint32_t(bytes.size()));
-    out_ += bytes;
+    Put(file_.records, uint32_t(bytes.size()));
+    file_.records += bytes;
 }
 
-void FbxRecords::Array(char type, const void* data, uint32_t count, size_t size) {
-    Property(type);
-    Put(out_, count);
-    const std::string deflated = size >= kDeflateFrom ? Deflated(data, size) : "";
-    Put<uint32_t>(out_, deflated.empty() ? 0 : 1);  // encoding: 1 is zlib
-    if (deflated.empty()) {
-        Put(out_, uint32_t(size));
-        out_.append(static_cast<const char*>(data), size);
+void FbxRecords::Array(FbxArray array) {
+    Property(array.type);
+    Put(file_.records, array.count);
+    Put<uint32_t>(file_.records, array.deflated ? 1 : 0);  // encoding: 1 is zlib
+    Put(file_.records, uint32_t(array.size));
+    if (array.size > std::numeric_limits<uint32_t>::max()) too_large_ = true;
+    if (array.size < kAsideFrom) {
+        file_.records.append(reinterpret_cast<const char*>(array.bytes.get()), array.size);
     } else {
-        Put(out_, uint32_t(deflated.size()));
-        out_ += deflated;
+        aside_bytes_ += array.size;
+        file_.asides.push_back({file_.records.size(), std::move(array)});
     }
 }
 
-void FbxRecords::Int32s(const std::vector<int32_t>& values) {
-    Array('i', values.data(), uint32_t(values.size()), values.size() * sizeof(int32_t));
+void FbxRecords::Leaf(const char* name, int32_t value) {
+    Begin(name);
+    Int32(value);
+    End();
 }
 
-void FbxRecords::Doubles(const std::vector<double>& values) {
-    Array('d', values.data(), uint32_t(values.size()), values.size() * sizeof(double));
+void FbxRecords::Leaf(const char* name, const std::string& value) {
+    Begin(name);
+    String(value);
+    End();
 }
 
-std::string FbxRecords::Finish(std::string& why) {
+std::vector<std::string_view> FbxFile::Pieces() const {
+    std::vector<std::string_view> pieces;
+    size_t from = 0;
+    for (const Aside& aside : asides) {
+        pieces.emplace_back(records.data() + from, aside.at - from);
+        pieces.emplace_back(reinterpret_cast<const char*>(aside.array.bytes.get()),
+                            aside.array.size);
+        from = aside.at;
+    }
+    pieces.emplace_back(records.data() + from, records.size() - from);
+    return pieces;
+}
+
+FbxFile FbxRecords::Finish(std::string& why) {
     while (!open_.empty()) End();
-    out_.append(kSentinel, '\0');
-    out_.append(reinterpret_cast<const char*>(kFooterId), sizeof kFooterId);
-    out_.append(4, '\0');
+    file_.records.append(kSentinel, '\0');
+    file_.records.append(reinterpret_cast<const char*>(kFooterId), sizeof kFooterId);
+    file_.records.append(4, '\0');
     // Padding to a 16-byte boundary, a whole 16 bytes when there already.
-    out_.append(16 - out_.size() % 16, '\0');
-    Put(out_, kVersion);
-    out_.append(120, '\0');
-    out_.append(reinterpret_cast<const char*>(kFooterMagic), sizeof kFooterMagic);
-    if (too_large_ || out_.size() > std::numeric_limits<uint32_t>::max()) {
+    file_.records.append(16 - Written() % 16, '\0');
+    Put(file_.records, kVersion);
+    file_.records.append(120, '\0');
+    file_.records.append(reinterpret_cast<const char*>(kFooterMagic), sizeof kFooterMagic);
+    if (too_large_ || Written() > std::numeric_limits<uint32_t>::max()) {
         why = "the FBX file would pass the 4 GiB its format can address";
-        return "";
+        return {};
     }
-    return std::move(out_);
+    return std::move(file_);
 }

@@ -1,12 +1,33 @@
 // The binary FBX container (version 7.4): a tree of named records, each with
-// a list of typed properties and nested records, written front to back into
-// one buffer. Each record starts with the file offset where it ends, so a
-// record's header is filled in once its children are written.
+// a list of typed properties and nested records, written front to back. Each
+// record starts with the file offset where it ends, so a record's header is
+// filled in once its children are written.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "export/fbx_arrays.h"
+
+// An object's name as FBX joins it with its class: "name\0\1class".
+std::string FbxName(const std::string& name, const char* type);
+
+// A finished file: the records' bytes, and the large arrays' bytes kept
+// where they were packed, each to be written at its place among the
+// records', so that no copy of them is made.
+struct FbxFile {
+    struct Aside {
+        size_t at;  // in records, where the array's bytes go
+        FbxArray array;
+    };
+    std::string records;
+    std::vector<Aside> asides;  // in the order of their places
+
+    // The file's bytes in order, piece after piece.
+    std::vector<std::string_view> Pieces() const;
+};
 
 class FbxRecords {
    public:
@@ -24,28 +45,32 @@ class FbxRecords {
     void Double(double value);
     void String(const std::string& text);
     void Raw(const std::string& bytes);
-    // Arrays of more than a few hundred bytes are stored deflated.
-    void Int32s(const std::vector<int32_t>& values);
-    void Doubles(const std::vector<double>& values);
+    void Array(FbxArray array);
+
+    // A record that holds one property and nothing else.
+    void Leaf(const char* name, int32_t value);
+    void Leaf(const char* name, const std::string& value);
 
     // The finished file: the records, the closing empty record and the
     // footer readers check. Empty, with why, when the file would pass the
     // 4 GiB its 32-bit offsets reach.
-    std::string Finish(std::string& why);
+    FbxFile Finish(std::string& why);
 
    private:
     struct Open {
-        size_t header;       // where the record's header starts
-        size_t properties;   // where its properties start
+        size_t header;       // where the record's header starts in records
+        size_t properties;   // the file offset where its properties start
         uint32_t count = 0;  // properties so far
         bool children = false;
     };
 
+    // The file's bytes so far, the arrays aside included.
+    size_t Written() const { return file_.records.size() + aside_bytes_; }
     void Property(char type);
     void CloseProperties(Open& record);
-    void Array(char type, const void* data, uint32_t count, size_t size);
 
-    std::string out_;
+    FbxFile file_;
+    size_t aside_bytes_ = 0;
     std::vector<Open> open_;
     bool too_large_ = false;
 };

@@ -112,3 +112,9 @@ std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
     file.Put(bytes.data(), bytes.size());
     return file.Finish();
 }
+
+std::string WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces) {
+    WholeFile file(path);
+    for (const std::string_view piece : pieces) file.Put(piece.data(), piece.size());
+    return file.Finish();
+}

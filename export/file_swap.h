@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What every temporary's name starts with, and nothing else's.
@@ -48,3 +49,5 @@ class WholeFile {
 // path. Returns an empty text on success, else why; nothing is left behind
 // on a failure.
 std::string WriteFileWhole(const std::string& path, const std::string& bytes);
+// The same for a file of several pieces, written one after the other.
+std::string WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces);

@@ -229,10 +229,9 @@ bool WriteGltf(const ExportScene& scene, const Staged& staged, std::string& why)
 // FBX from our own writer, which may refuse a scene too large for the
 // format's 32-bit offsets.
 bool WriteFbx(const ExportScene& scene, const Staged& staged, std::string& why) {
-    const std::string bytes =
-        FbxBytes(scene, BesideNames(staged.pictures, scene.images.size()), why);
-    if (bytes.empty()) return false;
-    why = WriteFileWhole((staged.staging / staged.main_name).string(), bytes);
+    const FbxFile file = FbxFileOf(scene, BesideNames(staged.pictures, scene.images.size()), why);
+    if (!why.empty()) return false;
+    why = WriteFileWhole((staged.staging / staged.main_name).string(), file.Pieces());
     return why.empty();
 }
 

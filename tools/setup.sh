@@ -3,7 +3,7 @@
 # and the further packages named as arguments.
 set -euo pipefail
 need=()
-for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin nlohmann-json3-dev libassimp-dev libstb-dev libzip-dev libdeflate-dev pkg-config "$@"; do
+for pkg in g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libc-bin nlohmann-json3-dev libassimp-dev libstb-dev libzip-dev libisal-dev pkg-config "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
