@@ -20,6 +20,15 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// The size of a regular file; 0 for anything else (a FIFO, a device) or
+// when it cannot be told, whose bytes are counted as they come.
+uint64_t KnownSize(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return 0;
+    const uint64_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
 // Reads the whole file into bytes; empty when it was read, else why not, in
 // a line that names it.
 std::string ReadWhole(const std::string& path, std::string& bytes) {
@@ -28,6 +37,12 @@ std::string ReadWhole(const std::string& path, std::string& bytes) {
         return path + " is a directory, not a document";
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return "cannot open " + path + ": " + std::strerror(errno);
+    // A file of known size is read into room made for it once: grown block
+    // by block, a large document would be copied again at every doubling,
+    // each larger copy faulting in fresh pages.
+    const uint64_t size = KnownSize(path);
+    if (size > kLargestFile) return path + " is larger than 2 GiB; not read";
+    bytes.reserve(size);
     char block[1 << 16];
     for (;;) {
         const size_t got = std::fread(block, 1, sizeof block, file.get());

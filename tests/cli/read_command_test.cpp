@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "run_varnel.h"
@@ -87,6 +89,13 @@ TEST(ReadCommand, ReportsFailureAndUsage) {
     EXPECT_FALSE(bad.err.empty());
 
     EXPECT_EQ(RunVarnel("read /nonexistent/file.mqo").status, 1);
+    // Refused by its size, before a byte of it is read (the file is sparse).
+    TempFile huge("");
+    std::filesystem::resize_file(huge.path(), (uint64_t{2} << 30) + 1);
+    const VarnelRun too_large = RunVarnel("read " + huge.path());
+    EXPECT_EQ(too_large.status, 1);
+    EXPECT_NE(too_large.err.find("is larger than 2 GiB; not read"), std::string::npos)
+        << too_large.err;
     EXPECT_EQ(RunVarnel("read").status, 2);
     EXPECT_EQ(RunVarnel("read --bogus x.mqo").status, 2);
     EXPECT_EQ(RunVarnel("frobnicate").status, 2);
