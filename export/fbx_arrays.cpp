@@ -53,7 +53,9 @@ class Packer {
     // for fewer bytes than the raw ones only; 0 when it does not fit there,
     // and the array is stored raw.
     size_t Deflate(unsigned char* raw, FbxArray& array) {
-        isal_zstream stream;
+        // Zeroed first: the initialiser leaves fields (the window's size
+        // among them) that the compressor reads.
+        isal_zstream stream{};
         isal_deflate_stateless_init(&stream);
         stream.level = kLevel;
         stream.level_buf = level_buffer_.get();
