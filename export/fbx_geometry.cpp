@@ -1,6 +1,8 @@
 #include "export/fbx_geometry.h"
 
+#include <array>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <vector>
 
