@@ -24,14 +24,12 @@ constexpr size_t kTwoThreadsFrom = size_t{1} << 20;
 constexpr int kLevel = 2;
 constexpr uint32_t kLevelBufferBytes = ISAL_DEF_LVL2_DEFAULT;
 
-// What one thread packs with: the compressor's working memory and the
-// buffer each array is filled into, both kept from one array to the next,
-// so that the arrays after the first fault in no fresh pages but those of
-// their packed bytes.
+// What one thread packs with: the compressor's working memory (made when
+// an array is first large enough to deflate) and the buffer each array is
+// filled into, both kept from one array to the next, so that the arrays
+// after the first fault in no fresh pages but those of their packed bytes.
 class Packer {
    public:
-    Packer() : level_buffer_(std::make_unique_for_overwrite<uint8_t[]>(kLevelBufferBytes)) {}
-
     FbxArray Pack(const FbxArrayJob& job) {
         FbxArray array{job.type, job.count, false, nullptr, job.Bytes()};
         if (array.size == 0) return array;
@@ -57,6 +55,9 @@ class Packer {
         // among them) that the compressor reads.
         isal_zstream stream{};
         isal_deflate_stateless_init(&stream);
+        if (!level_buffer_) {
+            level_buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kLevelBufferBytes);
+        }
         stream.level = kLevel;
         stream.level_buf = level_buffer_.get();
         stream.level_buf_size = kLevelBufferBytes;
