@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "export/file_swap.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

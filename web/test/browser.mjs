@@ -38,6 +38,12 @@ export async function openPage(pagePath, profileDir, downloadDir) {
   return { browser, page, outside };
 }
 
+// The status is emptied first, so that the outcome of an earlier file,
+// still shown while the page starts reading the next, is not taken for it.
+function clearStatus(page) {
+  return page.$eval('#status', (e) => { e.textContent = ''; });
+}
+
 function waitForOutcome(page, timeout) {
   return page.waitForFunction(
     () => /^(shown|error:)/.test(document.getElementById('status').textContent),
@@ -49,6 +55,7 @@ function waitForOutcome(page, timeout) {
 export async function dropPath(page, path, timeout = 60000) {
   const cdp = await page.createCDPSession();
   const data = { items: [], files: [path], dragOperationsMask: 1 };
+  await clearStatus(page);
   for (const type of ['dragEnter', 'dragOver', 'drop']) {
     await cdp.send('Input.dispatchDragEvent', { type, x: 300, y: 300, data });
   }
@@ -60,6 +67,7 @@ export async function dropPath(page, path, timeout = 60000) {
 // waits until the status tells the outcome; returns the status.
 export async function openFiles(page, dir, names, timeout = 60000) {
   const input = await page.$('#open');
+  await clearStatus(page);
   await input.uploadFile(...names.map((n) => join(dir, n)));
   await waitForOutcome(page, timeout);
   return page.$eval('#status', (e) => e.textContent);
