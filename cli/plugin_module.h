@@ -1,6 +1,6 @@
 // What the program playing the host asks of its system: its main window, its
 // output, and the module with its four exports. On Windows the module is
-// varnel9.dll beside the program, loaded by the system's module loader;
+// Varnel.dli beside the program, loaded by the system's module loader;
 // elsewhere it is linked into the program and its initialisation entry is
 // called as that loader would.
 #pragma once

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# The Windows build: varnel9.dll, varnel_host.dll and varnel.exe cross-built
-# with MinGW-w64 and tested under Wine on a bare X server.
+# The Windows builds: Varnel.dli, varnel_host.dll and varnel.exe cross-built
+# with MinGW-w64 for 64-bit Windows (preset windows, build/windows) and for
+# 32-bit Windows (preset windows32, build/windows32), each with libzip
+# cross-built from Debian's source (tools/mingw_libzip.sh), and tested under
+# Wine on a bare X server, the 32-bit build under 32-bit Wine.
 #
 #   tools/windows.sh              install what is missing, build, run the tests
+#   tools/windows.sh build        install what is missing, build
 #   tools/windows.sh screenshot   the options dialog as the user sees it, in
 #                                 build/windows/screenshots/ (dialog.png, screen.png)
 #
-# The tests compare varnel.exe's scene dumps with the Linux build's, so the
-# default preset's varnel is built first when it is missing.
+# The tests compare varnel.exe's scene dumps and refusals with the Linux
+# build's, so the default preset's varnel and write_bad_archives are built
+# first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -16,16 +21,21 @@ display="${VARNEL_WINE_DISPLAY:-:97}"
 
 install_packages() {
     local need=() wine_need=()
-    for pkg in g++-mingw-w64-x86-64 cmake make googletest; do
+    for pkg in g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev dpkg-dev cmake make \
+        googletest; do
         dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
     done
-    for pkg in wine wine64 xvfb xdotool x11-apps fonts-ipafont-gothic imagemagick; do
+    for pkg in wine wine64 wine32:i386 xvfb xdotool x11-apps fonts-ipafont-gothic imagemagick; do
         dpkg -s "$pkg" >/dev/null 2>&1 || wine_need+=("$pkg")
     done
     [ ${#need[@]} -gt 0 ] || [ ${#wine_need[@]} -gt 0 ] || return 0
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
+    # 32-bit Wine is built for Debian's i386 architecture.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
     $sudo apt-get update -qq
     if [ ${#need[@]} -gt 0 ]; then $sudo apt-get install -y -qq "${need[@]}" >/dev/null; fi
     # Without Wine the module is still built; its tests report that they
@@ -37,12 +47,21 @@ install_packages() {
 
 build_all() {
     bash tools/setup.sh
-    if [ ! -x build/default/cli/varnel ]; then
-        cmake --preset default >/dev/null
-        cmake --build --preset default -j 2 --target varnel
-    fi
-    cmake --preset windows >/dev/null
-    cmake --build --preset windows -j 2
+    cmake --preset default >/dev/null
+    cmake --build --preset default -j 2 --target varnel write_bad_archives
+    bash tools/mingw_libzip.sh x86_64
+    bash tools/mingw_libzip.sh i686
+    for preset in windows windows32; do
+        cmake --preset "$preset" >/dev/null
+        cmake --build --preset "$preset" -j 2
+    done
+}
+
+run_tests() {
+    local status=0
+    ctest --preset windows -j 2 || status=1
+    ctest --preset windows32 -j 2 || status=1
+    return "$status"
 }
 
 screenshot() {
@@ -69,10 +88,11 @@ screenshot() {
 install_packages
 build_all
 case "${1:-test}" in
-test) ctest --preset windows -j 2 ;;
+test) run_tests ;;
+build) ;;
 screenshot) screenshot ;;
 *)
-    echo "usage: tools/windows.sh [test|screenshot]" >&2
+    echo "usage: tools/windows.sh [test|build|screenshot]" >&2
     exit 2
     ;;
 esac

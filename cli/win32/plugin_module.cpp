@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char kModuleFile[] = "varnel9.dll";
+constexpr char kModuleFile[] = "Varnel.dli";
 constexpr char kWindowClass[] = "VarnelHostWindow";
 
 // The folder of this program, with its final backslash.

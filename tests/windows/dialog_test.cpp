@@ -88,7 +88,7 @@ struct ImportSeen {
 class DialogTest : public ::testing::Test {
    protected:
     void SetUp() override {
-        ASSERT_NE(module.handle, nullptr) << "varnel9.dll did not load";
+        ASSERT_NE(module.handle, nullptr) << "Varnel.dli did not load";
         system_dialog_box = reinterpret_cast<DialogBoxParamFunction>(
             ReplaceImport(module.handle, "USER32.dll", "DialogBoxParamA",
                           reinterpret_cast<void*>(WatchedDialogBox)));

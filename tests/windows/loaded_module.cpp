@@ -7,7 +7,7 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-LoadedModule::LoadedModule() : handle(LoadLibraryA((ProgramFolder() + "varnel9.dll").c_str())) {}
+LoadedModule::LoadedModule() : handle(LoadLibraryA((ProgramFolder() + "Varnel.dli").c_str())) {}
 
 LoadedModule::~LoadedModule() {
     if (handle != nullptr) FreeLibrary(handle);

@@ -1,4 +1,4 @@
-// varnel9.dll as the host loads it: from the folder of the test program, by
+// Varnel.dli as the host loads it: from the folder of the test program, by
 // the system's module loader.
 #pragma once
 

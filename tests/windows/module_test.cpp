@@ -11,7 +11,7 @@ namespace {
 
 class ModuleTest : public ::testing::Test {
    protected:
-    void SetUp() override { ASSERT_NE(module.handle, nullptr) << "varnel9.dll did not load"; }
+    void SetUp() override { ASSERT_NE(module.handle, nullptr) << "Varnel.dli did not load"; }
     LoadedModule module;
 };
 
@@ -70,7 +70,7 @@ std::string VersionText(const std::vector<char>& block, const char* name) {
 }
 
 TEST_F(ModuleTest, VersionBlockNamesThePluginFile) {
-    const std::string path = ProgramFolder() + "varnel9.dll";
+    const std::string path = ProgramFolder() + "Varnel.dli";
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::vector<char> block(size);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One document imported by the Linux build and by the Windows build under
-# Wine, with the same options; their scene dumps must be the same bytes.
+# Wine, with the same options; their scene dumps must be the same bytes, and
+# for a compressed document (.mqoz) what they tell on standard error too.
 #
 #   same_import.sh LINUX_VARNEL WINE WINDOWS_VARNEL FILE [OPTION...]
 set -euo pipefail
@@ -14,11 +15,13 @@ if [ ! -x "$linux" ]; then
 fi
 # Both read the file by the same relative name, an ASCII one: Wine decodes
 # the command line in the locale's character set, which need not exist here.
+# An archive keeps its own name, which chooses the member read.
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
-ln -s "$(realpath "$file")" "$out/document.mqo"
-cd "$out"
 name=document.mqo
+case "$file" in *.mqoz) name="$(basename "$file")" ;; esac
+ln -s "$(realpath "$file")" "$out/$name"
+cd "$out"
 status=0
 "$linux" import --yes --json "$@" "$name" >"$out/linux.json" 2>"$out/linux.err" || status=$?
 # Wine now and then fails to start a program when several start at once
@@ -38,6 +41,11 @@ fi
 if ! cmp -s "$out/linux.json" "$out/windows.json"; then
     echo "the scene dumps differ ($(wc -c <"$out/linux.json") and $(wc -c <"$out/windows.json") bytes):" >&2
     cmp "$out/linux.json" "$out/windows.json" >&2 || true
+    exit 1
+fi
+if [ "$name" != document.mqo ] && ! tr -d '\r' <"$out/windows.err" | cmp -s "$out/linux.err" -; then
+    echo "they tell different things:" >&2
+    diff "$out/linux.err" <(tr -d '\r' <"$out/windows.err") >&2 || true
     exit 1
 fi
 echo "same scene dump, $(wc -c <"$out/linux.json") bytes, exit status $status"
