@@ -7,7 +7,7 @@
 #
 #   check_deb.sh DEB BUILT_VARNEL
 set -euo pipefail
-deb="$(realpath "$1")" built="$2"
+deb="$(realpath "$1")" built="$(realpath "$2")"
 source="$(cd "$(dirname "$0")/../.." && pwd)"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT

@@ -7,7 +7,7 @@
 #
 #   check_windows_zip.sh ZIP LINUX_VARNEL WINE_PREFIX DISPLAY [WINEARCH]
 set -euo pipefail
-zip="$(realpath "$1")" linux="$2" prefix="$3" display="$4" arch="${5:-}"
+zip="$(realpath "$1")" linux="$(realpath "$2")" prefix="$3" display="$4" arch="${5:-}"
 source="$(cd "$(dirname "$0")/../.." && pwd)"
 windows_tests="$source/tests/windows"
 folder="$(mktemp -d)"
