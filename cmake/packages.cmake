@@ -66,9 +66,9 @@ else()
   # The shared libraries' packages (libassimp, libzip, libdeflate, the C++
   # run-time) found by dpkg-shlibdeps from what the command links.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Below the summary line, which CPack writes first.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Metasequoia document importer for 3D Studio MAX 9, and the varnel command\n\
-The varnel command reads Metasequoia documents (.mqo, and .mqoz archives),\n\
+      "The varnel command reads Metasequoia documents (.mqo, and .mqoz archives),\n\
 imports them as the 3D Studio MAX 9 plug-in does, and writes the scene as\n\
 .glb, .gltf, .obj, .fbx, .dae, .ply or .stl, one at a time or whole folders\n\
 at once. The package also holds the reader's static libraries, headers and\n\
