@@ -7,13 +7,13 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "archive/compressed_document.h"
+#include "archive/path_text.h"
 #include "host/code_pages.h"
 #include "model/code_page.h"
 #include "model/text.h"
@@ -60,6 +60,14 @@ bool IsSlash(char c) {
 std::string BaseName(const std::string& name) {
     const auto slash = std::find_if(name.rbegin(), name.rend(), IsSlash);
     return std::string(slash.base(), name.end());
+}
+
+// The base name without its last extension (a.b.mqoz gives a.b); a name
+// that starts with its only dot is kept whole.
+std::string Stem(const std::string& path) {
+    const std::string base = BaseName(path);
+    const size_t dot = base.rfind('.');
+    return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
 // A name that would leave the archive's folder if it were ever unpacked: an
@@ -141,7 +149,7 @@ std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
 // qualify.
 std::string ChooseDocument(const std::vector<MemberEntry>& members, const std::string& archive,
                            MemberEntry& chosen) {
-    const std::string own_name = std::filesystem::path(archive).stem().string() + ".mqo";
+    const std::string own_name = Stem(PathTextUtf8(archive.c_str())) + ".mqo";
     std::vector<MemberEntry> named, documents;
     for (const MemberEntry& member : members) {
         const std::string base = BaseName(member.name);

@@ -1,9 +1,14 @@
 // Paths in the system's code page 932: the module steps back through them
 // with the system's CharPrev, which knows that a trail byte may be 0x5C, the
-// backslash.
+// backslash; the command decodes an archive's path to find the member named
+// after it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "archive/compressed_document.h"
 #include "shell/dir_of_path.h"
 
 namespace {
@@ -40,3 +45,26 @@ TEST_F(CodePageTest, DirectoryEndsAtARealBackslash) {
 }
 
 }  // namespace
+
+// code_page_932_names.mqoz holds モデル.mqo, named in code page 932 without
+// the UTF-8 flag, and other.mqo. Named モデル.mqoz, in a folder whose name
+// ends in a 0x5C trail byte, it gives the first; named 表.mqoz, it has no
+// member of its name, and the message says so in UTF-8, as it shows members.
+TEST_F(CodePageTest, ArchiveNamedInTheCodePageReadsTheMemberOfItsName) {
+    std::ifstream file(VARNEL_TEST_DATA_DIR "/fuzz/code_page_932_names.mqoz", std::ios::binary);
+    std::stringstream archive;
+    archive << file.rdbuf();
+    ASSERT_FALSE(archive.str().empty());
+    const std::string folder = std::string("C:\\models\\") + kHyou + "\\";
+
+    std::string document;
+    EXPECT_EQ(TakeDocumentOut((folder + "\x83\x82\x83\x66\x83\x8B.mqoz").c_str(), archive.str(),
+                              document),
+              "");
+    EXPECT_EQ(document.rfind("Metasequoia Document", 0), 0u);
+
+    document.clear();
+    EXPECT_EQ(TakeDocumentOut((folder + kHyou + ".mqoz").c_str(), archive.str(), document),
+              "several documents (.mqo) in the archive and none alone named \u8868.mqo; members "
+              "seen: \u30e2\u30c7\u30eb.mqo, other.mqo");
+}

@@ -1,0 +1,5 @@
+#include "archive/path_text.h"
+
+std::string PathTextUtf8(const char* path) {
+    return path;
+}
