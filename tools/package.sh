@@ -25,6 +25,7 @@ cpack --config build/package/CPackConfig.cmake -B "$out" >/dev/null
 if [ ! -x build/windows/bin/varnel.exe ] || [ ! -x build/windows32/bin/varnel.exe ]; then
     bash tools/windows.sh build
 fi
+cmake --preset default >/dev/null
 cmake --build --preset default -j 2 --target varnel
 for preset in windows windows32; do
     cmake --build --preset "$preset" -j 2
