@@ -63,7 +63,7 @@ else()
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-  # The shared libraries' packages (libassimp, libzip, libdeflate, the C++
+  # The shared libraries' packages (libassimp, libzip, libisal, the C++
   # run-time) found by dpkg-shlibdeps from what the command links.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # Below the summary line, which CPack writes first.

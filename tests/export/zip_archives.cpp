@@ -1,6 +1,6 @@
 #include "zip_archives.h"
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "zip_archives.h"
 
 int main(int argc, char** argv) {
