@@ -179,12 +179,11 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
 }
 
 // What the import told (the reader's diagnostics, the memory budget's, the
-// builder's, memory running out) and how its reading ended, kept while it
-// runs; and the outline of its model that the outputs need. The messages are
-// folded as `read` folds them as they come, and the first lines kept to be
-// shown when the import ends. The latest message waits for the next one: the
-// reader's summary, the last of a good read, is left out, as the import's
-// report says more.
+// builder's, memory running out), how its reading ended and where it
+// stopped, kept while it runs; and the outline of its model that the outputs
+// need. The messages are folded as `read` folds them as they come, and the
+// first lines kept to be shown when the import ends. The reader's summary is
+// left out, as the import's report says more.
 class ImportTold {
    public:
     ImportTold(SceneOutputs& outputs, std::string& document, const char* file)
@@ -196,66 +195,61 @@ class ImportTold {
 
     int32_t read_result = -1;  // -1: reading was not reached
     int32_t read_line = 0;
+    std::optional<Varnel::Stop> stop;  // where an import that failed stopped
 
     MQOMessageSink Sink() {
-        return MQOMessageSink::ForUser(
-            this, [](void* user, const char* text) { static_cast<ImportTold*>(user)->Take(text); });
+        return MQOMessageSink::ForMessages(this, [](void* user, const MQOMessage& message) {
+            if (message.code != MessageCode::kSummary)
+                static_cast<ImportTold*>(user)->view_.Show(message);
+        });
     }
 
     Varnel::ImportWatcher Watcher() {
-        return {this,
-                [](void* user, int32_t result, int32_t line) {
-                    auto& told = *static_cast<ImportTold*>(user);
-                    told.read_result = result;
-                    told.read_line = line;
-                    // The model holds all of it now: the document's bytes
-                    // would only add their size to the scene's peak.
-                    std::string().swap(told.document_);
-                    if (result == 1) told.waiting_.reset();
-                },
-                [](void* user, const MQOModel& model) {
-                    KeepDocumentOutline(model, static_cast<ImportTold*>(user)->outputs_);
-                }};
+        return {
+            this,
+            [](void* user, int32_t result, int32_t line) {
+                auto& told = *static_cast<ImportTold*>(user);
+                told.read_result = result;
+                told.read_line = line;
+                // The model holds all of it now: the document's bytes
+                // would only add their size to the scene's peak.
+                std::string().swap(told.document_);
+            },
+            [](void* user, const MQOModel& model) {
+                KeepDocumentOutline(model, static_cast<ImportTold*>(user)->outputs_);
+            },
+            [](void* user, Varnel::Stop where) { static_cast<ImportTold*>(user)->stop = where; }};
     }
 
     // Shows what was told on standard error, with a count of the lines that
     // were not kept.
     void Show() {
-        PassWaiting();
         view_.Finish();
         for (const std::string& line : shown_.texts) std::fputs(line.c_str(), stderr);
         if (shown_.dropped > 0) std::fprintf(stderr, "%s\n", MoreMessages(shown_.dropped).c_str());
     }
 
    private:
-    void Take(const char* text) {
-        PassWaiting();
-        waiting_ = text;
-    }
-    void PassWaiting() {
-        if (waiting_) view_.Show(waiting_->c_str());
-        waiting_.reset();
-    }
-
     SceneOutputs& outputs_;
     std::string& document_;
     KeptMessages shown_;
     MessageView view_;
-    std::optional<std::string> waiting_;
 };
 
-// Where the import stopped, after what it told: the file that could not be
-// read, the line where reading stopped, or the scene builder.
-void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportTold& told) {
+// Where the import stopped, after what it told, as the importer said: the
+// directory it refused, the file that could not be read, the line where
+// reading stopped, or the scene builder.
+void ExplainFailure(const ImportArgs& args, const ImportTold& told) {
     const std::string file = args.file;
-    if (!dialog.shown) {
+    const Varnel::Stop stop = told.stop.value_or(Varnel::Stop::kReading);
+    if (stop == Varnel::Stop::kDirectoryTooLong) {
         Tell(file + ": the directory part of the path is longer than 1023 bytes");
-    } else if (file.size() >= kPathSize) {
-        Tell(file + ": the path is longer than the 1023 bytes the importer keeps");
-    } else if (!args.document.was_read) {
-        Tell(args.document.error);
-    } else if (told.read_result == 1) {
+    } else if (stop == Varnel::Stop::kBuilding || told.read_result == 1) {
         Tell(file + ": the scene could not be built");
+    } else if (told.read_result == 0 && file.size() >= kPathSize) {
+        Tell(file + ": the path is longer than the 1023 bytes the importer keeps");
+    } else if (told.read_result == 0 && !args.document.was_read) {
+        Tell(args.document.error);
     } else if (told.read_result == 0) {
         Tell(file + "(" + std::to_string(told.read_line) + "): the document could not be imported");
     } else {
@@ -290,7 +284,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
                  std::string(args.file));
             return kExitFailed;
         case Outcome::kFailed:
-            ExplainFailure(args, dialog, told);
+            ExplainFailure(args, told);
             return kExitFailed;
     }
     return kExitFailed;

@@ -228,8 +228,8 @@ TEST(FreezeCatmull, FreezeRegistersTheModelForReports) {
     FreezeCatmull(model);
     MessageLog log;
     model.message_sink = log.Sink();
-    ReportModel("x");
-    EXPECT_EQ(log.texts, std::vector<std::string>({"x\n"}));
+    ReportModel(MessageCode::kVertexWithoutEdge, 2);
+    EXPECT_EQ(log.texts, std::vector<std::string>({"v[2]:edge_null\n"}));
     ForgetReportModel(&model);
 }
 
