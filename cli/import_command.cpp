@@ -55,6 +55,9 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
             args.answer = answer;
         } else if (std::strcmp(arg, "--json") == 0) {
             args.json = true;
+        } else if (std::strcmp(arg, "--told-records") == 0) {
+            // Set by convert, which reads why its child failed from them.
+            args.outputs.tell.records = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "varnel import: unknown option %s\n", arg);
             return kExitUsage;
@@ -78,12 +81,6 @@ std::string ShownName(const char* cp932) {
     std::string utf8;
     AppendCp932AsUtf8(utf8, cp932, std::strlen(cp932));
     return ShownText(utf8);
-}
-
-// A line on standard error that names the document or says what the archive
-// held: either may hold control bytes.
-void Tell(const std::string& line) {
-    std::fprintf(stderr, "varnel import: %s\n", ShownText(line).c_str());
 }
 
 // What the host checks before it uses a module: the version word of its
@@ -241,19 +238,21 @@ class ImportTold {
 // reading stopped, or the scene builder.
 void ExplainFailure(const ImportArgs& args, const ImportTold& told) {
     const std::string file = args.file;
+    const Teller& tell = args.outputs.tell;
     const Varnel::Stop stop = told.stop.value_or(Varnel::Stop::kReading);
     if (stop == Varnel::Stop::kDirectoryTooLong) {
-        Tell(file + ": the directory part of the path is longer than 1023 bytes");
+        tell.Failure(file + ": the directory part of the path is longer than 1023 bytes");
     } else if (stop == Varnel::Stop::kBuilding || told.read_result == 1) {
-        Tell(file + ": the scene could not be built");
+        tell.Failure(file + ": the scene could not be built");
     } else if (told.read_result == 0 && file.size() >= kPathSize) {
-        Tell(file + ": the path is longer than the 1023 bytes the importer keeps");
+        tell.Failure(file + ": the path is longer than the 1023 bytes the importer keeps");
     } else if (told.read_result == 0 && !args.document.was_read) {
-        Tell(args.document.error);
+        tell.Failure(args.document.error);
     } else if (told.read_result == 0) {
-        Tell(file + "(" + std::to_string(told.read_line) + "): the document could not be imported");
+        tell.Failure(file + "(" + std::to_string(told.read_line) +
+                     "): the document could not be imported");
     } else {
-        Tell(file + ": the document could not be imported");
+        tell.Failure(file + ": the document could not be imported");
     }
 }
 
@@ -280,8 +279,9 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
             return kExitCancelled;
         case Outcome::kNoDialog:
             // The importer takes it for Cancel; nobody chose that.
-            Tell("the options dialog could not be shown; nothing was imported from " +
-                 std::string(args.file));
+            args.outputs.tell.Failure(
+                "the options dialog could not be shown; nothing was imported from " +
+                std::string(args.file));
             return kExitFailed;
         case Outcome::kFailed:
             ExplainFailure(args, told);
@@ -296,7 +296,7 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
 // caller can unload the module.
 int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& out) {
     if (const std::string error = CheckModule(module); !error.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        args.outputs.tell.Failure(error);
         return kExitFailed;
     }
     HostScene host;
@@ -344,7 +344,7 @@ int RunImport(int argc, char** argv, ResultStream& out) {
     // host is played: the importer would only see the archive's bytes.
     args.document = ReadCompressedDocument(args.file);
     if (args.document.is_archive && !args.document.error.empty()) {
-        Tell(args.document.error);
+        args.outputs.tell.Failure(args.document.error);
         return kExitFailed;
     }
 
@@ -352,7 +352,7 @@ int RunImport(int argc, char** argv, ResultStream& out) {
     PluginModule module;
     std::string error;
     if (!LoadPluginModule(module, error)) {
-        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+        args.outputs.tell.Failure(error);
         return kExitFailed;
     }
     const int status = ImportThrough(module, args, out);

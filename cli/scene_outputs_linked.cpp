@@ -29,10 +29,10 @@ bool EndsWithPng(const std::string& path) {
     return tail == ".png";
 }
 
-bool Written(const std::string& path, const std::string& why, ResultStream* report) {
+bool Written(const std::string& path, const std::string& why, const Teller& tell,
+             ResultStream* report) {
     if (!why.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n",
-                     ShownText(path + " not written: " + why).c_str());
+        tell.Failure(path + " not written: " + why);
         return false;
     }
     if (report != nullptr) report->Put("wrote " + ShownText(path) + "\n");
@@ -111,7 +111,7 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
     // The warnings name the document's objects and maps.
     for (const std::string& warning : ApplyDocumentLook(scene, host, look)) {
-        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
+        outputs.tell.Warning(warning);
     }
     // Walks of the project's folders that convert made once for all its
     // documents; without them (or when they cannot be read) the search
@@ -120,15 +120,16 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
     MapFinder finder(std::move(walks));
     for (const std::string& warning : FindMapImages(scene, outputs.document, finder)) {
-        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
+        outputs.tell.Warning(warning);
     }
     bool ok = true;
     for (const std::string& path : outputs.exports) {
-        ok = Written(path, WriteSceneFile(scene, path), report) && ok;
+        ok = Written(path, WriteSceneFile(scene, path), outputs.tell, report) && ok;
     }
     if (!outputs.preview.empty()) {
         const PreviewImage image = RenderPreview(scene, kPreviewWidth, kPreviewHeight);
-        ok = Written(outputs.preview, WritePngFile(image, outputs.preview), report) && ok;
+        ok = Written(outputs.preview, WritePngFile(image, outputs.preview), outputs.tell, report) &&
+             ok;
     }
     return ok;
 }

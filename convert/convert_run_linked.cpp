@@ -27,7 +27,7 @@ size_t Cores() {
 // starts with '-' would be read as an option.
 std::vector<std::string> ImportRun(const ConvertSettings& settings, const PlannedDocument& planned,
                                    const std::string& walks) {
-    std::vector<std::string> run = {"import", "--yes"};
+    std::vector<std::string> run = {"import", "--yes", "--told-records"};
     run.insert(run.end(), settings.import_options.begin(), settings.import_options.end());
     if (!walks.empty()) run.insert(run.end(), {"--map-index", walks});
     run.push_back("--export");
@@ -72,15 +72,16 @@ ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
     // A child killed by a signal could not remove what it was writing.
     if (end.signal != 0) RemoveTemporariesOf(FolderOf(planned.output), end.pid);
     if (end.interrupted) return {planned.document, planned.output, ConvertState::kInterrupted, {}};
+    ChildTold told = ReadChildTold(end.err);
     ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
-                           ToldLines(end.err)};
+                           std::move(told.lines)};
     std::string why = DescribeEnd(end);
     if (why.empty()) return outcome;
     if (end.timed_out) why = "stopped after " + std::to_string(long(timeout_seconds)) + " s";
     outcome.state = ConvertState::kFailed;
-    // The child's own last words say why when it could tell; an exit
-    // status alone adds nothing to them.
-    if (end.exit_status != 1 || outcome.lines.empty()) outcome.lines.push_back(why);
+    // A child that exited after saying why has said all; an exit status
+    // adds nothing to its words. One that crashed or was stopped has not.
+    if (!told.gave_reason || end.exit_status <= 0) outcome.lines.push_back(why);
     return outcome;
 }
 
