@@ -30,8 +30,10 @@
 
 namespace {
 
-// -1 to go on, else the exit status (help or a usage error).
-int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
+// The exit status to end with at once (help or a usage error), or none to
+// go on with the import.
+[[nodiscard]] std::optional<int> ParseArgs(int argc, char** argv, ImportArgs& args,
+                                           ResultStream& out) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args.boxes)) continue;
@@ -73,7 +75,7 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
         std::fprintf(stderr, "varnel import: FILE is missing\n");
         return kExitUsage;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // A name of the host's, code page 932, as the summary shows it.
@@ -85,15 +87,22 @@ std::string ShownName(const char* cp932) {
 
 // What the host checks before it uses a module: the version word of its
 // release and, as the module's one class, the scene importer with Varnel's
-// class id. Empty when all is well, else why not.
-std::string CheckModule(const PluginModule& module) {
-    if (module.lib_version() != kVarnelLibVersion) return "the module is for another host release";
-    if (module.lib_number_classes() < 1) return "the module offers no class";
-    ClassDesc2* desc = module.lib_class_desc(0);
-    if (desc == nullptr) return "the module gives no class descriptor";
-    if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) return "the module's class is no importer";
-    if (!(desc->ClassID() == kVarnelClassID)) return "the module's importer is not Varnel";
-    return {};
+// class id.
+Status CheckModule(const PluginModule& module) {
+    const char* refused = nullptr;
+    ClassDesc2* desc = nullptr;
+    if (module.lib_version() != kVarnelLibVersion) {
+        refused = "the module is for another host release";
+    } else if (module.lib_number_classes() < 1) {
+        refused = "the module offers no class";
+    } else if ((desc = module.lib_class_desc(0)) == nullptr) {
+        refused = "the module gives no class descriptor";
+    } else if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) {
+        refused = "the module's class is no importer";
+    } else if (!(desc->ClassID() == kVarnelClassID)) {
+        refused = "the module's importer is not Varnel";
+    }
+    return refused != nullptr ? Status::Failure(refused) : Status();
 }
 
 struct DialogSeen {
@@ -295,8 +304,8 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
 // the import reported. Everything made here is gone on return, so that the
 // caller can unload the module.
 int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& out) {
-    if (const std::string error = CheckModule(module); !error.empty()) {
-        args.outputs.tell.Failure(error);
+    if (const Status checked = CheckModule(module); !checked.ok()) {
+        args.outputs.tell.Failure(checked.why());
         return kExitFailed;
     }
     HostScene host;
@@ -338,7 +347,7 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
 // dialog first and learns only from the reader that the import failed.
 int RunImport(int argc, char** argv, ResultStream& out) {
     ImportArgs args;
-    if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
+    if (const std::optional<int> status = ParseArgs(argc, argv, args, out)) return *status;
 
     // An archive the document cannot be taken out of fails here, before the
     // host is played: the importer would only see the archive's bytes.
@@ -350,9 +359,8 @@ int RunImport(int argc, char** argv, ResultStream& out) {
 
     UseBinaryOutput();
     PluginModule module;
-    std::string error;
-    if (!LoadPluginModule(module, error)) {
-        args.outputs.tell.Failure(error);
+    if (const Status loaded = LoadPluginModule(module); !loaded.ok()) {
+        args.outputs.tell.Failure(loaded.why());
         return kExitFailed;
     }
     const int status = ImportThrough(module, args, out);

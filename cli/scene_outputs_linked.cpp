@@ -29,10 +29,10 @@ bool EndsWithPng(const std::string& path) {
     return tail == ".png";
 }
 
-bool Written(const std::string& path, const std::string& why, const Teller& tell,
+bool Written(const std::string& path, const Status& written, const Teller& tell,
              ResultStream* report) {
-    if (!why.empty()) {
-        tell.Failure(path + " not written: " + why);
+    if (!written.ok()) {
+        tell.Failure(path + " not written: " + written.why());
         return false;
     }
     if (report != nullptr) report->Put("wrote " + ShownText(path) + "\n");

@@ -41,8 +41,8 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
-                     const fs::path& target, std::vector<BesideFile>& out, std::string& why) {
+Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
+                       const fs::path& target, std::vector<BesideFile>& out) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string prefix = SafeName(target.stem().string()) + "_";
     std::set<std::string> taken;  // in lower case, for folders that ignore case
@@ -63,13 +63,12 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
             file.present = holds == NameHolds::kSameBytes;
         }
         if (file.name.empty()) {
-            why = "no free name for " + image.file + " beside " + target.string();
-            return false;
+            return Status::Failure("no free name for " + image.file + " beside " + target.string());
         }
         taken.insert(Lower(file.name));
         out.push_back(file);
     }
-    return true;
+    return {};
 }
 
 NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {

@@ -34,13 +34,15 @@ std::string TemporaryPattern(const fs::path& target) {
     return (dir / name).string();
 }
 
-std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
+Status WriteFileWhole(const std::string& path, const std::string& bytes) {
     const fs::path target(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string temp = TemporaryPattern(target);
     const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return "cannot make a temporary file in " + dir.string() + ": " + std::strerror(errno);
+    if (fd < 0) {
+        return Status::Failure("cannot make a temporary file in " + dir.string() + ": " +
+                               std::strerror(errno));
+    }
     // mkstemp makes the file private; give it the mode any new file gets.
     const mode_t mask = umask(0);
     umask(mask);
@@ -56,6 +58,7 @@ std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
     if (why.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
         why = "cannot move the written file to " + path + ": " + std::strerror(errno);
     }
-    if (!why.empty()) std::remove(temp.c_str());
-    return why;
+    if (why.empty()) return {};
+    std::remove(temp.c_str());
+    return Status::Failure(why);
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "model/status.h"
+
 // What every temporary's name starts with, and nothing else's.
 constexpr char kTemporaryMarker[] = ".varnel-tmp-";
 
@@ -15,6 +17,5 @@ constexpr char kTemporaryMarker[] = ".varnel-tmp-";
 std::string TemporaryPattern(const std::filesystem::path& target);
 
 // Writes the bytes to a temporary file beside path and renames it over
-// path. Returns an empty text on success, else why; nothing is left behind
-// on a failure.
-std::string WriteFileWhole(const std::string& path, const std::string& bytes);
+// path; nothing is left behind on a failure.
+Status WriteFileWhole(const std::string& path, const std::string& bytes);

@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ApplyDocumentLook(scene, host, look);
     static MapFinder finder;  // walks kept across inputs, as convert keeps them
     FindMapImages(scene, document.string(), finder);
-    const std::string why = WriteSceneFile(scene, glb.string());
-    CheckFolder(glb, why.empty());
+    const Status written = WriteSceneFile(scene, glb.string());
+    CheckFolder(glb, written.ok());
     return 0;
 }
