@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/status.h"
+
 struct CompressedDocument {
     bool is_archive = false;  // the file's bytes are a zip archive
     bool was_read = false;    // the file could be read whole
@@ -22,9 +24,9 @@ struct CompressedDocument {
 // Reads the file at path and, when it is an archive, takes its document out.
 CompressedDocument ReadCompressedDocument(const char* path);
 
-// The document in the archive's bytes, which path names: empty when it was
-// taken out into bytes, else why not (a line that does not name the path).
-std::string TakeDocumentOut(const char* path, const std::string& archive, std::string& bytes);
+// Takes the document out of the archive's bytes, which path names, into
+// bytes; a failure says why in a line that does not name the path.
+Status TakeDocumentOut(const char* path, const std::string& archive, std::string& bytes);
 
 // True when the first bytes are those of a zip archive: a local file header,
 // or the end record that an archive without members starts with.

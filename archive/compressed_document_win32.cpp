@@ -2,7 +2,8 @@
 // recognised and refused with its name, never handed to the reader as text.
 #include "archive/compressed_document.h"
 
-std::string TakeDocumentOut(const char*, const std::string&, std::string&) {
-    return "a compressed document (zip archive), which this build of varnel does not read; "
-           "unpack the .mqo from it first";
+Status TakeDocumentOut(const char*, const std::string&, std::string&) {
+    return Status::Failure(
+        "a compressed document (zip archive), which this build of varnel does not read; "
+        "unpack the .mqo from it first");
 }

@@ -13,6 +13,7 @@
 #include "convert/project_walks.h"
 #include "convert/stop_signals.h"
 #include "convert/temporaries.h"
+#include "model/status.h"
 
 namespace fs = std::filesystem;
 
@@ -36,14 +37,14 @@ std::vector<std::string> ImportRun(const ConvertSettings& settings, const Planne
     return run;
 }
 
-// Makes the output's folder; empty, or why it could not.
-std::string MakeOutputFolder(const std::string& output) {
+// Makes the output's folder.
+Status MakeOutputFolder(const std::string& output) {
     const fs::path dir = fs::path(output).parent_path();
-    if (dir.empty()) return "";
+    if (dir.empty()) return {};
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (ec) return "cannot make the folder " + dir.string() + ": " + ec.message();
-    return "";
+    if (ec) return Status::Failure("cannot make the folder " + dir.string() + ": " + ec.message());
+    return {};
 }
 
 std::string FolderOf(const std::string& output) {
@@ -100,12 +101,13 @@ Conversions RunConversions(const ConvertSettings& settings,
         const PlannedDocument& planned = plan[d];
         std::string why = planned.why;
         if (planned.state == PlanState::kConvert && why.empty()) {
-            why = MakeOutputFolder(planned.output);
-            if (why.empty()) {
+            const Status made = MakeOutputFolder(planned.output);
+            if (made.ok()) {
                 runs.push_back(ImportRun(settings, planned, walks.Path()));
                 run_document.push_back(d);
                 continue;
             }
+            why = made.why();
         }
         outcomes[d] = {
             planned.document,

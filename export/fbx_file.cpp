@@ -453,8 +453,8 @@ Plan PlanScene(const ExportScene& scene, Maps& maps, Ids& ids) {
 
 }  // namespace
 
-std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& picture_files,
-                     std::string& why) {
+Status FbxBytes(const ExportScene& scene, const std::vector<std::string>& picture_files,
+                std::string& bytes) {
     Ids ids;
     Maps maps{picture_files, {}, {}};
     const Plan plan = PlanScene(scene, maps, ids);
@@ -485,5 +485,5 @@ std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& p
     for (const auto& [image, video] : maps.videos) Video(out, video, picture_files[size_t(image)]);
     out.End();
     Connections(out, plan.links);
-    return out.Finish(why);
+    return out.Finish(bytes);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/export_scene.h"
+#include "model/status.h"
 
 // The bytes of the .fbx: one model per node, parented as the nodes are,
 // with one geometry holding the node's meshes and a material per mesh. The
@@ -14,6 +15,6 @@
 // metre, so that readers show the scene upright at the size a .glb has.
 // picture_files names, per scene image, its copy beside the file (empty for
 // those not carried); the maps refer to the copies by these relative names.
-// Empty, with why, when the scene does not fit the format.
-std::string FbxBytes(const ExportScene& scene, const std::vector<std::string>& picture_files,
-                     std::string& why);
+// Fails when the scene does not fit the format.
+Status FbxBytes(const ExportScene& scene, const std::vector<std::string>& picture_files,
+                std::string& bytes);

@@ -155,7 +155,7 @@ void FbxRecords::Doubles(const std::vector<double>& values) {
     Array('d', values.data(), uint32_t(values.size()), values.size() * sizeof(double));
 }
 
-std::string FbxRecords::Finish(std::string& why) {
+Status FbxRecords::Finish(std::string& bytes) {
     while (!open_.empty()) End();
     out_.append(kSentinel, '\0');
     out_.append(reinterpret_cast<const char*>(kFooterId), sizeof kFooterId);
@@ -166,8 +166,8 @@ std::string FbxRecords::Finish(std::string& why) {
     out_.append(120, '\0');
     out_.append(reinterpret_cast<const char*>(kFooterMagic), sizeof kFooterMagic);
     if (too_large_ || out_.size() > std::numeric_limits<uint32_t>::max()) {
-        why = "the FBX file would pass the 4 GiB its format can address";
-        return "";
+        return Status::Failure("the FBX file would pass the 4 GiB its format can address");
     }
-    return std::move(out_);
+    bytes = std::move(out_);
+    return {};
 }

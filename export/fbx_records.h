@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/status.h"
+
 class FbxRecords {
    public:
     FbxRecords();
@@ -28,10 +30,10 @@ class FbxRecords {
     void Int32s(const std::vector<int32_t>& values);
     void Doubles(const std::vector<double>& values);
 
-    // The finished file: the records, the closing empty record and the
-    // footer readers check. Empty, with why, when the file would pass the
-    // 4 GiB its 32-bit offsets reach.
-    std::string Finish(std::string& why);
+    // The finished file into bytes: the records, the closing empty record
+    // and the footer readers check. Fails when the file would pass the 4 GiB
+    // its 32-bit offsets reach.
+    Status Finish(std::string& bytes);
 
    private:
     struct Open {

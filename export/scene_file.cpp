@@ -245,10 +245,9 @@ Status WriteOwn(OwnWriter writer, const ExportScene& scene, const Staged& staged
 // FBX from our own writer, which may refuse a scene too large for the
 // format's 32-bit offsets.
 Status WriteFbx(const ExportScene& scene, const Staged& staged) {
-    std::string why;
-    const std::string bytes =
-        FbxBytes(scene, BesideNames(staged.pictures, scene.images.size()), why);
-    if (bytes.empty()) return Status::Failure(why);
+    std::string bytes;
+    Status made = FbxBytes(scene, BesideNames(staged.pictures, scene.images.size()), bytes);
+    if (!made.ok()) return made;
     return WriteFileWhole((staged.staging / staged.main_name).string(), bytes);
 }
 

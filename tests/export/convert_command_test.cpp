@@ -444,7 +444,7 @@ size_t EmbeddedImages(const std::string& glb) {
 // Pixels that differ between two previews by more than light rounding.
 size_t ChangedPixels(const std::string& a, const std::string& b) {
     ExportImage first, second;
-    if (!LoadMapImage(a, first).empty() || !LoadMapImage(b, second).empty()) return 0;
+    if (!LoadMapImage(a, first).ok() || !LoadMapImage(b, second).ok()) return 0;
     if (first.rgba.size() != second.rgba.size()) return 0;
     size_t changed = 0;
     for (size_t i = 0; i + 3 < first.rgba.size(); i += 4) {
