@@ -40,4 +40,5 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
 // not (the outline kept from the import's model); tells each one written on
 // report when there is one, and each failure and warning through outputs.tell.
 // False when any failed.
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report);
+[[nodiscard]] bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
+                                     ResultStream* report);

@@ -117,7 +117,7 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     // documents; without them (or when they cannot be read) the search
     // walks on its own.
     std::vector<FolderTree> walks;
-    if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
+    if (!outputs.map_index.empty() && !LoadFolderTrees(outputs.map_index, walks)) walks.clear();
     MapFinder finder(std::move(walks));
     for (const std::string& warning : FindMapImages(scene, outputs.document, finder)) {
         outputs.tell.Warning(warning);

@@ -51,13 +51,13 @@ class MQOLoader {
     void SetFreezeCatmull(int32_t) { flags |= kFreezeCatmull; }
 
     // Reads the document at path; 1 when it was read and processed, else 0.
-    int32_t Load(const char* path);
+    [[nodiscard]] int32_t Load(const char* path);
     // Reads the count bytes at data as the document at path would be read:
     // messages name path. For a document the caller took out of a container.
-    int32_t LoadBytes(const char* path, const void* data, size_t count);
+    [[nodiscard]] int32_t LoadBytes(const char* path, const void* data, size_t count);
     // Reads the document from a stream the caller opened into handle, which
     // the load closes; for a source of the caller's own.
-    int32_t LoadFrom(const char* path, MQOStreamHandle handle);
+    [[nodiscard]] int32_t LoadFrom(const char* path, MQOStreamHandle handle);
     MQOModel* GetModel() const { return model.get(); }
 
     // --- tokenizer -------------------------------------------------------
