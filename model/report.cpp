@@ -1,5 +1,6 @@
 #include "model/report.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 
@@ -46,6 +47,7 @@ void FormatMessage(char (&buffer)[kMessageSize], const char* format, va_list arg
 }  // namespace
 
 void ReportAboutTo(const MQOMessageSink& sink, const MQOMessage* about, ...) {
+    assert(about != nullptr);
     char buffer[kMessageSize];
     va_list args;
     va_start(args, about);

@@ -1,5 +1,7 @@
 #include "model/told_record.h"
 
+#include <cassert>
+
 namespace {
 
 constexpr std::string_view kWarningWord = "warning ";
@@ -9,6 +11,7 @@ static_assert(kWarningWord.size() == kFailureWord.size());
 }  // namespace
 
 std::string ToldRecord(ToldKind kind, std::string_view text) {
+    assert(text.find('\n') == std::string_view::npos && "a record is one line");
     std::string record(1, kToldRecordMark);
     record += kind == ToldKind::kFailure ? kFailureWord : kWarningWord;
     record += text;
