@@ -86,7 +86,7 @@ NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {
 
 // renameat2's RENAME_NOREPLACE where the file system has it, else a hard
 // link, which fails the same way on an existing name.
-Claim ClaimName(const fs::path& from, const fs::path& to, std::string& why) {
+Result<Claim> ClaimName(const fs::path& from, const fs::path& to) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return Claim::kPlaced;
     }
@@ -97,6 +97,6 @@ Claim ClaimName(const fs::path& from, const fs::path& to, std::string& why) {
         }
     }
     if (errno == EEXIST) return Claim::kTaken;
-    why = "cannot move the written file to " + to.string() + ": " + std::strerror(errno);
-    return Claim::kFailed;
+    return Status::Failure("cannot move the written file to " + to.string() + ": " +
+                           std::strerror(errno));
 }

@@ -32,10 +32,9 @@ Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carrie
 enum class NameHolds { kNothing, kSameBytes, kOther };
 NameHolds WhatIsAt(const std::filesystem::path& path, const std::string& bytes);
 
-enum class Claim { kPlaced, kTaken, kFailed };
+enum class Claim { kPlaced, kTaken };
 
 // Renames from to to unless something is at to: the test and the rename are
 // one step, so of two processes claiming one name one gets it and the other
-// hears kTaken. kFailed, with why, for any other error.
-Claim ClaimName(const std::filesystem::path& from, const std::filesystem::path& to,
-                std::string& why);
+// hears kTaken. Any other error fails.
+Result<Claim> ClaimName(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -123,24 +123,19 @@ Status Rename(const fs::path& from, const fs::path& to) {
     return {};
 }
 
-// A move that failed: its reason, and kFailed.
-enum class Placing { kDone, kPictureTaken, kSideFileTaken, kFailed };
-Placing MoveFailed(const Status& moved, std::string& why) {
-    why = moved.why();
-    return Placing::kFailed;
-}
+enum class Placing { kDone, kPictureTaken, kSideFileTaken };
 
 // Moves the staged files beside the output, the main file last. A picture
 // or side file takes its name only while no file is there, in one step with
 // the move, except that a side file replaces the one the old output names;
 // a name taken since it was chosen ends the try, and the files it moved are
 // removed again.
-Placing PlaceStaged(const ExportScene& scene, const Staged& staged,
-                    const std::vector<std::string>& side_files, OldOutput& old, std::string& why) {
+Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
+                            const std::vector<std::string>& side_files, OldOutput& old) {
     const fs::path dir =
         staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
     std::vector<fs::path> moved;
-    const auto undo = [&](Placing placing) {
+    const auto undo = [&](Result<Placing> placing) {
         std::error_code ec;
         for (const fs::path& file : moved) fs::remove(file, ec);
         return placing;
@@ -154,28 +149,25 @@ Placing PlaceStaged(const ExportScene& scene, const Staged& staged,
             }
             continue;
         }
-        const Claim claim = ClaimName(staged.staging / picture.name, to, why);
-        if (claim == Claim::kTaken) return undo(Placing::kPictureTaken);
-        if (claim == Claim::kFailed) return undo(Placing::kFailed);
+        const Result<Claim> claim = ClaimName(staged.staging / picture.name, to);
+        if (!claim.ok()) return undo(claim.status());
+        if (claim.value() == Claim::kTaken) return undo(Placing::kPictureTaken);
         moved.push_back(to);
     }
     for (const std::string& name : side_files) {
         const fs::path from = staged.staging / name, to = dir / name;
         std::error_code ec;
         if (fs::is_regular_file(fs::symlink_status(to, ec)) && old.Names(name)) {
-            if (const Status moved = Rename(from, to); !moved.ok()) {
-                return undo(MoveFailed(moved, why));
-            }
+            if (Status renamed = Rename(from, to); !renamed.ok()) return undo(renamed);
             continue;
         }
-        const Claim claim = ClaimName(from, to, why);
-        if (claim == Claim::kTaken) return undo(Placing::kSideFileTaken);
-        if (claim == Claim::kFailed) return undo(Placing::kFailed);
+        const Result<Claim> claim = ClaimName(from, to);
+        if (!claim.ok()) return undo(claim.status());
+        if (claim.value() == Claim::kTaken) return undo(Placing::kSideFileTaken);
         moved.push_back(to);
     }
-    if (const Status moved = Rename(staged.staging / staged.main_name, staged.target);
-        !moved.ok()) {
-        return undo(MoveFailed(moved, why));
+    if (Status renamed = Rename(staged.staging / staged.main_name, staged.target); !renamed.ok()) {
+        return undo(renamed);
     }
     return Placing::kDone;
 }
@@ -302,12 +294,11 @@ Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
         }
         if (Status written = WriteStaged(scene, format, staged); !written.ok()) return written;
         const std::vector<std::string> side_files = SideFiles(staged);
-        std::string why;
-        switch (PlaceStaged(scene, staged, side_files, old, why)) {
+        const Result<Placing> placed = PlaceStaged(scene, staged, side_files, old);
+        if (!placed.ok()) return placed.status();
+        switch (placed.value()) {
             case Placing::kDone:
                 return {};
-            case Placing::kFailed:
-                return Status::Failure(why);
             case Placing::kSideFileTaken:
                 stem = NextStem(staged, side_files, stem, old);
                 if (stem > kMaxStems)

@@ -31,3 +31,25 @@ class [[nodiscard]] Status {
    private:
     std::optional<std::string> why_;
 };
+
+// What an operation that can fail gives when it succeeds: a value (which of
+// several ways it went, say), or the failure with its reason.
+template <typename T>
+class [[nodiscard]] Result {
+   public:
+    Result(T value) : value_(std::move(value)) {}
+    Result(Status failure) : failure_(std::move(failure)) {
+        assert(!failure_.ok() && "a result without a value is a failure");
+    }
+
+    bool ok() const { return failure_.ok(); }
+    const T& value() const {
+        assert(ok() && "only a success has a value");
+        return *value_;
+    }
+    const Status& status() const { return failure_; }
+
+   private:
+    std::optional<T> value_;
+    Status failure_;
+};
