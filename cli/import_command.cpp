@@ -205,8 +205,9 @@ class ImportTold {
 
     MQOMessageSink Sink() {
         return MQOMessageSink::ForMessages(this, [](void* user, const MQOMessage& message) {
-            if (message.code != MessageCode::kSummary)
+            if (message.code != MessageCode::kSummary) {
                 static_cast<ImportTold*>(user)->view_.Show(message);
+            }
         });
     }
 
