@@ -55,7 +55,7 @@ enum class MemoryStage { kFreezeMirror, kFreezeCatmull, kMeshBuilding };
 // is the document's token it tells of (an unknown token), else empty. All
 // three are valid only during the delivery.
 struct MQOMessage {
-    MessageCode code = MessageCode::kSummary;
+    MessageCode code = MessageCode::kTrace;
     int32_t line = 0;
     const char* text = "";
     const char* subject = "";
