@@ -29,28 +29,33 @@ uint64_t KnownSize(const std::string& path) {
     return error ? 0 : size;
 }
 
-// Reads the whole file into bytes; empty when it was read, else why not, in
-// a line that names it.
-std::string ReadWhole(const std::string& path, std::string& bytes) {
+// Reads the whole file into bytes; a failure says why in a line that names
+// it.
+Status ReadWhole(const std::string& path, std::string& bytes) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return path + " is a directory, not a document";
+    if (std::filesystem::is_directory(path, ignored)) {
+        return Status::Failure(path + " is a directory, not a document");
+    }
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return "cannot open " + path + ": " + std::strerror(errno);
+    if (!file) return Status::Failure("cannot open " + path + ": " + std::strerror(errno));
     // A file of known size is read into room made for it once: grown block
     // by block, a large document would be copied again at every doubling,
     // each larger copy faulting in fresh pages.
     const uint64_t size = KnownSize(path);
-    if (size > kLargestFile) return path + " is larger than 2 GiB; not read";
+    if (size > kLargestFile) return Status::Failure(path + " is larger than 2 GiB; not read");
     bytes.reserve(size);
     char block[1 << 16];
     for (;;) {
         const size_t got = std::fread(block, 1, sizeof block, file.get());
-        if (bytes.size() + got > kLargestFile) return path + " is larger than 2 GiB; not read";
+        if (bytes.size() + got > kLargestFile) {
+            return Status::Failure(path + " is larger than 2 GiB; not read");
+        }
         bytes.append(block, got);
         if (got < sizeof block) break;
     }
-    if (std::ferror(file.get()) != 0) return "cannot read " + path + ": " + std::strerror(errno);
+    if (std::ferror(file.get()) != 0) {
+        return Status::Failure("cannot read " + path + ": " + std::strerror(errno));
+    }
     return {};
 }
 
@@ -64,14 +69,15 @@ bool StartsAsArchive(const char* bytes, size_t count) {
 CompressedDocument ReadCompressedDocument(const char* path) {
     CompressedDocument document;
     try {
-        document.error = ReadWhole(path, document.bytes);
-        document.was_read = document.error.empty();
+        const Status read = ReadWhole(path, document.bytes);
+        document.was_read = read.ok();
+        if (!read.ok()) document.error = read.why();
         if (document.was_read && StartsAsArchive(document.bytes.data(), document.bytes.size())) {
             document.is_archive = true;
             const std::string archive = std::move(document.bytes);
             document.bytes = {};
-            const std::string error = TakeDocumentOut(path, archive, document.bytes);
-            if (!error.empty()) document.error = std::string(path) + ": " + error;
+            const Status taken = TakeDocumentOut(path, archive, document.bytes);
+            if (!taken.ok()) document.error = std::string(path) + ": " + taken.why();
         }
     } catch (const std::bad_alloc&) {
         document.error = std::string(path) + ": the document does not fit in memory";

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/status.h"
+
 struct CompressedDocument {
     bool is_archive = false;  // the file's bytes are a zip archive
     bool was_read = false;    // the file could be read whole
@@ -23,9 +25,9 @@ struct CompressedDocument {
 // Reads the file at path and, when it is an archive, takes its document out.
 CompressedDocument ReadCompressedDocument(const char* path);
 
-// The document in the archive's bytes, which path names: empty when it was
-// taken out into bytes, else why not (a line that does not name the path).
-std::string TakeDocumentOut(const char* path, const std::string& archive, std::string& bytes);
+// Takes the document out of the archive's bytes, which path names, into
+// bytes; a failure says why in a line that does not name the path.
+Status TakeDocumentOut(const char* path, const std::string& archive, std::string& bytes);
 
 // Whether a file name is a document's, "*.mqo", or a compressed document's,
 // "*.mqoz", in any letter case.

@@ -125,18 +125,19 @@ bool DecodedName(zip_t* archive, zip_uint64_t index, std::string& name) {
     return true;
 }
 
-// Every member but folders, in archive order; an error text for a member
-// whose name leaves the folder, as it stands in the archive or as it reads,
-// or cannot be read.
-std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
+// Every member but folders, in archive order; fails for a member whose name
+// leaves the folder, as it stands in the archive or as it reads, or cannot
+// be read.
+Status ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         std::string text;
-        if (!DecodedName(archive, zip_uint64_t(i), text)) return "a member's name cannot be read";
+        if (!DecodedName(archive, zip_uint64_t(i), text))
+            return Status::Failure("a member's name cannot be read");
         if (LeavesItsFolder(text) ||
             LeavesItsFolder(zip_get_name(archive, zip_uint64_t(i), ZIP_FL_ENC_RAW))) {
-            return "member \"" + Shown(text) +
-                   "\" names a path outside the archive's folder; refused";
+            return Status::Failure("member \"" + Shown(text) +
+                                   "\" names a path outside the archive's folder; refused");
         }
         if (!text.empty() && IsSlash(text.back())) continue;
         members.push_back({zip_uint64_t(i), text});
@@ -145,10 +146,10 @@ std::string ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
 }
 
 // The member named after the archive (a.mqoz holds a.mqo, in any letter
-// case), else the only document member; an error text when none or several
+// case), else the only document member; fails when none or several
 // qualify.
-std::string ChooseDocument(const std::vector<MemberEntry>& members, const std::string& archive,
-                           MemberEntry& chosen) {
+Status ChooseDocument(const std::vector<MemberEntry>& members, const std::string& archive,
+                      MemberEntry& chosen) {
     const std::string own_name = Stem(PathTextUtf8(archive.c_str())) + ".mqo";
     std::vector<MemberEntry> named, documents;
     for (const MemberEntry& member : members) {
@@ -161,29 +162,31 @@ std::string ChooseDocument(const std::vector<MemberEntry>& members, const std::s
         chosen = candidates[0];
         return {};
     }
-    if (candidates.empty()) return "no document (.mqo) in the archive; " + NamesSeen(members);
-    return "several documents (.mqo) in the archive and none alone named " + own_name + "; " +
-           NamesSeen(members);
+    if (candidates.empty())
+        return Status::Failure("no document (.mqo) in the archive; " + NamesSeen(members));
+    return Status::Failure("several documents (.mqo) in the archive and none alone named " +
+                           own_name + "; " + NamesSeen(members));
 }
 
 // Refuses, before anything is inflated, a member that is encrypted or claims
 // more bytes than the bound; else gives the size it claims.
-std::string CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t archive_size,
-                        uint64_t& size) {
+Status CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t archive_size,
+                   uint64_t& size) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive, member.index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
-        return "member " + Shown(member.name) + " cannot be examined";
+        return Status::Failure("member " + Shown(member.name) + " cannot be examined");
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-        return "member " + Shown(member.name) + " is encrypted, which is not read";
+        return Status::Failure("member " + Shown(member.name) + " is encrypted, which is not read");
     }
     const uint64_t limit = archive_size >= kLargestDocument / kLargestRatio
                                ? kLargestDocument
                                : archive_size * kLargestRatio;
     if (stat.size > limit) {
-        return "member " + Shown(member.name) + " claims " + std::to_string(stat.size) +
-               " bytes, more than 64 times the archive or 2 GiB; refused as a likely zip bomb";
+        return Status::Failure(
+            "member " + Shown(member.name) + " claims " + std::to_string(stat.size) +
+            " bytes, more than 64 times the archive or 2 GiB; refused as a likely zip bomb");
     }
     size = stat.size;
     return {};
@@ -192,9 +195,11 @@ std::string CheckClaims(zip_t* archive, const MemberEntry& member, uint64_t arch
 // Inflates exactly the size claimed. One more byte is asked for: data that
 // goes on past the claim is refused rather than followed, and the read that
 // finds the end is the one on which libzip compares the checksum.
-std::string Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, std::string& bytes) {
+Status Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, std::string& bytes) {
     const Member file(zip_fopen_index(archive, member.index, 0));
-    if (!file) return "member " + Shown(member.name) + " cannot be read: " + zip_strerror(archive);
+    if (!file)
+        return Status::Failure("member " + Shown(member.name) +
+                               " cannot be read: " + zip_strerror(archive));
     const auto failed = [&] {
         return "member " + Shown(member.name) + " cannot be read: " + zip_file_strerror(file.get());
     };
@@ -202,14 +207,18 @@ std::string Inflate(zip_t* archive, const MemberEntry& member, uint64_t size, st
     uint64_t done = 0;
     while (done < size) {
         const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, size - done);
-        if (got < 0) return failed();
-        if (got == 0) return "member " + Shown(member.name) + " ends before the size it claims";
+        if (got < 0) return Status::Failure(failed());
+        if (got == 0)
+            return Status::Failure("member " + Shown(member.name) +
+                                   " ends before the size it claims");
         done += uint64_t(got);
     }
     char extra = 0;
     const zip_int64_t more = zip_fread(file.get(), &extra, 1);
-    if (more < 0) return failed();
-    if (more > 0) return "member " + Shown(member.name) + " holds more than the size it claims";
+    if (more < 0) return Status::Failure(failed());
+    if (more > 0)
+        return Status::Failure("member " + Shown(member.name) +
+                               " holds more than the size it claims");
     return {};
 }
 
@@ -218,38 +227,37 @@ struct SourceFreer {
 };
 
 // The archive in memory, checked for consistency as it is opened.
-std::string OpenArchive(const std::string& bytes, Archive& archive) {
+Status OpenArchive(const std::string& bytes, Archive& archive) {
     zip_error_t error;
     zip_error_init(&error);
     std::unique_ptr<zip_source_t, SourceFreer> source(
         zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
     if (source)
         archive.reset(zip_open_from_source(source.get(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-    std::string why;
+    Status opened;
     if (archive) {
         source.release();  // the archive owns it now
     } else {
-        why = "not a readable zip archive, damaged or cut short (" +
-              std::string(zip_error_strerror(&error)) + ")";
+        opened = Status::Failure("not a readable zip archive, damaged or cut short (" +
+                                 std::string(zip_error_strerror(&error)) + ")");
     }
     zip_error_fini(&error);
-    return why;
+    return opened;
 }
 
 }  // namespace
 
-std::string TakeDocumentOut(const char* path, const std::string& archive_bytes,
-                            std::string& bytes) {
+Status TakeDocumentOut(const char* path, const std::string& archive_bytes, std::string& bytes) {
     Archive archive;
-    if (std::string error = OpenArchive(archive_bytes, archive); !error.empty()) return error;
+    if (Status opened = OpenArchive(archive_bytes, archive); !opened.ok()) return opened;
     std::vector<MemberEntry> members;
-    if (std::string error = ListMembers(archive.get(), members); !error.empty()) return error;
+    if (Status listed = ListMembers(archive.get(), members); !listed.ok()) return listed;
     MemberEntry chosen;
-    if (std::string error = ChooseDocument(members, path, chosen); !error.empty()) return error;
+    if (Status chose = ChooseDocument(members, path, chosen); !chose.ok()) return chose;
     uint64_t size = 0;
-    if (std::string error = CheckClaims(archive.get(), chosen, archive_bytes.size(), size);
-        !error.empty()) {
-        return error;
+    if (Status claims = CheckClaims(archive.get(), chosen, archive_bytes.size(), size);
+        !claims.ok()) {
+        return claims;
     }
     return Inflate(archive.get(), chosen, size, bytes);
 }

@@ -18,4 +18,4 @@ const char* HostText(int32_t code_page, const char* text, std::string& storage);
 // The text converted exactly into storage: false, storage untouched, when
 // some byte does not decode or some character has no place in the host's
 // code page.
-bool ExactHostText(int32_t code_page, const char* text, std::string& storage);
+[[nodiscard]] bool ExactHostText(int32_t code_page, const char* text, std::string& storage);

@@ -80,13 +80,7 @@ void BuildAll(const BuildSettings& settings, const MQOModel& model,
 const char* HostMapName(const MQOModel& model, const char* name, std::string& storage) {
     if (ExactHostText(model.code_page, name, storage)) return storage.c_str();
     std::string shown;
-    // "[%s]マップのパスはホストのコードページで表せないため、文書のバイトのまま渡します"
-    ReportTo(model.message_sink,
-             "[%s]\x83}\x83"
-             "b\x83v\x82\xcc\x83p\x83X\x82\xcd\x83z\x83X\x83g\x82\xcc\x83R\x81[\x83h\x83y\x81["
-             "\x83W\x82\xc5\x95\x5c\x82\xb9\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81"
-             "A\x95\xb6\x8f\x91\x82\xcc\x83o\x83"
-             "C\x83g\x82\xcc\x82\xdc\x82\xdc\x93n\x82\xb5\x82\xdc\x82\xb7",
+    ReportTo(model.message_sink, MessageCode::kMapPathKeptAsBytes, 0,
              HostText(model.code_page, name, shown));
     return name;
 }

@@ -14,11 +14,6 @@
 
 namespace {
 
-// "メッシュ作成"
-constexpr const char* kStage =
-    "\x83\x81\x83"
-    "b\x83V\x83\x85\x8d\xec\x90\xac";
-
 // The host's smoothing by angle, per triangle: its normal, its patch link,
 // its listings by vertex and, on a typical mesh, its share of the sharp
 // edges and patch neighbours with their lists' slack; and one list entry per
@@ -155,5 +150,5 @@ bool SceneFitsBudget(const BuildSettings& settings, const MQOModel& model) {
     }
     std::string shown;
     return FitsMemoryBudget(model.message_sink, HostText(model.code_page, first_over, shown),
-                            kStage, held, peak, settings.memory_budget);
+                            MemoryStage::kMeshBuilding, held, peak, settings.memory_budget);
 }

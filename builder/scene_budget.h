@@ -28,4 +28,4 @@ HostMeshForecast ForecastHostMesh(const BuildSettings& settings, const MQOModel&
 // the host meshes made so far, with the working lists of the object being
 // converted, at every object. Otherwise the first object that outgrows it is
 // reported to the model's sink, and the answer is false.
-bool SceneFitsBudget(const BuildSettings& settings, const MQOModel& model);
+[[nodiscard]] bool SceneFitsBudget(const BuildSettings& settings, const MQOModel& model);

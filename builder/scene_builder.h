@@ -11,4 +11,5 @@ struct MQOModel;
 // it with its options, import directory and memory budget. Returns 1, or 0
 // when the scene would outgrow the budget: that is reported to the model's
 // sink before anything is made, and the host's scene is left as it was.
-int SetMQOModel(const BuildSettings& settings, MQOModel& model, ImpInterface* ii, Interface* ip);
+[[nodiscard]] int SetMQOModel(const BuildSettings& settings, MQOModel& model, ImpInterface* ii,
+                              Interface* ip);

@@ -20,5 +20,8 @@ void Trace(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    DeliverMessage(trace_sink, text);
+    MQOMessage message;
+    message.code = MessageCode::kTrace;
+    message.text = text;
+    DeliverMessage(trace_sink, message);
 }

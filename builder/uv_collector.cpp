@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -183,6 +184,8 @@ void UVTable::Clear() {
 
 int32_t UVTable::FindOrInsert(int32_t group, const Point2f& p, const std::vector<Point2f>& uvs,
                               int32_t next) {
+    // A NaN equals nothing, so it would be recorded again at every corner.
+    assert(!std::isnan(p.u) && !std::isnan(p.v) && "the caller keeps NaN out of the table");
     if ((group_of_.size() + 1) * 2 > slots_.size()) Rehash(std::max<size_t>(slots_.size() * 2, 64));
     if (group_of_.size() <= static_cast<size_t>(next)) group_of_.resize(size_t(next) + 1, -1);
     const uint32_t u = FloatKey(p.u), v = FloatKey(p.v);

@@ -30,8 +30,10 @@
 
 namespace {
 
-// -1 to go on, else the exit status (help or a usage error).
-int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
+// The exit status to end with at once (help or a usage error), or none to
+// go on with the import.
+[[nodiscard]] std::optional<int> ParseArgs(int argc, char** argv, ImportArgs& args,
+                                           ResultStream& out) {
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
         if (SetBox(arg, args.boxes)) continue;
@@ -55,6 +57,9 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
             args.answer = answer;
         } else if (std::strcmp(arg, "--json") == 0) {
             args.json = true;
+        } else if (std::strcmp(arg, "--told-records") == 0) {
+            // Set by convert, which reads why its child failed from them.
+            args.outputs.tell.records = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "varnel import: unknown option %s\n", arg);
             return kExitUsage;
@@ -70,7 +75,7 @@ int ParseArgs(int argc, char** argv, ImportArgs& args, ResultStream& out) {
         std::fprintf(stderr, "varnel import: FILE is missing\n");
         return kExitUsage;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // A name of the host's, code page 932, as the summary shows it.
@@ -78,23 +83,24 @@ std::string ShownName(const char* cp932) {
     return ShownText(HostTextUtf8(cp932));
 }
 
-// A line on standard error that names the document or says what the archive
-// held: either may hold control bytes.
-void Tell(const std::string& line) {
-    std::fprintf(stderr, "varnel import: %s\n", ShownText(line).c_str());
-}
-
 // What the host checks before it uses a module: the version word of its
 // release and, as the module's one class, the scene importer with Varnel's
-// class id. Empty when all is well, else why not.
-std::string CheckModule(const PluginModule& module) {
-    if (module.lib_version() != kVarnelLibVersion) return "the module is for another host release";
-    if (module.lib_number_classes() < 1) return "the module offers no class";
-    ClassDesc2* desc = module.lib_class_desc(0);
-    if (desc == nullptr) return "the module gives no class descriptor";
-    if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) return "the module's class is no importer";
-    if (!(desc->ClassID() == kVarnelClassID)) return "the module's importer is not Varnel";
-    return {};
+// class id.
+Status CheckModule(const PluginModule& module) {
+    const char* refused = nullptr;
+    ClassDesc2* desc = nullptr;
+    if (module.lib_version() != kVarnelLibVersion) {
+        refused = "the module is for another host release";
+    } else if (module.lib_number_classes() < 1) {
+        refused = "the module offers no class";
+    } else if ((desc = module.lib_class_desc(0)) == nullptr) {
+        refused = "the module gives no class descriptor";
+    } else if (desc->SuperClassID() != SCENE_IMPORT_CLASS_ID) {
+        refused = "the module's class is no importer";
+    } else if (!(desc->ClassID() == kVarnelClassID)) {
+        refused = "the module's importer is not Varnel";
+    }
+    return refused != nullptr ? Status::Failure(refused) : Status();
 }
 
 struct DialogSeen {
@@ -177,12 +183,11 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
 }
 
 // What the import told (the reader's diagnostics, the memory budget's, the
-// builder's, memory running out) and how its reading ended, kept while it
-// runs; and the outline of its model that the outputs need. The messages are
-// folded as `read` folds them as they come, and the first lines kept to be
-// shown when the import ends. The latest message waits for the next one: the
-// reader's summary, the last of a good read, is left out, as the import's
-// report says more.
+// builder's, memory running out), how its reading ended and where it
+// stopped, kept while it runs; and the outline of its model that the outputs
+// need. The messages are folded as `read` folds them as they come, and the
+// first lines kept to be shown when the import ends. The reader's summary is
+// left out, as the import's report says more.
 class ImportTold {
    public:
     ImportTold(SceneOutputs& outputs, std::string& document, const char* file)
@@ -194,70 +199,68 @@ class ImportTold {
 
     int32_t read_result = -1;  // -1: reading was not reached
     int32_t read_line = 0;
+    std::optional<Varnel::Stop> stop;  // where an import that failed stopped
 
     MQOMessageSink Sink() {
-        return MQOMessageSink::ForUser(
-            this, [](void* user, const char* text) { static_cast<ImportTold*>(user)->Take(text); });
+        return MQOMessageSink::ForMessages(this, [](void* user, const MQOMessage& message) {
+            if (message.code != MessageCode::kSummary) {
+                static_cast<ImportTold*>(user)->view_.Show(message);
+            }
+        });
     }
 
     Varnel::ImportWatcher Watcher() {
-        return {this,
-                [](void* user, int32_t result, int32_t line) {
-                    auto& told = *static_cast<ImportTold*>(user);
-                    told.read_result = result;
-                    told.read_line = line;
-                    // The model holds all of it now: the document's bytes
-                    // would only add their size to the scene's peak.
-                    std::string().swap(told.document_);
-                    if (result == 1) told.waiting_.reset();
-                },
-                [](void* user, const MQOModel& model) {
-                    KeepDocumentOutline(model, static_cast<ImportTold*>(user)->outputs_);
-                }};
+        return {
+            this,
+            [](void* user, int32_t result, int32_t line) {
+                auto& told = *static_cast<ImportTold*>(user);
+                told.read_result = result;
+                told.read_line = line;
+                // The model holds all of it now: the document's bytes
+                // would only add their size to the scene's peak.
+                std::string().swap(told.document_);
+            },
+            [](void* user, const MQOModel& model) {
+                KeepDocumentOutline(model, static_cast<ImportTold*>(user)->outputs_);
+            },
+            [](void* user, Varnel::Stop where) { static_cast<ImportTold*>(user)->stop = where; }};
     }
 
     // Shows what was told on standard error, with a count of the lines that
     // were not kept.
     void Show() {
-        PassWaiting();
         view_.Finish();
         for (const std::string& line : shown_.texts) std::fputs(line.c_str(), stderr);
         if (shown_.dropped > 0) std::fprintf(stderr, "%s\n", MoreMessages(shown_.dropped).c_str());
     }
 
    private:
-    void Take(const char* text) {
-        PassWaiting();
-        waiting_ = text;
-    }
-    void PassWaiting() {
-        if (waiting_) view_.Show(waiting_->c_str());
-        waiting_.reset();
-    }
-
     SceneOutputs& outputs_;
     std::string& document_;
     KeptMessages shown_;
     MessageView view_;
-    std::optional<std::string> waiting_;
 };
 
-// Where the import stopped, after what it told: the file that could not be
-// read, the line where reading stopped, or the scene builder.
-void ExplainFailure(const ImportArgs& args, const DialogSeen& dialog, const ImportTold& told) {
+// Where the import stopped, after what it told, as the importer said: the
+// directory it refused, the file that could not be read, the line where
+// reading stopped, or the scene builder.
+void ExplainFailure(const ImportArgs& args, const ImportTold& told) {
     const std::string file = args.file;
-    if (!dialog.shown) {
-        Tell(file + ": the directory part of the path is longer than 1023 bytes");
-    } else if (file.size() >= kPathSize) {
-        Tell(file + ": the path is longer than the 1023 bytes the importer keeps");
-    } else if (!args.document.was_read) {
-        Tell(args.document.error);
-    } else if (told.read_result == 1) {
-        Tell(file + ": the scene could not be built");
+    const Teller& tell = args.outputs.tell;
+    const Varnel::Stop stop = told.stop.value_or(Varnel::Stop::kReading);
+    if (stop == Varnel::Stop::kDirectoryTooLong) {
+        tell.Failure(file + ": the directory part of the path is longer than 1023 bytes");
+    } else if (stop == Varnel::Stop::kBuilding || told.read_result == 1) {
+        tell.Failure(file + ": the scene could not be built");
+    } else if (told.read_result == 0 && file.size() >= kPathSize) {
+        tell.Failure(file + ": the path is longer than the 1023 bytes the importer keeps");
+    } else if (told.read_result == 0 && !args.document.was_read) {
+        tell.Failure(args.document.error);
     } else if (told.read_result == 0) {
-        Tell(file + "(" + std::to_string(told.read_line) + "): the document could not be imported");
+        tell.Failure(file + "(" + std::to_string(told.read_line) +
+                     "): the document could not be imported");
     } else {
-        Tell(file + ": the document could not be imported");
+        tell.Failure(file + ": the document could not be imported");
     }
 }
 
@@ -284,11 +287,12 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
             return kExitCancelled;
         case Outcome::kNoDialog:
             // The importer takes it for Cancel; nobody chose that.
-            Tell("the options dialog could not be shown; nothing was imported from " +
-                 std::string(args.file));
+            args.outputs.tell.Failure(
+                "the options dialog could not be shown; nothing was imported from " +
+                std::string(args.file));
             return kExitFailed;
         case Outcome::kFailed:
-            ExplainFailure(args, dialog, told);
+            ExplainFailure(args, told);
             return kExitFailed;
     }
     return kExitFailed;
@@ -299,8 +303,8 @@ int ReportImport(ResultStream& out, const ImportArgs& args, int result, const Di
 // the import reported. Everything made here is gone on return, so that the
 // caller can unload the module.
 int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& out) {
-    if (const std::string error = CheckModule(module); !error.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+    if (const Status checked = CheckModule(module); !checked.ok()) {
+        args.outputs.tell.Failure(checked.why());
         return kExitFailed;
     }
     HostScene host;
@@ -342,21 +346,20 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
 // dialog first and learns only from the reader that the import failed.
 int RunImport(int argc, char** argv, ResultStream& out) {
     ImportArgs args;
-    if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
+    if (const std::optional<int> status = ParseArgs(argc, argv, args, out)) return *status;
 
     // An archive the document cannot be taken out of fails here, before the
     // host is played: the importer would only see the archive's bytes.
     args.document = ReadCompressedDocument(args.file);
     if (args.document.is_archive && !args.document.error.empty()) {
-        Tell(args.document.error);
+        args.outputs.tell.Failure(args.document.error);
         return kExitFailed;
     }
 
     UseBinaryOutput();
     PluginModule module;
-    std::string error;
-    if (!LoadPluginModule(module, error)) {
-        std::fprintf(stderr, "varnel import: %s\n", error.c_str());
+    if (const Status loaded = LoadPluginModule(module); !loaded.ok()) {
+        args.outputs.tell.Failure(loaded.why());
         return kExitFailed;
     }
     const int status = ImportThrough(module, args, out);

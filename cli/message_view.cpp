@@ -7,25 +7,8 @@
 
 namespace {
 
-// The reader's text for a token outside any chunk it knows:
-// "[%s]対応外のチャンクです".
-constexpr std::string_view kUnknownTokenTail =
-    "]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7\n";
-
 // A run this short is shown whole: folding it would hide as much as it saves.
 constexpr size_t kShownWhole = 3;
-
-// Whether the message tells an unknown token, and which: the token may hold
-// ']', so the text is matched from its end, and it is empty for a NUL byte.
-bool IsUnknownToken(const char* text, std::string_view& token) {
-    const std::string_view message(text);
-    if (message.size() < kUnknownTokenTail.size() + 1 || message.front() != '[') return false;
-    if (message.substr(message.size() - kUnknownTokenTail.size()) != kUnknownTokenTail) {
-        return false;
-    }
-    token = message.substr(1, message.size() - kUnknownTokenTail.size() - 1);
-    return true;
-}
 
 #ifdef _WIN32
 // Paths typed on Windows are in the system's code page already.
@@ -59,14 +42,15 @@ MessageView::MessageView(std::FILE* out, std::string document)
     : MessageView([out](const std::string& line) { std::fputs(line.c_str(), out); },
                   std::move(document)) {}
 
-void MessageView::Show(const char* text) {
-    std::string_view token;
-    if (!IsUnknownToken(text, token)) {
+void MessageView::Show(const MQOMessage& message) {
+    if (message.code != MessageCode::kUnknownToken) {
         Finish();
-        write_(Line(text) + "\n");
+        write_(Line(message.text) + "\n");
         return;
     }
-    Hold(token, text);
+    // The token is empty for a NUL byte.
+    const std::string_view token(message.subject);
+    Hold(token, message.text);
     // A run ends with the brace that closes its block, a stray closing brace,
     // or the value of a CodePage line, which is a line of its own and often
     // followed at once by a thumbnail.

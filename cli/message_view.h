@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/message_code.h"
+
 class MessageView {
    public:
     // Takes each line shown, ended by '\n'.
@@ -28,7 +30,7 @@ class MessageView {
     MessageView& operator=(const MessageView&) = delete;
     ~MessageView() { Finish(); }
 
-    void Show(const char* text);
+    void Show(const MQOMessage& message);
     // Shows the run still held back; call before anything else is printed.
     void Finish();
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/plugin.h"
+#include "model/status.h"
 #include "shell/win_ui.h"
 
 struct PluginModule {
@@ -26,7 +27,7 @@ void UseBinaryOutput();
 HWND OpenMainWindow();
 void CloseMainWindow(HWND window);
 
-// False, with the reason in error, when the module or one of its exports is
-// missing. Loading runs the module's initialisation entry.
-bool LoadPluginModule(PluginModule& module, std::string& error);
+// Fails when the module or one of its exports is missing. Loading runs the
+// module's initialisation entry.
+Status LoadPluginModule(PluginModule& module);
 void UnloadPluginModule(PluginModule& module);

@@ -24,10 +24,10 @@ struct ShownMessages {
     KeptMessages kept;
     MessageView view;
 
-    static void Take(void* user, const char* text) {
+    static void Take(void* user, const MQOMessage& message) {
         auto* shown = static_cast<ShownMessages*>(user);
-        shown->kept.Keep(text);
-        shown->view.Show(text);
+        shown->kept.Keep(message.text);
+        shown->view.Show(message);
     }
 };
 
@@ -71,7 +71,7 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     }
     ShownMessages messages{{}, MessageView(stderr, file)};
     MQOLoader loader;
-    loader.sink = MQOMessageSink::ForUser(&messages, ShownMessages::Take);
+    loader.sink = MQOMessageSink::ForMessages(&messages, ShownMessages::Take);
     loader.GetModel()->message_names = HostText;  // as the import puts them
     loader.memory_budget = ImportMemoryBudget(loader.sink);
     // The import entry sets the flags in this order.

@@ -25,7 +25,7 @@ class ResultStream {
     // Flushes and closes the stream. False when any write, the flush or the
     // close failed; the reason is told on standard error after who, except
     // for a reader that closed its pipe early, which wanted no more.
-    bool Close(const char* who);
+    [[nodiscard]] bool Close(const char* who);
 
    private:
     std::FILE* file_;

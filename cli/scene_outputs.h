@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/teller.h"
+
 class HostScene;
 class ResultStream;
 struct DocumentOutline;
@@ -18,6 +20,7 @@ struct SceneOutputs {
     bool include_hidden = false;       // keep the objects the document hides
     float scale = 1.0f;                // every position times this
     std::string map_index;             // walks of the maps' folders made by convert; empty: none
+    Teller tell;                       // where failures and warnings go
     // What the import's model said beyond the host scene.
     std::shared_ptr<const DocumentOutline> outline;
 };
@@ -35,6 +38,7 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
 
 // Writes every output, with what the document says that the host scene does
 // not (the outline kept from the import's model); tells each one written on
-// report when there is one, and each failure and warning on standard error.
+// report when there is one, and each failure and warning through outputs.tell.
 // False when any failed.
-bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, ResultStream* report);
+[[nodiscard]] bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs,
+                                     ResultStream* report);

@@ -6,12 +6,9 @@
 // archives and documents, and may hold control bytes: each line is shown
 // through ShownText.
 #include "model/shown_text.h"
+#include "model/told_record.h"
 
 namespace {
-
-// The children are runs of `varnel import`; in a summary of many documents
-// their prefix says nothing.
-constexpr char kChildPrefix[] = "varnel import: ";
 
 const char* StateWord(ConvertState state) {
     switch (state) {
@@ -126,13 +123,18 @@ std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes) {
     return out;
 }
 
-std::vector<std::string> ToldLines(const std::string& err) {
-    std::vector<std::string> lines;
+ChildTold ReadChildTold(const std::string& err) {
+    ChildTold told;
     std::istringstream in(err);
     std::string line;
+    std::string text;
     while (std::getline(in, line)) {
-        if (line.rfind(kChildPrefix, 0) == 0) line.erase(0, sizeof kChildPrefix - 1);
-        if (!line.empty()) lines.push_back(line);
+        ToldKind kind = ToldKind::kWarning;
+        if (ReadToldRecord(line, kind, text)) {
+            told.gave_reason = told.gave_reason || kind == ToldKind::kFailure;
+            line = text;
+        }
+        if (!line.empty()) told.lines.push_back(line);
     }
-    return lines;
+    return told;
 }

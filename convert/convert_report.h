@@ -45,6 +45,11 @@ class ConvertProgress {
 // with warnings, with theirs; lines ended by '\n'.
 std::string ConvertSummary(const std::vector<ConvertOutcome>& outcomes);
 
-// What a child wrote on standard error, one entry per line, without the
-// command's own prefix; empty lines dropped.
-std::vector<std::string> ToldLines(const std::string& err);
+// What a child import told on standard error: one entry per line, in
+// order, with the texts of its records (model/told_record.h), empty lines
+// dropped; and whether a record said why it failed.
+struct ChildTold {
+    std::vector<std::string> lines;
+    bool gave_reason = false;
+};
+ChildTold ReadChildTold(const std::string& err);

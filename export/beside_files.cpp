@@ -36,8 +36,8 @@ std::string SafeName(const std::string& text) {
 
 }  // namespace
 
-bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
-                     const fs::path& target, std::vector<BesideFile>& out, std::string& why) {
+Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
+                       const fs::path& target, std::vector<BesideFile>& out) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string prefix = SafeName(target.stem().string()) + "_";
     std::set<std::string> taken;  // in lower case, for folders that ignore case
@@ -58,13 +58,12 @@ bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
             file.present = holds == NameHolds::kSameBytes;
         }
         if (file.name.empty()) {
-            why = "no free name for " + image.file + " beside " + target.string();
-            return false;
+            return Status::Failure("no free name for " + image.file + " beside " + target.string());
         }
         taken.insert(LowerAscii(file.name));
         out.push_back(file);
     }
-    return true;
+    return {};
 }
 
 NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {
@@ -82,7 +81,7 @@ NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {
 
 // renameat2's RENAME_NOREPLACE where the file system has it, else a hard
 // link, which fails the same way on an existing name.
-Claim ClaimName(const fs::path& from, const fs::path& to, std::string& why) {
+Result<Claim> ClaimName(const fs::path& from, const fs::path& to) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return Claim::kPlaced;
     }
@@ -93,6 +92,6 @@ Claim ClaimName(const fs::path& from, const fs::path& to, std::string& why) {
         }
     }
     if (errno == EEXIST) return Claim::kTaken;
-    why = "cannot move the written file to " + to.string() + ": " + std::strerror(errno);
-    return Claim::kFailed;
+    return Status::Failure("cannot move the written file to " + to.string() + ": " +
+                           std::strerror(errno));
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export/export_scene.h"
+#include "model/status.h"
 
 struct BesideFile {
     size_t image = 0;      // into ExportScene::images
@@ -21,21 +22,19 @@ struct BesideFile {
 // digits, '-', '_' and '.', any other run of bytes becoming '_'; "-2",
 // "-3"... is added until the name is taken by no other picture and is free
 // in the folder or names a file there with the same bytes (an earlier export
-// of the same scene), which is then kept as it is. False, with why, when no
-// name is free. A name free now may be taken before the picture is moved
-// there (ClaimName); the export then names its pictures again.
-bool NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
-                     const std::filesystem::path& target, std::vector<BesideFile>& out,
-                     std::string& why);
+// of the same scene), which is then kept as it is. Fails when no name is
+// free. A name free now may be taken before the picture is moved there
+// (ClaimName); the export then names its pictures again.
+Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
+                       const std::filesystem::path& target, std::vector<BesideFile>& out);
 
 // What a name beside the output holds, against the bytes meant for it.
 enum class NameHolds { kNothing, kSameBytes, kOther };
 NameHolds WhatIsAt(const std::filesystem::path& path, const std::string& bytes);
 
-enum class Claim { kPlaced, kTaken, kFailed };
+enum class Claim { kPlaced, kTaken };
 
 // Renames from to to unless something is at to: the test and the rename are
 // one step, so of two processes claiming one name one gets it and the other
-// hears kTaken. kFailed, with why, for any other error.
-Claim ClaimName(const std::filesystem::path& from, const std::filesystem::path& to,
-                std::string& why);
+// hears kTaken. Any other error fails.
+Result<Claim> ClaimName(const std::filesystem::path& from, const std::filesystem::path& to);

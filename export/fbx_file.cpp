@@ -304,13 +304,11 @@ Plan PlanScene(const ExportScene& scene, Maps& maps, Ids& ids) {
 
 }  // namespace
 
-FbxFile FbxFileOf(const ExportScene& scene, const std::vector<std::string>& picture_files,
-                  std::string& why) {
+Result<FbxFile> FbxFileOf(const ExportScene& scene, const std::vector<std::string>& picture_files) {
     for (const ExportNode& node : scene.nodes) {
         if (!FitsFbxGeometry(node)) {
-            why = "the object " + node.name +
-                  " has more vertices or triangles than an FBX array holds";
-            return {};
+            return Status::Failure("the object " + node.name +
+                                   " has more vertices or triangles than an FBX array holds");
         }
     }
     Ids ids;
@@ -343,5 +341,5 @@ FbxFile FbxFileOf(const ExportScene& scene, const std::vector<std::string>& pict
     for (const auto& [image, video] : maps.videos) Video(out, video, picture_files[size_t(image)]);
     out.End();
     Connections(out, plan.links);
-    return out.Finish(why);
+    return out.Finish();
 }

@@ -8,6 +8,7 @@
 
 #include "export/export_scene.h"
 #include "export/fbx_records.h"
+#include "model/status.h"
 
 // The .fbx: one model per node, parented as the nodes are,
 // with one geometry holding the node's meshes and a material per mesh. The
@@ -15,6 +16,5 @@
 // metre, so that readers show the scene upright at the size a .glb has.
 // picture_files names, per scene image, its copy beside the file (empty for
 // those not carried); the maps refer to the copies by these relative names.
-// Empty, with why, when the scene does not fit the format.
-FbxFile FbxFileOf(const ExportScene& scene, const std::vector<std::string>& picture_files,
-                  std::string& why);
+// Fails when the scene does not fit the format.
+Result<FbxFile> FbxFileOf(const ExportScene& scene, const std::vector<std::string>& picture_files);

@@ -154,7 +154,7 @@ std::vector<std::string_view> FbxFile::Pieces() const {
     return pieces;
 }
 
-FbxFile FbxRecords::Finish(std::string& why) {
+Result<FbxFile> FbxRecords::Finish() {
     while (!open_.empty()) End();
     file_.records.append(kSentinel, '\0');
     file_.records.append(reinterpret_cast<const char*>(kFooterId), sizeof kFooterId);
@@ -165,8 +165,7 @@ FbxFile FbxRecords::Finish(std::string& why) {
     file_.records.append(120, '\0');
     file_.records.append(reinterpret_cast<const char*>(kFooterMagic), sizeof kFooterMagic);
     if (too_large_ || Written() > std::numeric_limits<uint32_t>::max()) {
-        why = "the FBX file would pass the 4 GiB its format can address";
-        return {};
+        return Status::Failure("the FBX file would pass the 4 GiB its format can address");
     }
     return std::move(file_);
 }

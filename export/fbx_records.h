@@ -28,6 +28,7 @@ struct FbxFile {
     // The file's bytes in order, piece after piece.
     std::vector<std::string_view> Pieces() const;
 };
+#include "model/status.h"
 
 class FbxRecords {
    public:
@@ -52,9 +53,9 @@ class FbxRecords {
     void Leaf(const char* name, const std::string& value);
 
     // The finished file: the records, the closing empty record and the
-    // footer readers check. Empty, with why, when the file would pass the
-    // 4 GiB its 32-bit offsets reach.
-    FbxFile Finish(std::string& why);
+    // footer readers check. Fails when the file would pass the 4 GiB its
+    // 32-bit offsets reach.
+    Result<FbxFile> Finish();
 
    private:
     struct Open {

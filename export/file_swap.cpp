@@ -96,24 +96,25 @@ void WholeFile::Fail(const std::string& what) {
     if (why_.empty()) why_ = "cannot " + what + " " + temp_ + ": " + std::strerror(errno);
 }
 
-std::string WholeFile::Finish() {
+Status WholeFile::Finish() {
     if (why_.empty()) Flush();
     if (fd_ >= 0 && close(fd_) != 0) Fail("write");
     fd_ = -1;
     if (why_.empty() && std::rename(temp_.c_str(), path_.c_str()) != 0) {
         why_ = "cannot move the written file to " + path_ + ": " + std::strerror(errno);
     }
-    if (!why_.empty()) std::remove(temp_.c_str());
-    return why_;
+    if (why_.empty()) return {};
+    std::remove(temp_.c_str());
+    return Status::Failure(why_);
 }
 
-std::string WriteFileWhole(const std::string& path, const std::string& bytes) {
+Status WriteFileWhole(const std::string& path, const std::string& bytes) {
     WholeFile file(path);
     file.Put(bytes.data(), bytes.size());
     return file.Finish();
 }
 
-std::string WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces) {
+Status WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces) {
     WholeFile file(path);
     for (const std::string_view piece : pieces) file.Put(piece.data(), piece.size());
     return file.Finish();

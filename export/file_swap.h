@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/status.h"
+
 // What every temporary's name starts with, and nothing else's.
 constexpr char kTemporaryMarker[] = ".varnel-tmp-";
 
@@ -30,9 +32,8 @@ class WholeFile {
 
     // Appends the bytes; false once anything failed.
     bool Put(const void* data, size_t size);
-    // Writes what is left and moves the file into place: an empty text on
-    // success, else why.
-    std::string Finish();
+    // Writes what is left and moves the file into place.
+    Status Finish();
 
    private:
     bool Flush();
@@ -46,8 +47,7 @@ class WholeFile {
 };
 
 // Writes the bytes to a temporary file beside path and renames it over
-// path. Returns an empty text on success, else why; nothing is left behind
-// on a failure.
-std::string WriteFileWhole(const std::string& path, const std::string& bytes);
+// path; nothing is left behind on a failure.
+Status WriteFileWhole(const std::string& path, const std::string& bytes);
 // The same for a file of several pieces, written one after the other.
-std::string WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces);
+Status WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces);

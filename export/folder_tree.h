@@ -21,5 +21,5 @@ FolderTree WalkFolder(const std::string& top, size_t limit);
 
 // The trees as a file of NUL-separated records, and back; false when the
 // file cannot be written or read, or is not such a file.
-bool SaveFolderTrees(const std::string& path, const std::vector<FolderTree>& trees);
-bool LoadFolderTrees(const std::string& path, std::vector<FolderTree>& trees);
+[[nodiscard]] bool SaveFolderTrees(const std::string& path, const std::vector<FolderTree>& trees);
+[[nodiscard]] bool LoadFolderTrees(const std::string& path, std::vector<FolderTree>& trees);

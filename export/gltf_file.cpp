@@ -373,18 +373,18 @@ uint64_t GlbFileSize(uint64_t json_bytes, uint64_t buffer_bytes) {
     return 12 + 8 + padded(json_bytes) + (buffer_bytes > 0 ? 8 + padded(buffer_bytes) : 0);
 }
 
-std::string GlbSizeRefusal(uint64_t json_bytes, uint64_t buffer_bytes) {
+Status CheckGlbSize(uint64_t json_bytes, uint64_t buffer_bytes) {
     const uint64_t total = GlbFileSize(json_bytes, buffer_bytes);
-    if (total <= kLargestGlb) return "";
-    return "the scene needs " + std::to_string(total) +
-           " bytes as a .glb, more than the 4 GiB its sizes can count; write a .gltf instead";
+    if (total <= kLargestGlb) return {};
+    return Status::Failure(
+        "the scene needs " + std::to_string(total) +
+        " bytes as a .glb, more than the 4 GiB its sizes can count; write a .gltf instead");
 }
 
-std::string GlbBytes(const ExportScene& scene, std::string& why) {
+Result<std::string> GlbBytes(const ExportScene& scene) {
     GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
     std::string json = GlbJson(doc, scene);
-    why = GlbSizeRefusal(json.size(), doc.out.size);
-    if (!why.empty()) return "";
+    if (Status fits = CheckGlbSize(json.size(), doc.out.size); !fits.ok()) return fits;
     const uint64_t total = GlbFileSize(json.size(), doc.out.size);
     std::string bytes;
     bytes.reserve(size_t(total));
@@ -393,20 +393,18 @@ std::string GlbBytes(const ExportScene& scene, std::string& why) {
     return bytes;
 }
 
-std::string WriteGlbFile(const ExportScene& scene, const std::string& path) {
+Status WriteGlbFile(const ExportScene& scene, const std::string& path) {
     GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
     std::string json = GlbJson(doc, scene);
-    std::string why = GlbSizeRefusal(json.size(), doc.out.size);
-    if (!why.empty()) return why;
+    if (Status fits = CheckGlbSize(json.size(), doc.out.size); !fits.ok()) return fits;
     WholeFile file(path);
     const uint64_t total = GlbFileSize(json.size(), doc.out.size);
     PutGlb(std::move(json), doc.out, total, file);
     return file.Finish();
 }
 
-std::string WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir,
-                           const std::string& main_name,
-                           const std::vector<std::string>& picture_names) {
+Status WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir,
+                      const std::string& main_name, const std::vector<std::string>& picture_names) {
     std::vector<bool> carried = CarriedImages(scene, kDiffuseSlot);
     for (size_t i = 0; i < carried.size(); ++i) {
         carried[i] = carried[i] && i < picture_names.size() && !picture_names[i].empty();
@@ -419,8 +417,8 @@ std::string WriteGltfFiles(const ExportScene& scene, const std::filesystem::path
     }
     const std::string bin_name = std::filesystem::path(main_name).stem().string() + ".bin";
     const Json buffer = {{"byteLength", Padded(doc.out.size)}, {"uri", UriReference(bin_name)}};
-    const std::string why = WriteFileWhole((dir / main_name).string(), JsonText(doc, buffer));
-    if (!why.empty() || doc.out.size == 0) return why;
+    Status written = WriteFileWhole((dir / main_name).string(), JsonText(doc, buffer));
+    if (!written.ok() || doc.out.size == 0) return written;
     WholeFile bin((dir / bin_name).string());
     PutBuffer(doc.out, bin);
     return bin.Finish();

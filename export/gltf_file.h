@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "export/export_scene.h"
+#include "model/status.h"
 
 // A .glb counts its size in 32 bits.
 constexpr uint64_t kLargestGlb = 0xFFFFFFFFu;
@@ -19,24 +20,23 @@ constexpr uint64_t kLargestGlb = 0xFFFFFFFFu;
 // The size of a .glb of so many bytes of JSON and of buffer.
 uint64_t GlbFileSize(uint64_t json_bytes, uint64_t buffer_bytes);
 
-// Why a .glb of so many bytes of JSON and of buffer cannot be written (it
-// would pass kLargestGlb), or an empty text when it can.
-std::string GlbSizeRefusal(uint64_t json_bytes, uint64_t buffer_bytes);
+// Whether a .glb of so many bytes of JSON and of buffer can be written: it
+// fails, saying why, when the file would pass kLargestGlb.
+Status CheckGlbSize(uint64_t json_bytes, uint64_t buffer_bytes);
 
 // The .glb: geometry in glTF's Y-up axes, texture coordinates from the top
 // left, the diffuse pictures embedded once each. The file is streamed from
 // the scene's arrays, complete or absent; the bytes are the same, held in
-// memory, or empty with why set when the scene is too large.
-std::string WriteGlbFile(const ExportScene& scene, const std::string& path);
-std::string GlbBytes(const ExportScene& scene, std::string& why);
+// memory.
+Status WriteGlbFile(const ExportScene& scene, const std::string& path);
+Result<std::string> GlbBytes(const ExportScene& scene);
 
 // The .gltf named main_name in dir, and its buffer beside it, named after
 // it ("NAME.bin"), when it has one. picture_names gives, per scene image,
 // the file beside the output that holds it, empty for a picture the output
-// does not carry. Returns an empty text on success, else why.
-std::string WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir,
-                           const std::string& main_name,
-                           const std::vector<std::string>& picture_names);
+// does not carry.
+Status WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir,
+                      const std::string& main_name, const std::vector<std::string>& picture_names);
 
 // A file name as a URI reference relative to the .gltf (RFC 3986): every byte
 // but the unreserved characters and '/' percent-encoded, so that '#', '%',

@@ -22,14 +22,14 @@ bool StartsWith(const std::string& bytes, const char* magic, size_t length) {
     return bytes.size() >= length && std::memcmp(bytes.data(), magic, length) == 0;
 }
 
-std::string ReadWhole(const std::string& file, std::string& bytes) {
+Status ReadWhole(const std::string& file, std::string& bytes) {
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec) return ec.message();
-    if (size > kMaxFileBytes) return "larger than 256 MiB";
+    if (ec) return Status::Failure(ec.message());
+    if (size > kMaxFileBytes) return Status::Failure("larger than 256 MiB");
     std::ifstream in(file, std::ios::binary);
     bytes.resize(size_t(size));
-    if (!in.read(bytes.data(), std::streamsize(size))) return "cannot read it";
+    if (!in.read(bytes.data(), std::streamsize(size))) return Status::Failure("cannot read it");
     return {};
 }
 
@@ -57,23 +57,26 @@ std::string ConvertToPng(const ExportImage& image) {
 
 }  // namespace
 
-std::string LoadMapImage(const std::string& file, ExportImage& out) {
+Status LoadMapImage(const std::string& file, ExportImage& out) {
     std::string bytes;
-    if (std::string why = ReadWhole(file, bytes); !why.empty()) return why;
+    if (Status read = ReadWhole(file, bytes); !read.ok()) return read;
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = int(bytes.size());
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
-        return std::string("not a picture stb_image reads (") + stbi_failure_reason() + ")";
+        return Status::Failure(std::string("not a picture stb_image reads (") +
+                               stbi_failure_reason() + ")");
     }
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
         size_t(width) * size_t(height) > kMaxTexels) {
-        return "too large a picture (" + std::to_string(width) + " x " + std::to_string(height) +
-               ")";
+        return Status::Failure("too large a picture (" + std::to_string(width) + " x " +
+                               std::to_string(height) + ")");
     }
     const std::unique_ptr<stbi_uc, void (*)(void*)> texels(
         stbi_load_from_memory(data, length, &width, &height, &channels, 4), stbi_image_free);
-    if (texels == nullptr) return std::string("cannot decode it (") + stbi_failure_reason() + ")";
+    if (texels == nullptr) {
+        return Status::Failure(std::string("cannot decode it (") + stbi_failure_reason() + ")");
+    }
 
     out.file = file;
     out.width = width;
@@ -85,7 +88,7 @@ std::string LoadMapImage(const std::string& file, ExportImage& out) {
         out.bytes = std::move(bytes);
     } else {
         out.bytes = ConvertToPng(out);
-        if (out.bytes.empty()) return "cannot convert it to PNG";
+        if (out.bytes.empty()) return Status::Failure("cannot convert it to PNG");
     }
     return {};
 }

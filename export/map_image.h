@@ -4,10 +4,11 @@
 #include <string>
 
 #include "export/export_scene.h"
+#include "model/status.h"
 
 // Reads file once: PNG and JPEG keep their bytes for the exports, any other
 // format stb_image reads (BMP, TGA, GIF, PSD, HDR, PIC, PNM) becomes PNG.
 // A file too large to hold (over 256 MiB, over 16384 texels a side or 2^26
-// texels in all) counts as undecodable. Returns an empty text on success,
-// else why the file cannot be used.
-std::string LoadMapImage(const std::string& file, ExportImage& out);
+// texels in all) counts as undecodable. A failure says why the file cannot
+// be used.
+Status LoadMapImage(const std::string& file, ExportImage& out);

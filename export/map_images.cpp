@@ -53,12 +53,11 @@ class ImageTable {
         auto [it, added] = by_file_.try_emplace(key, -1, "");
         if (!added) return it->second;
         ExportImage image;
-        it->second.second = LoadMapImage(file, image);
-        if (it->second.second.empty()) {
+        if (const Status loaded = LoadMapImage(file, image); loaded.ok()) {
             it->second.first = int(scene_.images.size());
             scene_.images.push_back(std::move(image));
         } else {
-            it->second.second += "; left out";
+            it->second.second = loaded.why() + "; left out";
         }
         return it->second;
     }

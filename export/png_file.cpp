@@ -23,8 +23,8 @@ std::string EncodePng(const uint8_t* pixels, int width, int height, int channels
     return bytes;
 }
 
-std::string WritePngFile(const PreviewImage& image, const std::string& path) {
+Status WritePngFile(const PreviewImage& image, const std::string& path) {
     const std::string bytes = EncodePng(image.rgb.data(), image.width, image.height, 3);
-    if (bytes.empty()) return "cannot encode the picture as PNG";
+    if (bytes.empty()) return Status::Failure("cannot encode the picture as PNG");
     return WriteFileWhole(path, bytes);
 }

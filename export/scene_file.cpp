@@ -25,15 +25,15 @@ namespace {
 
 // A folder beside target, on the same file system so that renames out of
 // it are atomic.
-bool MakeStagingDir(const fs::path& target, fs::path& staging, std::string& why) {
+Status MakeStagingDir(const fs::path& target, fs::path& staging) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string pattern = TemporaryPattern(target);
     if (mkdtemp(pattern.data()) == nullptr) {
-        why = "cannot make a temporary folder in " + dir.string() + ": " + std::strerror(errno);
-        return false;
+        return Status::Failure("cannot make a temporary folder in " + dir.string() + ": " +
+                               std::strerror(errno));
     }
     staging = pattern;
-    return true;
+    return {};
 }
 
 // Exports that end in a name taken under them before another is chosen:
@@ -113,26 +113,29 @@ std::vector<std::string> SideFiles(const Staged& staged) {
     return names;
 }
 
-bool Rename(const fs::path& from, const fs::path& to, std::string& why) {
+Status Rename(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
-    if (ec) why = "cannot move the written file to " + to.string() + ": " + ec.message();
-    return !ec;
+    if (ec) {
+        return Status::Failure("cannot move the written file to " + to.string() + ": " +
+                               ec.message());
+    }
+    return {};
 }
 
-enum class Placing { kDone, kPictureTaken, kSideFileTaken, kFailed };
+enum class Placing { kDone, kPictureTaken, kSideFileTaken };
 
 // Moves the staged files beside the output, the main file last. A picture
 // or side file takes its name only while no file is there, in one step with
 // the move, except that a side file replaces the one the old output names;
 // a name taken since it was chosen ends the try, and the files it moved are
 // removed again.
-Placing PlaceStaged(const ExportScene& scene, const Staged& staged,
-                    const std::vector<std::string>& side_files, OldOutput& old, std::string& why) {
+Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
+                            const std::vector<std::string>& side_files, OldOutput& old) {
     const fs::path dir =
         staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
     std::vector<fs::path> moved;
-    const auto undo = [&](Placing placing) {
+    const auto undo = [&](Result<Placing> placing) {
         std::error_code ec;
         for (const fs::path& file : moved) fs::remove(file, ec);
         return placing;
@@ -146,25 +149,25 @@ Placing PlaceStaged(const ExportScene& scene, const Staged& staged,
             }
             continue;
         }
-        const Claim claim = ClaimName(staged.staging / picture.name, to, why);
-        if (claim == Claim::kTaken) return undo(Placing::kPictureTaken);
-        if (claim == Claim::kFailed) return undo(Placing::kFailed);
+        const Result<Claim> claim = ClaimName(staged.staging / picture.name, to);
+        if (!claim.ok()) return undo(claim.status());
+        if (claim.value() == Claim::kTaken) return undo(Placing::kPictureTaken);
         moved.push_back(to);
     }
     for (const std::string& name : side_files) {
         const fs::path from = staged.staging / name, to = dir / name;
         std::error_code ec;
         if (fs::is_regular_file(fs::symlink_status(to, ec)) && old.Names(name)) {
-            if (!Rename(from, to, why)) return undo(Placing::kFailed);
+            if (Status renamed = Rename(from, to); !renamed.ok()) return undo(renamed);
             continue;
         }
-        const Claim claim = ClaimName(from, to, why);
-        if (claim == Claim::kTaken) return undo(Placing::kSideFileTaken);
-        if (claim == Claim::kFailed) return undo(Placing::kFailed);
+        const Result<Claim> claim = ClaimName(from, to);
+        if (!claim.ok()) return undo(claim.status());
+        if (claim.value() == Claim::kTaken) return undo(Placing::kSideFileTaken);
         moved.push_back(to);
     }
-    if (!Rename(staged.staging / staged.main_name, staged.target, why)) {
-        return undo(Placing::kFailed);
+    if (Status renamed = Rename(staged.staging / staged.main_name, staged.target); !renamed.ok()) {
+        return undo(renamed);
     }
     return Placing::kDone;
 }
@@ -193,14 +196,15 @@ int NextStem(const Staged& staged, const std::vector<std::string>& side_files, i
 
 // The pictures that are not beside the output already, into the staging
 // folder.
-bool StagePictures(const ExportScene& scene, const std::vector<BesideFile>& pictures,
-                   const fs::path& staging, std::string& why) {
+Status StagePictures(const ExportScene& scene, const std::vector<BesideFile>& pictures,
+                     const fs::path& staging) {
     for (const BesideFile& picture : pictures) {
         if (picture.present) continue;
-        why = WriteFileWhole((staging / picture.name).string(), scene.images[picture.image].bytes);
-        if (!why.empty()) return false;
+        Status written =
+            WriteFileWhole((staging / picture.name).string(), scene.images[picture.image].bytes);
+        if (!written.ok()) return written;
     }
-    return true;
+    return {};
 }
 
 // Per scene image, the name of its file beside the output; empty for the
@@ -211,32 +215,30 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
     return names;
 }
 
-bool WriteObj(const ExportScene& scene, const Staged& staged, std::string& why) {
+Status WriteObj(const ExportScene& scene, const Staged& staged) {
     for (const NamedFile& file :
          ObjFiles(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
-        why = WriteFileWhole((staged.staging / file.name).string(), file.bytes);
-        if (!why.empty()) return false;
+        Status written = WriteFileWhole((staged.staging / file.name).string(), file.bytes);
+        if (!written.ok()) return written;
     }
-    return true;
+    return {};
 }
 
-bool WriteGltf(const ExportScene& scene, const Staged& staged, std::string& why) {
-    why = WriteGltfFiles(scene, staged.staging, staged.main_name,
-                         BesideNames(staged.pictures, scene.images.size()));
-    return why.empty();
+Status WriteGltf(const ExportScene& scene, const Staged& staged) {
+    return WriteGltfFiles(scene, staged.staging, staged.main_name,
+                          BesideNames(staged.pictures, scene.images.size()));
 }
 
 // FBX from our own writer, which may refuse a scene too large for the
 // format's 32-bit offsets.
-bool WriteFbx(const ExportScene& scene, const Staged& staged, std::string& why) {
-    const FbxFile file = FbxFileOf(scene, BesideNames(staged.pictures, scene.images.size()), why);
-    if (!why.empty()) return false;
-    why = WriteFileWhole((staged.staging / staged.main_name).string(), file.Pieces());
-    return why.empty();
+Status WriteFbx(const ExportScene& scene, const Staged& staged) {
+    const Result<FbxFile> file =
+        FbxFileOf(scene, BesideNames(staged.pictures, scene.images.size()));
+    if (!file.ok()) return file.status();
+    return WriteFileWhole((staged.staging / staged.main_name).string(), file.value().Pieces());
 }
 
-bool WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
-                 std::string& why) {
+Status WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Staged& staged) {
     const std::vector<std::string> names = BesideNames(staged.pictures, scene.images.size());
     const std::string file = (staged.staging / staged.main_name).string();
     const std::unique_ptr<aiScene> ai = AssimpScene(scene, format, names);
@@ -244,14 +246,12 @@ bool WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Stag
     Assimp::Exporter exporter;
     exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
     if (exporter.Export(ai.get(), format.assimp_id, file) != AI_SUCCESS) {
-        why = std::string("the writer failed: ") + exporter.GetErrorString();
-        return false;
+        return Status::Failure(std::string("the writer failed: ") + exporter.GetErrorString());
     }
     if (write_error != 0) {
-        why = "cannot write " + file + ": " + std::strerror(write_error);
-        return false;
+        return Status::Failure("cannot write " + file + ": " + std::strerror(write_error));
     }
-    return true;
+    return {};
 }
 
 bool Is(const SceneFormat& format, const char* extension) {
@@ -260,13 +260,13 @@ bool Is(const SceneFormat& format, const char* extension) {
 
 // The scene into staging, by the project's own writers (.gltf, .obj, .fbx)
 // or Assimp's, with its pictures.
-bool WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged,
-                 std::string& why) {
-    const bool written = Is(format, ".gltf")  ? WriteGltf(scene, staged, why)
-                         : Is(format, ".obj") ? WriteObj(scene, staged, why)
-                         : Is(format, ".fbx") ? WriteFbx(scene, staged, why)
-                                              : WriteAssimp(scene, format, staged, why);
-    return written && StagePictures(scene, staged.pictures, staged.staging, why);
+Status WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged) {
+    Status written = Is(format, ".gltf")  ? WriteGltf(scene, staged)
+                     : Is(format, ".obj") ? WriteObj(scene, staged)
+                     : Is(format, ".fbx") ? WriteFbx(scene, staged)
+                                          : WriteAssimp(scene, format, staged);
+    if (!written.ok()) return written;
+    return StagePictures(scene, staged.pictures, staged.staging);
 }
 
 void EmptyFolder(const fs::path& dir) {
@@ -280,50 +280,52 @@ void EmptyFolder(const fs::path& dir) {
 // taken under it, by another process writing into the folder or, for a side
 // file, by a file the old output does not name, names again and writes
 // again.
-std::string WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
-                                const fs::path& target, const fs::path& staging) {
+Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
+                           const fs::path& target, const fs::path& staging) {
     const std::vector<bool> carried =
         format.maps == MapPlace::kBeside ? CarriedImages(scene, format.slots) : std::vector<bool>();
     OldOutput old(target);
     int stem = 1;
     for (int attempt = 0; attempt < kMaxTries; ++attempt) {
-        std::string why;
         Staged staged{staging, target, StagedName(target, stem), {}};
-        if (!NameBesideFiles(scene, carried, target, staged.pictures, why)) return why;
-        if (!WriteStaged(scene, format, staged, why)) return why;
+        if (Status named = NameBesideFiles(scene, carried, target, staged.pictures); !named.ok()) {
+            return named;
+        }
+        if (Status written = WriteStaged(scene, format, staged); !written.ok()) return written;
         const std::vector<std::string> side_files = SideFiles(staged);
-        switch (PlaceStaged(scene, staged, side_files, old, why)) {
+        const Result<Placing> placed = PlaceStaged(scene, staged, side_files, old);
+        if (!placed.ok()) return placed.status();
+        switch (placed.value()) {
             case Placing::kDone:
-                return "";
-            case Placing::kFailed:
-                return why;
+                return {};
             case Placing::kSideFileTaken:
                 stem = NextStem(staged, side_files, stem, old);
-                if (stem > kMaxStems) return "no free name beside " + target.string();
+                if (stem > kMaxStems)
+                    return Status::Failure("no free name beside " + target.string());
                 break;
             case Placing::kPictureTaken:
                 break;
         }
         EmptyFolder(staging);
     }
-    return "the names beside " + target.string() + " were taken " + std::to_string(kMaxTries) +
-           " times while it was written";
+    return Status::Failure("the names beside " + target.string() + " were taken " +
+                           std::to_string(kMaxTries) + " times while it was written");
 }
 
 }  // namespace
 
-std::string WriteSceneFile(const ExportScene& scene, const std::string& path) {
+Status WriteSceneFile(const ExportScene& scene, const std::string& path) {
     const SceneFormat* format = SceneFormatFor(path);
     if (format == nullptr) {
-        return "unknown file type " + path + " (known: " + KnownSceneExtensions() + ")";
+        return Status::Failure("unknown file type " + path + " (known: " + KnownSceneExtensions() +
+                               ")");
     }
     if (std::strcmp(format->extension, ".glb") == 0) return WriteGlbFile(scene, path);
     const fs::path target(path);
-    std::string why;
     fs::path staging;
-    if (!MakeStagingDir(target, staging, why)) return why;
-    why = WriteThroughStaging(scene, *format, target, staging);
+    if (Status made = MakeStagingDir(target, staging); !made.ok()) return made;
+    Status written = WriteThroughStaging(scene, *format, target, staging);
     std::error_code ec;
     fs::remove_all(staging, ec);
-    return why;
+    return written;
 }

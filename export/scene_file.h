@@ -8,6 +8,7 @@
 
 #include "export/export_scene.h"
 #include "export/scene_format.h"
+#include "model/status.h"
 
 // Writes into a fresh folder beside path and moves the files into place,
 // the named file last, so that a reader never finds a part of the output.
@@ -16,6 +17,6 @@
 // glTF's .bin, an OBJ's .mtl) never replace a file either, except the ones
 // the output being replaced names: when one's name is taken the scene is
 // written again as NAME-2.EXT, NAME-3.EXT... in that folder, whose side
-// files the writer names after it (NAME-2.bin), and moved to path. Returns
-// an empty text on success, else why nothing was written.
-std::string WriteSceneFile(const ExportScene& scene, const std::string& path);
+// files the writer names after it (NAME-2.bin), and moved to path. A
+// failure says why nothing was written.
+Status WriteSceneFile(const ExportScene& scene, const std::string& path);

@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* name = ArchiveName(data, size);
     const std::string archive(reinterpret_cast<const char*>(data), size);
     std::string document;
-    const std::string error = TakeDocumentOut(name, archive, document);
-    if (!error.empty()) {
-        if (error.find('\n') != std::string::npos) std::abort();
+    const Status taken = TakeDocumentOut(name, archive, document);
+    if (!taken.ok()) {
+        if (taken.why().find('\n') != std::string::npos) std::abort();
         return 0;
     }
     if (document.size() > uint64_t(size) * kLargestRatio) std::abort();

@@ -24,7 +24,7 @@ constexpr uint64_t kFuzzMemoryBudget = uint64_t{256} << 20;
 // of bytes in memory. False when there is none to read.
 bool DocumentInArchive(const uint8_t* data, size_t size, std::string& bytes) {
     const std::string archive(reinterpret_cast<const char*>(data), size);
-    return TakeDocumentOut("input.mqoz", archive, bytes).empty();
+    return TakeDocumentOut("input.mqoz", archive, bytes).ok();
 }
 
 }  // namespace

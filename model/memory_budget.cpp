@@ -41,19 +41,12 @@ uint64_t ModelBytes(const MQOModel& model) {
     return bytes;
 }
 
-bool FitsMemoryBudget(const MQOMessageSink& sink, const char* object, const char* stage,
+bool FitsMemoryBudget(const MQOMessageSink& sink, const char* object, MemoryStage stage,
                       uint64_t held, uint64_t needed, uint64_t budget) {
     // Forecasts of hostile documents may be near 2^64; the sum saturates.
     const uint64_t total = needed > kNoMemoryLimit - held ? kNoMemoryLimit : held + needed;
     if (total <= budget) return true;
-    // "[%s]%s : メモリが足りません(必要 %llu バイト、上限 %llu バイト)"
-    ReportTo(sink,
-             "[%s]%s : \x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1("
-             "\x95K\x97v %llu \x83o\x83"
-             "C\x83g\x81"
-             "A\x8f\xe3\x8c\xc0 %llu \x83o\x83"
-             "C\x83g)",
-             object, stage, static_cast<unsigned long long>(total),
-             static_cast<unsigned long long>(budget));
+    ReportTo(sink, MessageCode::kOverMemoryBudget, 0, object, MemoryStageName(stage),
+             static_cast<unsigned long long>(total), static_cast<unsigned long long>(budget));
     return false;
 }

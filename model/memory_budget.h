@@ -56,7 +56,8 @@ struct MemoryForecast {
 };
 
 // Whether held plus needed bytes fit the budget. When they do not, tells the
-// sink which object the stage (such as "Freeze Mirror") refused, with the
+// sink which object the stage (such as Freeze Mirror) refused, with the
 // bytes it would have needed and the budget.
-bool FitsMemoryBudget(const MQOMessageSink& sink, const char* object, const char* stage,
-                      uint64_t held, uint64_t needed, uint64_t budget);
+[[nodiscard]] bool FitsMemoryBudget(const MQOMessageSink& sink, const char* object,
+                                    MemoryStage stage, uint64_t held, uint64_t needed,
+                                    uint64_t budget);

@@ -2,6 +2,7 @@
 // copied as whole records, all four slots included.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "model/point.h"
@@ -22,5 +23,8 @@ struct MQOFace {
 
     int CornerCount() const { return count; }
     // corner must be 0..3.
-    int VertexIndex(int corner) const { return v[corner]; }
+    int VertexIndex(int corner) const {
+        assert(corner >= 0 && corner < 4 && "a face has four corner slots");
+        return v[corner];
+    }
 };

@@ -2,6 +2,7 @@
 // and faces. Owned by its model; owns its faces and attribute records.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -56,8 +57,12 @@ struct MQOObject {
     void SetUid(int32_t value) { uid = value; }
 
     int VertexCount() const { return static_cast<int>(vertices.size()); }
-    // index must be below VertexCount().
-    Point3f VertexAt(int index) const { return vertices[static_cast<size_t>(index)]; }
+    // index must be below VertexCount(): the callers check a document's
+    // indices before they reach here.
+    Point3f VertexAt(int index) const {
+        assert(index >= 0 && index < VertexCount() && "VertexAt takes a valid index");
+        return vertices[static_cast<size_t>(index)];
+    }
     void AddVertex(const Point3f& position) { vertices.push_back(position); }
     void ClearVertices() { vertices.clear(); }
 

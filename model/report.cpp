@@ -1,5 +1,6 @@
 #include "model/report.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 
@@ -24,7 +25,10 @@ size_t CharBoundary(const char* text, size_t limit) {
 // Formats into a message buffer and appends the newline. A message that does
 // not fit is cut so that the newline and terminator always do.
 void FormatMessage(char (&buffer)[kMessageSize], const char* format, va_list args) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
     int n = std::vsnprintf(buffer, kMessageSize - 1, format, args);
+#pragma GCC diagnostic pop
     size_t len = 0;
     if (n > 0) {
         len = static_cast<size_t>(n);
@@ -42,17 +46,16 @@ void FormatMessage(char (&buffer)[kMessageSize], const char* format, va_list arg
 
 }  // namespace
 
-void ReportTo(const MQOMessageSink& sink, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    VReportTo(sink, format, args);
-    va_end(args);
-}
-
-void VReportTo(const MQOMessageSink& sink, const char* format, va_list args) {
+void ReportAboutTo(const MQOMessageSink& sink, const MQOMessage* about, ...) {
+    assert(about != nullptr);
     char buffer[kMessageSize];
-    FormatMessage(buffer, format, args);
-    DeliverMessage(sink, buffer);
+    va_list args;
+    va_start(args, about);
+    FormatMessage(buffer, MessageFormat(about->code), args);
+    va_end(args);
+    MQOMessage message = *about;
+    message.text = buffer;
+    DeliverMessage(sink, message);
 }
 
 void SetReportModel(MQOModel* model) {
@@ -63,11 +66,6 @@ void ForgetReportModel(const MQOModel* model) {
     if (report_model == model) report_model = nullptr;
 }
 
-void ReportModel(const char* format, ...) {
-    char buffer[kMessageSize];
-    va_list args;
-    va_start(args, format);
-    FormatMessage(buffer, format, args);
-    va_end(args);
-    if (report_model != nullptr) DeliverMessage(report_model->message_sink, buffer);
+MQOMessageSink ReportModelSink() {
+    return report_model != nullptr ? report_model->message_sink : MQOMessageSink{};
 }

@@ -48,7 +48,7 @@ bool FreezeCatmull(MQOModel& model, uint64_t budget) {
         const MemoryForecast forecast = ForecastCatmull(*cage, object.segment);
         std::string shown;
         if (!FitsMemoryBudget(model.message_sink, model.NameInMessages(object.name, shown),
-                              "Freeze Catmull", held, forecast.bytes, budget)) {
+                              MemoryStage::kFreezeCatmull, held, forecast.bytes, budget)) {
             return false;
         }
         const uint64_t before = ObjectBytes(object);

@@ -21,5 +21,5 @@ MemoryForecast ForecastCatmull(const SubdivMesh& cage, int segment);
 // Freezes every Catmull-Clark object in document order, each only when its
 // forecast with what the model holds fits the budget. Otherwise the object
 // is reported to the model's sink and the pass stops there: false.
-bool FreezeCatmull(MQOModel& model, uint64_t budget = kNoMemoryLimit);
+[[nodiscard]] bool FreezeCatmull(MQOModel& model, uint64_t budget = kNoMemoryLimit);
 void FreezeCatmull(MQOObject& object);

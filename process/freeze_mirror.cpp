@@ -118,7 +118,7 @@ bool FreezeMirror(MQOModel& model, uint64_t budget) {
         const MemoryForecast forecast = ForecastMirror(object);
         std::string shown;
         if (!FitsMemoryBudget(model.message_sink, model.NameInMessages(object.name, shown),
-                              "Freeze Mirror", held, forecast.bytes, budget)) {
+                              MemoryStage::kFreezeMirror, held, forecast.bytes, budget)) {
             return false;
         }
         const uint64_t before = ObjectBytes(object);

@@ -16,5 +16,5 @@ MemoryForecast ForecastMirror(const MQOObject& object);
 // Freezes every object in document order, each only when its forecast with
 // what the model holds fits the budget. Otherwise the object is reported to
 // the model's sink and the pass stops there: false.
-bool FreezeMirror(MQOModel& model, uint64_t budget = kNoMemoryLimit);
+[[nodiscard]] bool FreezeMirror(MQOModel& model, uint64_t budget = kNoMemoryLimit);
 void FreezeMirror(MQOObject& object);

@@ -204,7 +204,7 @@ void MoveOldVertices(SubdivMesh& mesh, const StepState& step) {
         }
         const int32_t s = vertices[v].edge;
         if (s == kNoRecord) {
-            ReportModel("v[%d]:edge_null", v);
+            ReportModel(MessageCode::kVertexWithoutEdge, v);
             continue;
         }
         Point3f e = vertices[corners[s].edge_point].pos;

@@ -27,7 +27,6 @@ inline Point3f ReadPoint3(MQOLoader& loader) {
 // "%s(%d) : [%s]対応外の<chunk>チャンクです" with the path, the line and the
 // printable keyword.
 inline void ReportUnknownKeyword(MQOLoader& loader, const char* chunk, const char* keyword) {
-    loader.Report(
-        "%s(%d) : [%s]\x91\xce\x89\x9e\x8aO\x82\xcc%s\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-        loader.path, loader.line, EscapeText(keyword), chunk);
+    loader.Report(MessageCode::kUnknownKeyword, loader.path, loader.line, EscapeText(keyword),
+                  chunk);
 }

@@ -101,13 +101,9 @@ static bool ReadHeader(MQOLoader& loader) {
     NextHeaderWord(text, first);
     NextHeaderWord(text, second);
     if (!SameKeyword(first, "Metasequoia") && !SameKeyword(second, "Document")) {
-        // "%s はMQOファイルではありません"
-        loader.Report(
-            "%s \x82\xcdMQO\x83t\x83@\x83"
-            "C\x83\x8b\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
-            name);
-        loader.Report("head1[%s]", first);
-        loader.Report("head2[%s]", second);
+        loader.Report(MessageCode::kNotADocument, name);
+        loader.Report(MessageCode::kFirstHeaderWord, first);
+        loader.Report(MessageCode::kSecondHeaderWord, second);
         return false;
     }
 
@@ -118,11 +114,7 @@ static bool ReadHeader(MQOLoader& loader) {
     NextHeaderWord(text, third);
     if (!SameKeyword(first, "Format") && !SameKeyword(second, "Text") &&
         !SameKeyword(third, "Ver") && HeaderVersion(text) > 1.0) {
-        // "%s は対応外のバージョンです"
-        loader.Report(
-            "%s "
-            "\x82\xcd\x91\xce\x89\x9e\x8aO\x82\xcc\x83o\x81[\x83W\x83\x87\x83\x93\x82\xc5\x82\xb7",
-            name);
+        loader.Report(MessageCode::kUnsupportedVersion, name);
         return false;
     }
     return true;
@@ -139,9 +131,8 @@ static int32_t FinishDocument(MQOLoader& loader) {
         return 0;
     }
     model.UpdateTotals();
-    loader.Report("obj(%d),mtl(%d),surf(%d),vert(%d),poly(%d):%s", model.ObjectCount(),
-                  model.MaterialCount(), model.face_total, model.vertex_total, model.triangle_total,
-                  loader.path);
+    loader.Report(MessageCode::kSummary, model.ObjectCount(), model.MaterialCount(),
+                  model.face_total, model.vertex_total, model.triangle_total, loader.path);
     return 1;
 }
 
@@ -171,10 +162,10 @@ struct CountedSink {
     MQOMessageSink target;
     int32_t count = 0;
 
-    static void Pass(void* user, const char* text) {
+    static void Pass(void* user, const MQOMessage& message) {
         auto& self = *static_cast<CountedSink*>(user);
         ++self.count;
-        DeliverMessage(self.target, text);
+        DeliverMessage(self.target, message);
     }
 };
 
@@ -191,11 +182,8 @@ static int32_t LastLineRead(MQOLoader& loader) {
 
 // A document cut off before "Eof", as a broken download leaves it.
 static void ReportCutOff(MQOLoader& loader) {
-    // "%s(%d) : Eofの前でファイルが終わっています"
-    loader.Report(
-        "%s(%d) : Eof\x82\xcc\x91O\x82\xc5\x83t\x83@\x83"
-        "C\x83\x8b\x82\xaa\x8fI\x82\xed\x82\xc1\x82\xc4\x82\xa2\x82\xdc\x82\xb7",
-        loader.path, LastLineRead(loader));
+    const int32_t last = LastLineRead(loader);
+    loader.ReportAt(MessageCode::kCutOffBeforeEof, last, loader.path, last);
 }
 
 // Runs a chunk reader. One that fails at the end of the data without saying
@@ -203,7 +191,7 @@ static void ReportCutOff(MQOLoader& loader) {
 // that did say why is left to speak for itself.
 static int32_t ReadChunkTellingCutOff(MQOLoader& loader, const char* name) {
     CountedSink counted{loader.sink};
-    loader.sink = MQOMessageSink::ForUser(&counted, &CountedSink::Pass);
+    loader.sink = MQOMessageSink::ForMessages(&counted, &CountedSink::Pass);
     int32_t result = ReadChunk(loader, name);
     loader.sink = counted.target;
     if (result == 0 && counted.count == 0 && loader.AtEnd()) ReportCutOff(loader);
@@ -211,23 +199,13 @@ static int32_t ReadChunkTellingCutOff(MQOLoader& loader, const char* name) {
 }
 
 static void ReportUnclosedBlock(MQOLoader& loader, int32_t open_line) {
-    // "%s(%d) : ここで開いた{が閉じられていません"
-    loader.Report(
-        "%s(%d) : "
-        "\x82\xb1\x82\xb1\x82\xc5\x8aJ\x82\xa2\x82\xbd{"
-        "\x82\xaa\x95\xc2\x82\xb6\x82\xe7\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1",
-        loader.path, open_line);
+    loader.ReportAt(MessageCode::kUnclosedBlock, open_line, loader.path, open_line);
 }
 
 // A CodePage line whose word names no code page known here, or that has no
 // word: its texts are read as code page 932, as before code pages were read.
 static void ReportUnknownCodePage(MQOLoader& loader, int32_t line, const char* word) {
-    // "%s(%d) : [%s]は対応外のコードページです。932として読みます"
-    loader.Report(
-        "%s(%d) : [%s]\x82\xcd\x91\xce\x89\x9e\x8aO\x82\xcc\x83R\x81[\x83h\x83y\x81[\x83W\x82\xc5"
-        "\x82\xb7\x81"
-        "B932\x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x82\xdc\x82\xb7",
-        loader.path, line, word);
+    loader.ReportAt(MessageCode::kUnknownCodePage, line, loader.path, line, word);
 }
 
 static void DeclareCodePage(MQOLoader& loader, int32_t line, const char* word) {
@@ -264,9 +242,7 @@ int32_t MQOLoader::ReadDocument() {
             if (ReadChunkTellingCutOff(*this, token) == 0) return 0;
             continue;
         }
-        // "[%s]対応外のチャンクです"
-        Report("[%s]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7",
-               token);
+        ReportUnknownToken(token);
         if (code_page_line != 0) {
             DeclareCodePage(*this, code_page_line, token);
             code_page_line = 0;

@@ -132,12 +132,7 @@ int32_t MQOLoader::ReadMaterialChunk() {
         name[0] = '\0';
         if (!ReadQuoted(name, sizeof(name))) {
             std::string shown;
-            // "[%s]マテリアル名ではありません"
-            Report(
-                "[%s]\x83}\x83"
-                "e\x83\x8a\x83"
-                "A\x83\x8b\x96\xbc\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
-                model->NameInMessages(name, shown));
+            Report(MessageCode::kNotAMaterialName, model->NameInMessages(name, shown));
             return 0;
         }
         MQOMaterial* material = model->AddMaterial();

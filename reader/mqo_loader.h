@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "model/memory_budget.h"
+#include "model/message_code.h"
 #include "model/mqo_message_sink.h"
 #include "model/mqo_model.h"
+#include "model/report.h"
 #include "reader/mqo_stream.h"
 
 constexpr size_t kTokenSize = 256;
@@ -49,13 +51,13 @@ class MQOLoader {
     void SetFreezeCatmull(int32_t) { flags |= kFreezeCatmull; }
 
     // Reads the document at path; 1 when it was read and processed, else 0.
-    int32_t Load(const char* path);
+    [[nodiscard]] int32_t Load(const char* path);
     // Reads the count bytes at data as the document at path would be read:
     // messages name path. For a document the caller took out of a container.
-    int32_t LoadBytes(const char* path, const void* data, size_t count);
+    [[nodiscard]] int32_t LoadBytes(const char* path, const void* data, size_t count);
     // Reads the document from a stream the caller opened into handle, which
     // the load closes; for a source of the caller's own.
-    int32_t LoadFrom(const char* path, MQOStreamHandle handle);
+    [[nodiscard]] int32_t LoadFrom(const char* path, MQOStreamHandle handle);
     MQOModel* GetModel() const { return model.get(); }
 
     // --- tokenizer -------------------------------------------------------
@@ -98,7 +100,19 @@ class MQOLoader {
     bool ExpectCloseParen();
     bool ExpectOpenBracket();
     bool ExpectCloseBracket();
-    void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Formats the kind's text with the values that follow and delivers it
+    // to the sink, about the current line or the line given.
+    template <typename... Values>
+    void Report(MessageCode code, Values... values) {
+        ReportAt(code, line, values...);
+    }
+    template <typename... Values>
+    void ReportAt(MessageCode code, int32_t at_line, Values... values) {
+        ReportTo(sink, code, at_line, values...);
+    }
+    // "[%s]対応外のチャンクです" of a token outside every chunk known here,
+    // the token as its subject.
+    void ReportUnknownToken(const char* token);
 
     // --- grammar and chunk readers: 1 to go on, 0 to abort ----------------
     int32_t ReadDocument();

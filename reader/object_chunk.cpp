@@ -34,18 +34,12 @@ int64_t BytesLeft(MQOLoader& loader) {
 // A list entry whose number readers took no byte would be met again and again.
 void ReportNotNumber(MQOLoader& loader, int c) {
     char text[2] = {static_cast<char>(c), '\0'};
-    // "%s(%d) : [%s]数値ではありません"
-    loader.Report(
-        "%s(%d) : [%s]\x90\x94\x92l\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
-        loader.path, loader.line, c == 0 ? "0x00" : EscapeText(text));
+    loader.Report(MessageCode::kNotANumber, loader.path, loader.line,
+                  c == 0 ? "0x00" : EscapeText(text));
 }
 
 void ReportCornerCount(MQOLoader& loader, int32_t line, int32_t count) {
-    // "%s(%d) : [%d]面の頂点数が多すぎます"
-    loader.Report(
-        "%s(%d) : [%d]\x96\xca\x82\xcc\x92\xb8\x93_\x90\x94\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc"
-        "\x82\xb7",
-        loader.path, line, count);
+    loader.ReportAt(MessageCode::kTooManyCorners, line, loader.path, line, count);
 }
 
 // --- scalar keywords -----------------------------------------------------
@@ -168,9 +162,9 @@ Step ReadVertexAttr(MQOLoader& loader, MQOObject& object) {
     for (;;) {
         if (loader.AtEnd()) return Step::kInputEnded;
         if (!loader.ReadToken(word, sizeof(word))) return Step::kFailed;
-        loader.Report("vertexattr Chunk[%s]", EscapeText(word));
+        loader.Report(MessageCode::kVertexAttrToken, EscapeText(word));
         if (SameKeyword(word, "}")) {
-            loader.Report("BVertex End...\n");
+            loader.Report(MessageCode::kVertexAttrEnd);
             return Step::kGoOn;
         }
         Block block = FindBlock(word, true);
@@ -207,11 +201,7 @@ bool ReadArrivingBytes(MQOLoader& loader, size_t size, size_t first_piece,
 }
 
 void ReportVectorSize(MQOLoader& loader, int32_t count, int32_t size) {
-    // "%s(%d) : [%d][%d]vectorのサイズが不正です"
-    loader.Report(
-        "%s(%d) : [%d][%d]vector\x82\xcc\x83T\x83"
-        "C\x83Y\x82\xaa\x95s\x90\xb3\x82\xc5\x82\xb7",
-        loader.path, loader.line, count, size);
+    loader.Report(MessageCode::kBadVectorSize, loader.path, loader.line, count, size);
 }
 
 // vector N [SIZE], then on the next line SIZE raw bytes holding N positions of
@@ -537,11 +527,7 @@ Step ReadEntry(MQOLoader& loader, const char* keyword, MQOObject& object) {
 int32_t MQOLoader::ReadObjectChunk() {
     char name[kPathSize] = {};
     if (!ReadQuoted(name, sizeof(name))) {
-        // "[%s]オブジェクト名ではありません"
-        Report(
-            "[%s]\x83I\x83u\x83W\x83"
-            "F\x83N\x83g\x96\xbc\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1",
-            name);
+        Report(MessageCode::kNotAnObjectName, name);
         return 0;
     }
     MQOObject& object = *model->AddObject();

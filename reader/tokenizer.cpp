@@ -11,16 +11,6 @@
 
 namespace {
 
-// "[%c] {がありません"
-constexpr char kNoOpenBrace[] = "[%c] {\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-// "[%c] (がありません"
-constexpr char kNoOpenParen[] = "[%c] (\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-// "[%c] )がありません"
-constexpr char kNoCloseParen[] = "[%c] )\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-// "[%c]\"が見つかりません"
-constexpr char kNoQuote[] =
-    "[%c]\x22\x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-
 constexpr int kEndOfFileMark = 26;
 // A number's text is kept in kNumberSize bytes: its sign, digits and points
 // up to kMantissaRoom bytes, then the exponent and a terminator. A longer
@@ -184,7 +174,7 @@ void ReadTokenRest(MQOLoader& loader, TextWriter& out, bool* paren = nullptr) {
 }
 
 // Succeeds when the byte found is the one expected; otherwise reports it.
-bool Expect(MQOLoader& loader, int found, int expected, const char* message) {
+bool Expect(MQOLoader& loader, int found, int expected, MessageCode message) {
     if (found == expected) return true;
     loader.Report(message, found);
     return false;
@@ -346,7 +336,7 @@ bool MQOLoader::ReadQuoted(char* buffer, size_t capacity) {
     int first = 0;
     if (!SkipSpace(first)) return false;
     if (first != '"') {
-        Report(kNoQuote, first);
+        Report(MessageCode::kNoOpeningQuote, first);
         return false;
     }
     while (!AtEnd()) {
@@ -556,7 +546,7 @@ bool ExpectCloseParenAfter(MQOLoader& loader, int handed) {
     ByteReader bytes(loader);
     int c = handed;
     while (IsBlank(c) && !bytes.AtEnd()) c = bytes.Take();
-    return Expect(loader, c, ')', kNoCloseParen);
+    return Expect(loader, c, ')', MessageCode::kNoCloseParen);
 }
 
 }  // namespace
@@ -626,28 +616,26 @@ float* MQOLoader::ReadFloat4(float out[4]) {
 // "{" may stand on a later line; parentheses and brackets must stand on the
 // line of what precedes them. The byte read is consumed either way.
 bool MQOLoader::ExpectOpenBrace() {
-    return Expect(*this, NextChar(), '{', kNoOpenBrace);
+    return Expect(*this, NextChar(), '{', MessageCode::kNoOpenBrace);
 }
 bool MQOLoader::ExpectOpenParen() {
-    return Expect(*this, NextCharInLine(), '(', kNoOpenParen);
+    return Expect(*this, NextCharInLine(), '(', MessageCode::kNoOpenParen);
 }
 bool MQOLoader::ExpectCloseParen() {
-    return Expect(*this, NextCharInLine(), ')', kNoCloseParen);
+    return Expect(*this, NextCharInLine(), ')', MessageCode::kNoCloseParen);
 }
 
 // Brackets are reported with the parenthesis texts.
 bool MQOLoader::ExpectOpenBracket() {
-    return Expect(*this, NextCharInLine(), '[', kNoOpenParen);
+    return Expect(*this, NextCharInLine(), '[', MessageCode::kNoOpenParen);
 }
 bool MQOLoader::ExpectCloseBracket() {
-    return Expect(*this, NextCharInLine(), ']', kNoCloseParen);
+    return Expect(*this, NextCharInLine(), ']', MessageCode::kNoCloseParen);
 }
 
 // --- diagnostics -----------------------------------------------------------
 
-void MQOLoader::Report(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    VReportTo(sink, format, args);
-    va_end(args);
+void MQOLoader::ReportUnknownToken(const char* token) {
+    const MQOMessage about{MessageCode::kUnknownToken, line, "", token};
+    ReportAboutTo(sink, &about, token);
 }

@@ -89,11 +89,6 @@ uint64_t ImportMemoryBudget(const MQOMessageSink& messages) {
     if (text == nullptr || *text == '\0') return DefaultMemoryBudget();
     uint64_t bytes = 0;
     if (ParseMemoryBudget(text, bytes)) return CapForProcess(bytes);
-    // "%s[%s]は不正な値なので無視します"
-    ReportTo(
-        messages,
-        "%s[%s]\x82\xcd\x95s\x90\xb3\x82\xc8\x92l\x82\xc8\x82\xcc\x82\xc5\x96\xb3\x8e\x8b\x82\xb5"
-        "\x82\xdc\x82\xb7",
-        kVariable, text);
+    ReportTo(messages, MessageCode::kBadMemoryBudget, 0, kVariable, text);
     return DefaultMemoryBudget();
 }

@@ -11,7 +11,7 @@
 // or K, M, G or T alone or with B or iB ("50M", "50MB", "50MiB"), each
 // counting in 1024s. False for anything else, for less than a byte (a
 // budget of nothing imports nothing) and for more than 64 bits hold.
-bool ParseMemoryBudget(const char* text, uint64_t& bytes);
+[[nodiscard]] bool ParseMemoryBudget(const char* text, uint64_t& bytes);
 
 // The budget VARNEL_MEMORY_BUDGET gives, capped for this process as the
 // default is, or else the default. A value that is no budget is reported

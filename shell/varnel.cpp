@@ -15,16 +15,11 @@
 
 const ImportOptions DefaultImportOptions = {1, 1, 1, 1, 0};
 
-// "%s : メモリが足りないため読み込みを中止しました". The sink is the host
-// program's: if it runs out of memory itself, the message is lost, not
-// thrown.
+// The sink is the host program's: if it runs out of memory itself, the
+// message is lost, not thrown.
 static void ReportOutOfMemory(const MQOMessageSink& messages, const char* name) {
     try {
-        ReportTo(messages,
-                 "%s : \x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xc8\x82\xa2\x82\xbd"
-                 "\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x82\xf0\x92\x86\x8e~\x82\xb5\x82\xdc"
-                 "\x82\xb5\x82\xbd",
-                 name);
+        ReportTo(messages, MessageCode::kOutOfMemory, 0, name);
     } catch (const std::bad_alloc&) {
     }
 }
@@ -45,14 +40,19 @@ int Varnel::DoImport(const TCHAR* name, ImpInterface* ii, Interface* ip, BOOL) {
         return Import(name, ii, ip);
     } catch (const std::bad_alloc&) {
         ReportOutOfMemory(messages, name);
-        return 0;
+        return StopAt(Stop::kOutOfMemory);
     }
 }
 
+int Varnel::StopAt(Stop where) {
+    if (watcher.stopped != nullptr) watcher.stopped(watcher.user, where);
+    return 0;
+}
+
 int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
-    if (name == nullptr) return 0;
+    if (name == nullptr) return StopAt(Stop::kNoName);
     // A directory longer than the field would complete map names wrongly.
-    if (DirOfPath(directory, name) == 0) return 0;
+    if (DirOfPath(directory, name) == 0) return StopAt(Stop::kDirectoryTooLong);
     options = DefaultImportOptions;
     if (AskOptions(options) != 0) return 1;
 
@@ -68,9 +68,10 @@ int Varnel::Import(const TCHAR* name, ImpInterface* ii, Interface* ip) {
                              ? loader->LoadBytes(name, document_bytes, document_size)
                              : loader->Load(name);
     if (watcher.read != nullptr) watcher.read(watcher.user, read, loader->line);
-    if (read == 0) return 0;
+    if (read == 0) return StopAt(Stop::kReading);
     const int built =
         SetMQOModel(BuildSettings{options, directory, budget}, *loader->GetModel(), ii, ip);
-    if (built == 1 && watcher.seen != nullptr) watcher.seen(watcher.user, *loader->GetModel());
+    if (built != 1) return StopAt(Stop::kBuilding);
+    if (watcher.seen != nullptr) watcher.seen(watcher.user, *loader->GetModel());
     return built;
 }

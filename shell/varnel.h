@@ -50,20 +50,27 @@ class Varnel : public SceneImport {
     // reads the file.
     const char* document_bytes = nullptr;
     size_t document_size = 0;
+    // Where an import that returned 0 stopped: before the dialog, for want
+    // of a name or for a directory longer than the field; for want of
+    // memory; in the reader; or in the scene builder.
+    enum class Stop { kNoName, kDirectoryTooLong, kOutOfMemory, kReading, kBuilding };
     // For a program playing the host; the host leaves it empty. read is
     // told how reading ended (the loader's result and the line it reached),
-    // so that a failure can be explained and the reader's summary, its last
-    // message after a good read, told from the others. seen is shown the
-    // document's model once the scene is built, before the model is
-    // released, for an export that needs what the host's scene does not
-    // carry (which objects the document hides, how they nest).
+    // and stopped where an import that returns 0 stopped, so that a failure
+    // is explained from what happened. seen is shown the document's model
+    // once the scene is built, before the model is released, for an export
+    // that needs what the host's scene does not carry (which objects the
+    // document hides, how they nest).
     struct ImportWatcher {
         void* user = nullptr;
         void (*read)(void* user, int32_t result, int32_t line) = nullptr;
         void (*seen)(void* user, const MQOModel& model) = nullptr;
+        void (*stopped)(void* user, Stop where) = nullptr;
     };
     ImportWatcher watcher;
 
    private:
     int Import(const TCHAR* name, ImpInterface* ii, Interface* ip);
+    // Returns 0, telling the watcher where.
+    int StopAt(Stop where);
 };

@@ -143,9 +143,12 @@ void Import(WebImport& import, const std::string& path, bool include_hidden, flo
     const DocumentLookOptions look{include_hidden, scale, import.outline.get()};
     const SceneToExport made = MakeSceneToExport(host, look, path, finder);
     for (const std::string& warning : made.warnings) import.Tell(warning);
-    std::string why;
-    import.glb = GlbBytes(made.scene, why);
-    if (!why.empty()) import.error = why;
+    const Result<std::string> glb = GlbBytes(made.scene);
+    if (glb.ok()) {
+        import.glb = glb.value();
+    } else {
+        import.error = glb.status().why();
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,10 @@ bool ParseImportOption(int argc, char** argv, int& i, ConvertArgs& args, bool& u
     return true;
 }
 
-// -1 to go on, else the exit status (help or a usage error).
-int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
+// The exit status to end with at once (help or a usage error), or none to
+// go on with the conversion.
+[[nodiscard]] std::optional<int> ParseArgs(int argc, char** argv, ConvertArgs& args,
+                                           ResultStream& out) {
     args.plan.extension = ".glb";
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
@@ -122,7 +125,7 @@ int ParseArgs(int argc, char** argv, ConvertArgs& args, ResultStream& out) {
         std::fprintf(stderr, "%s: FILE or DIR is missing\n", kWho);
         return kExitUsage;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // Unless the user chose a budget for every import, the children running at
@@ -137,7 +140,7 @@ uint64_t SharedMemoryBudget() {
 
 int RunConvert(int argc, char** argv, ResultStream& out) {
     ConvertArgs args;
-    if (const int status = ParseArgs(argc, argv, args, out); status >= 0) return status;
+    if (const std::optional<int> status = ParseArgs(argc, argv, args, out)) return *status;
     args.run.memory_budget = SharedMemoryBudget();
     const auto [outcomes, signal] = RunConversions(args.run, PlanConversions(args.plan));
     // Nothing failed, so the status stays 0; but a mistyped folder should

@@ -13,14 +13,14 @@ void CloseMainWindow(HWND window) {
     DestroyWindow(window);
 }
 
-bool LoadPluginModule(PluginModule& module, std::string&) {
+Status LoadPluginModule(PluginModule& module) {
     module.instance = VarnelModuleHandle();
     DllMain(module.instance, DLL_PROCESS_ATTACH, nullptr);
     module.lib_description = LibDescription;
     module.lib_number_classes = LibNumberClasses;
     module.lib_class_desc = LibClassDesc;
     module.lib_version = LibVersion;
-    return true;
+    return {};
 }
 
 void UnloadPluginModule(PluginModule& module) {

@@ -22,10 +22,10 @@ namespace {
 constexpr int kPreviewWidth = 800;
 constexpr int kPreviewHeight = 600;
 
-bool Written(const std::string& path, const std::string& why, ResultStream* report) {
-    if (!why.empty()) {
-        std::fprintf(stderr, "varnel import: %s\n",
-                     ShownText(path + " not written: " + why).c_str());
+bool Written(const std::string& path, const Status& written, const Teller& tell,
+             ResultStream* report) {
+    if (!written.ok()) {
+        tell.Failure(path + " not written: " + written.why());
         return false;
     }
     if (report != nullptr) report->Put("wrote " + ShownText(path) + "\n");
@@ -104,22 +104,23 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     // documents; without them (or when they cannot be read) the search
     // walks on its own.
     std::vector<FolderTree> walks;
-    if (!outputs.map_index.empty()) LoadFolderTrees(outputs.map_index, walks);
+    if (!outputs.map_index.empty() && !LoadFolderTrees(outputs.map_index, walks)) walks.clear();
     MapFinder finder(std::move(walks));
     const DocumentLookOptions look{outputs.include_hidden, outputs.scale, outputs.outline.get()};
     const SceneToExport made = MakeSceneToExport(host, look, outputs.document, finder);
     const ExportScene& scene = made.scene;
     // The warnings name the document's objects and maps.
     for (const std::string& warning : made.warnings) {
-        std::fprintf(stderr, "varnel import: %s\n", ShownText(warning).c_str());
+        outputs.tell.Warning(warning);
     }
     bool ok = true;
     for (const std::string& path : outputs.exports) {
-        ok = Written(path, WriteSceneFile(scene, path), report) && ok;
+        ok = Written(path, WriteSceneFile(scene, path), outputs.tell, report) && ok;
     }
     if (!outputs.preview.empty()) {
         const PreviewImage image = RenderPreview(scene, kPreviewWidth, kPreviewHeight);
-        ok = Written(outputs.preview, WritePngFile(image, outputs.preview), report) && ok;
+        ok = Written(outputs.preview, WritePngFile(image, outputs.preview), outputs.tell, report) &&
+             ok;
     }
     return ok;
 }

@@ -22,10 +22,11 @@ std::string ProgramFolder() {
 }
 
 template <typename Function>
-bool FindExport(HMODULE module, const char* name, Function& function, std::string& error) {
+Status FindExport(HMODULE module, const char* name, Function& function) {
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    if (function == nullptr) error = std::string(kModuleFile) + " does not export " + name;
-    return function != nullptr;
+    if (function == nullptr)
+        return Status::Failure(std::string(kModuleFile) + " does not export " + name);
+    return {};
 }
 
 }  // namespace
@@ -55,22 +56,19 @@ void CloseMainWindow(HWND window) {
     if (window != nullptr) DestroyWindow(window);
 }
 
-bool LoadPluginModule(PluginModule& module, std::string& error) {
+Status LoadPluginModule(PluginModule& module) {
     HMODULE handle = LoadLibraryA((ProgramFolder() + kModuleFile).c_str());
     if (handle == nullptr) {
-        error = "cannot load " + std::string(kModuleFile) + " (error " +
-                std::to_string(GetLastError()) + ")";
-        return false;
+        return Status::Failure("cannot load " + std::string(kModuleFile) + " (error " +
+                               std::to_string(GetLastError()) + ")");
     }
     module.instance = handle;
-    if (FindExport(handle, "LibDescription", module.lib_description, error) &&
-        FindExport(handle, "LibNumberClasses", module.lib_number_classes, error) &&
-        FindExport(handle, "LibClassDesc", module.lib_class_desc, error) &&
-        FindExport(handle, "LibVersion", module.lib_version, error)) {
-        return true;
-    }
-    UnloadPluginModule(module);
-    return false;
+    Status found = FindExport(handle, "LibDescription", module.lib_description);
+    if (found.ok()) found = FindExport(handle, "LibNumberClasses", module.lib_number_classes);
+    if (found.ok()) found = FindExport(handle, "LibClassDesc", module.lib_class_desc);
+    if (found.ok()) found = FindExport(handle, "LibVersion", module.lib_version);
+    if (!found.ok()) UnloadPluginModule(module);
+    return found;
 }
 
 void UnloadPluginModule(PluginModule& module) {

@@ -13,6 +13,7 @@
 #include "convert/project_walks.h"
 #include "convert/stop_signals.h"
 #include "convert/temporaries.h"
+#include "model/status.h"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +28,7 @@ size_t Cores() {
 // starts with '-' would be read as an option.
 std::vector<std::string> ImportRun(const ConvertSettings& settings, const PlannedDocument& planned,
                                    const std::string& walks) {
-    std::vector<std::string> run = {"import", "--yes"};
+    std::vector<std::string> run = {"import", "--yes", "--told-records"};
     run.insert(run.end(), settings.import_options.begin(), settings.import_options.end());
     if (!walks.empty()) run.insert(run.end(), {"--map-index", walks});
     run.push_back("--export");
@@ -36,14 +37,14 @@ std::vector<std::string> ImportRun(const ConvertSettings& settings, const Planne
     return run;
 }
 
-// Makes the output's folder; empty, or why it could not.
-std::string MakeOutputFolder(const std::string& output) {
+// Makes the output's folder.
+Status MakeOutputFolder(const std::string& output) {
     const fs::path dir = fs::path(output).parent_path();
-    if (dir.empty()) return "";
+    if (dir.empty()) return {};
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (ec) return "cannot make the folder " + dir.string() + ": " + ec.message();
-    return "";
+    if (ec) return Status::Failure("cannot make the folder " + dir.string() + ": " + ec.message());
+    return {};
 }
 
 std::string FolderOf(const std::string& output) {
@@ -72,15 +73,16 @@ ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
     // A child killed by a signal could not remove what it was writing.
     if (end.signal != 0) RemoveTemporariesOf(FolderOf(planned.output), end.pid);
     if (end.interrupted) return {planned.document, planned.output, ConvertState::kInterrupted, {}};
+    ChildTold told = ReadChildTold(end.err);
     ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
-                           ToldLines(end.err)};
+                           std::move(told.lines)};
     std::string why = DescribeEnd(end);
     if (why.empty()) return outcome;
     if (end.timed_out) why = "stopped after " + std::to_string(long(timeout_seconds)) + " s";
     outcome.state = ConvertState::kFailed;
-    // The child's own last words say why when it could tell; an exit
-    // status alone adds nothing to them.
-    if (end.exit_status != 1 || outcome.lines.empty()) outcome.lines.push_back(why);
+    // A child that exited after saying why has said all; an exit status
+    // adds nothing to its words. One that crashed or was stopped has not.
+    if (!told.gave_reason || end.exit_status <= 0) outcome.lines.push_back(why);
     return outcome;
 }
 
@@ -99,12 +101,13 @@ Conversions RunConversions(const ConvertSettings& settings,
         const PlannedDocument& planned = plan[d];
         std::string why = planned.why;
         if (planned.state == PlanState::kConvert && why.empty()) {
-            why = MakeOutputFolder(planned.output);
-            if (why.empty()) {
+            const Status made = MakeOutputFolder(planned.output);
+            if (made.ok()) {
                 runs.push_back(ImportRun(settings, planned, walks.Path()));
                 run_document.push_back(d);
                 continue;
             }
+            why = made.why();
         }
         outcomes[d] = {
             planned.document,

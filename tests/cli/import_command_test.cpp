@@ -174,7 +174,7 @@ TEST(ImportCommand, AFileThatCannotBeOpenedFailsAfterTheDialogWithOneLine) {
 
 // A path the system opens but the importer cannot keep (1023 bytes at most)
 // is refused in one line that names the limit.
-TEST(ImportCommand, APathLongerThanTheImporterKeepsIsToldWithItsLimit) {
+TEST(ImportCommand, APathOrFolderLongerThanTheImporterKeepsIsToldWithItsLimit) {
     namespace fs = std::filesystem;
     const fs::path top = fs::temp_directory_path() / ("varnel-long-" + std::to_string(getpid()));
     fs::path folder = top;
@@ -194,6 +194,18 @@ TEST(ImportCommand, APathLongerThanTheImporterKeepsIsToldWithItsLimit) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "varnel import: " + file +
                            ": the path is longer than the 1023 bytes the importer keeps\n");
+
+    // A folder the importer cannot keep either: it refuses before its
+    // dialog, and says so. The importer parts folders at a backslash, as
+    // the host's system does.
+    const fs::path deeper = folder / (std::string(20, 'f') + "\\");
+    fs::create_directories(deeper);
+    const std::string deep_file = (deeper / "d.mqo").string();
+    std::ofstream(deep_file, std::ios::binary) << doc;
+    run = RunVarnel("import '" + deep_file + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "varnel import: " + deep_file +
+                           ": the directory part of the path is longer than 1023 bytes\n");
     fs::remove_all(top);
 }
 

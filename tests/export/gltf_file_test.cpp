@@ -55,10 +55,9 @@ ExportScene TexturedTriangleUnderAParent() {
 }
 
 std::string Glb(const ExportScene& scene) {
-    std::string why;
-    const std::string glb = GlbBytes(scene, why);
-    EXPECT_EQ(why, "");
-    return glb;
+    const Result<std::string> glb = GlbBytes(scene);
+    EXPECT_TRUE(glb.ok());
+    return glb.ok() ? glb.value() : "";
 }
 
 }  // namespace
@@ -156,17 +155,19 @@ TEST(GlbFile, HangsANodeWhoseParentComesLaterFromTheRoot) {
 TEST(GlbFile, RefusesWhatItsThirtyTwoBitSizesCannotCount) {
     EXPECT_EQ(GlbFileSize(5, 0), 12u + 8u + 8u);
     EXPECT_EQ(GlbFileSize(4, 6), 12u + 8u + 4u + 8u + 8u);
-    EXPECT_EQ(GlbSizeRefusal(1000, kLargestGlb - 1031), "");  // 4 bytes under
-    const std::string why = GlbSizeRefusal(1000, kLargestGlb - 1000);
-    EXPECT_NE(why.find("more than the 4 GiB"), std::string::npos) << why;
-    EXPECT_NE(why.find(".gltf"), std::string::npos) << why;
+    EXPECT_TRUE(CheckGlbSize(1000, kLargestGlb - 1031).ok());  // 4 bytes under
+    const Status refused = CheckGlbSize(1000, kLargestGlb - 1000);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.why().find("more than the 4 GiB"), std::string::npos) << refused.why();
+    EXPECT_NE(refused.why().find(".gltf"), std::string::npos) << refused.why();
 }
 
 TEST(GltfFile, CarriesTheGlbsJsonWithItsBufferAndPicturesBesideUnderEncodedNames) {
     const ExportScene scene = TexturedTriangleUnderAParent();
     const std::string glb = Glb(scene);
     TempDir dir;
-    ASSERT_EQ(WriteGltfFiles(scene, dir.path(), "a #1 50% 立方体.gltf", {"a_1_50_deck.png"}), "");
+    ASSERT_TRUE(
+        WriteGltfFiles(scene, dir.path(), "a #1 50% 立方体.gltf", {"a_1_50_deck.png"}).ok());
     EXPECT_EQ(Entries(dir.path()),
               (std::vector<std::string>{"a #1 50% 立方体.bin", "a #1 50% 立方体.gltf"}));
     const std::string bin = ReadFile(dir / "a #1 50% 立方体.bin");

@@ -51,7 +51,7 @@ std::string Bmp(const Texels& t) {
 // Decoded as the exports read their maps.
 Texels DecodeFile(const std::string& path) {
     ExportImage image;
-    if (!LoadMapImage(path, image).empty()) return {};
+    if (!LoadMapImage(path, image).ok()) return {};
     return {image.width, image.height, image.rgba};
 }
 

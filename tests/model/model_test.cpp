@@ -146,9 +146,9 @@ TEST(Model, DestroyedModelIsNoLongerTheReportTarget) {
         MQOModel model;
         model.message_sink = log.Sink();
         SetReportModel(&model);
-        ReportModel("v[%d]:edge_null", 3);
+        ReportModel(MessageCode::kVertexWithoutEdge, 3);
     }
-    ReportModel("after");  // must not reach the destroyed model
+    ReportModel(MessageCode::kVertexWithoutEdge, 4);  // must not reach the destroyed model
     ASSERT_EQ(log.texts.size(), 1u);
     EXPECT_EQ(log.texts[0], "v[3]:edge_null\n");
 }

@@ -39,7 +39,7 @@ TEST(FreezeCatmull, SingleQuadKeepsItsOpenCornersAndSplitsAtMidpoints) {
     f.uv[1] = Point2f(1, 0);
     f.uv[2] = Point2f(1, 1);
     f.uv[3] = Point2f(0, 1);
-    FreezeCatmull(model);
+    EXPECT_TRUE(FreezeCatmull(model));
 
     EXPECT_EQ(o.patch, 0);
     EXPECT_EQ(o.segment, 1);
@@ -92,7 +92,7 @@ TEST(FreezeCatmull, SegmentChoosesStepsUpToFour) {
         MQOModel model;
         MQOObject& o = CatmullObject(model, c.segment);
         AddCube(o);
-        FreezeCatmull(model);
+        EXPECT_TRUE(FreezeCatmull(model));
         EXPECT_EQ(o.FaceCount(), c.faces) << c.segment;
         EXPECT_EQ(o.segment, c.segment);
         EXPECT_EQ(o.patch, c.segment >= 1 ? 0 : 3);
@@ -106,7 +106,7 @@ TEST(FreezeCatmull, OtherPatchesAndEmptyObjectsAreLeftAlone) {
     AddCube(plain);
     MQOObject& empty = CatmullObject(model);
     AddFace(empty, {0, 1, 2});
-    FreezeCatmull(model);
+    EXPECT_TRUE(FreezeCatmull(model));
     EXPECT_EQ(plain.patch, 1);
     EXPECT_EQ(plain.FaceCount(), 6);
     EXPECT_EQ(plain.VertexCount(), 8);
@@ -225,11 +225,11 @@ TEST(FreezeCatmull, VertexWithoutEdgeIsReportedAndKept) {
 
 TEST(FreezeCatmull, FreezeRegistersTheModelForReports) {
     MQOModel model;
-    FreezeCatmull(model);
+    EXPECT_TRUE(FreezeCatmull(model));
     MessageLog log;
     model.message_sink = log.Sink();
-    ReportModel("x");
-    EXPECT_EQ(log.texts, std::vector<std::string>({"x\n"}));
+    ReportModel(MessageCode::kVertexWithoutEdge, 2);
+    EXPECT_EQ(log.texts, std::vector<std::string>({"v[2]:edge_null\n"}));
     ForgetReportModel(&model);
 }
 

@@ -29,7 +29,7 @@ MQOObject& MirroredTriangle(MQOModel& model, int axis_bits) {
 TEST(FreezeMirror, XAxisAppendsImagesAndReversedFaces) {
     MQOModel model;
     MQOObject& o = MirroredTriangle(model, 1);
-    FreezeMirror(model);
+    EXPECT_TRUE(FreezeMirror(model));
 
     EXPECT_EQ(o.mirror, 0);
     EXPECT_EQ(o.mirror_axis, 1);
@@ -128,7 +128,7 @@ TEST(FreezeMirror, LeavesUnselectedObjectsAlone) {
     MQOObject& empty = *model.AddObject();
     empty.mirror = 1;
     empty.mirror_axis = 1;
-    FreezeMirror(model);
+    EXPECT_TRUE(FreezeMirror(model));
     EXPECT_EQ(two.mirror, 2);
     EXPECT_EQ(two.VertexCount(), 3);
     EXPECT_EQ(two.FaceCount(), 1);

@@ -260,11 +260,11 @@ const std::string kMirroredPatch = Doc(
 
 TEST(Grammar, FreezesMirrorBeforeCatmullAndCountsTheResult) {
     LoadedDocument plain(kMirroredPatch);
-    FreezeMirror(plain.model());
-    FreezeCatmull(plain.model());
+    EXPECT_TRUE(FreezeMirror(plain.model()));
+    EXPECT_TRUE(FreezeCatmull(plain.model()));
     LoadedDocument reversed(kMirroredPatch);
-    FreezeCatmull(reversed.model());
-    FreezeMirror(reversed.model());
+    EXPECT_TRUE(FreezeCatmull(reversed.model()));
+    EXPECT_TRUE(FreezeMirror(reversed.model()));
     ASSERT_NE(plain.object().vertices, reversed.object().vertices);  // the order shows
 
     LoadedDocument d(kMirroredPatch, MQOLoader::kFreezeMirror | MQOLoader::kFreezeCatmull);

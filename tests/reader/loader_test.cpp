@@ -50,20 +50,54 @@ TEST(Loader, SinkIsCalledWithOrWithoutAUserValue) {
     text_only_calls.clear();
     user_calls.clear();
     MQOLoader loader;
-    loader.Report("dropped %d", 0);  // no callback: formatted and dropped
+    loader.Report(MessageCode::kVertexWithoutEdge, 0);  // no callback: formatted and dropped
 
     loader.sink = MQOMessageSink::ForText(RecordText);
-    loader.Report("one %d", 1);
+    loader.Report(MessageCode::kVertexWithoutEdge, 1);
     ASSERT_EQ(text_only_calls.size(), 1u);
-    EXPECT_EQ(text_only_calls[0], "one 1\n");
+    EXPECT_EQ(text_only_calls[0], "v[1]:edge_null\n");
 
     int owner = 0;
     loader.sink = MQOMessageSink::ForUser(&owner, RecordUserText);
-    loader.Report("two");
+    loader.Report(MessageCode::kTrace, "two");
     ASSERT_EQ(user_calls.size(), 1u);
     EXPECT_EQ(user_calls[0].user, &owner);
     EXPECT_EQ(user_calls[0].text, "two\n");
     EXPECT_EQ(text_only_calls.size(), 1u);
+}
+
+// A program that shows messages tells them apart by kind and line, never by
+// their bytes; the text it gets is the one a text sink gets.
+TEST(Loader, MessageSinkGetsEachMessagesKindLineAndSubject) {
+    std::vector<MQOMessage> got;
+    std::vector<std::string> texts, subjects;
+    struct Seen {
+        std::vector<MQOMessage>& got;
+        std::vector<std::string>& texts;
+        std::vector<std::string>& subjects;
+    } seen{got, texts, subjects};
+    MQOLoader loader;
+    loader.sink = MQOMessageSink::ForMessages(&seen, [](void* user, const MQOMessage& message) {
+        auto& s = *static_cast<Seen*>(user);
+        s.got.push_back(message);
+        s.texts.push_back(message.text);
+        s.subjects.push_back(message.subject);
+    });
+    const std::string document =
+        "Metasequoia Document\nFormat Text Ver 1.0\n\nstray\nMaterial 1 {\n\"m\" col(1 1 1 1)"
+        " bogus(1)\n}\nEof\n";
+    ASSERT_EQ(loader.LoadBytes("a.mqo", document.data(), document.size()), 1);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].code, MessageCode::kUnknownToken);
+    EXPECT_EQ(got[0].line, 4);
+    EXPECT_EQ(subjects[0], "stray");
+    EXPECT_EQ(texts[0],
+              "[stray]\x91\xce\x89\x9e\x8aO\x82\xcc\x83`\x83\x83\x83\x93\x83N\x82\xc5\x82\xb7\n");
+    EXPECT_EQ(got[1].code, MessageCode::kUnknownKeyword);
+    EXPECT_EQ(got[1].line, 6);
+    EXPECT_EQ(subjects[1], "");
+    EXPECT_EQ(got[2].code, MessageCode::kSummary);
+    EXPECT_EQ(texts[2], "obj(0),mtl(1),surf(0),vert(0),poly(0):a.mqo\n");
 }
 
 TEST(Loader, ModelGoesWithTheLoader) {
@@ -73,10 +107,10 @@ TEST(Loader, ModelGoesWithTheLoader) {
         MQOLoader loader;
         loader.GetModel()->message_sink = MQOMessageSink::ForUser(&owner, RecordUserText);
         SetReportModel(loader.GetModel());
-        ReportModel("while loading");
+        ReportModel(MessageCode::kVertexWithoutEdge, 1);
         EXPECT_EQ(user_calls.size(), 1u);
     }
-    ReportModel("after the loader");  // must not reach the destroyed model
+    ReportModel(MessageCode::kVertexWithoutEdge, 2);  // must not reach the destroyed model
     EXPECT_EQ(user_calls.size(), 1u);
 }
 

@@ -456,11 +456,11 @@ TEST(Diagnostics, ReportAppendsANewlineAndCutsLongMessages) {
     MQOLoader loader;
     MessageLog log;
     loader.sink = log.Sink();
-    loader.Report("%s(%d) : [%s]", "a.mqo", 7, EscapeText("k\tey"));
+    loader.Report(MessageCode::kVertexAttrToken, EscapeText("k\tey"));
     ASSERT_EQ(log.texts.size(), 1u);
-    EXPECT_EQ(log.texts[0], "a.mqo(7) : [k0x09ey]\n");
+    EXPECT_EQ(log.texts[0], "vertexattr Chunk[k0x09ey]\n");
 
-    loader.Report("%s", std::string(3000, 'm').c_str());
+    loader.Report(MessageCode::kTrace, std::string(3000, 'm').c_str());
     ASSERT_EQ(log.texts.size(), 2u);
     EXPECT_EQ(log.texts[1].size(), kMessageSize - 1);
     EXPECT_EQ(log.texts[1].back(), '\n');
@@ -468,7 +468,7 @@ TEST(Diagnostics, ReportAppendsANewlineAndCutsLongMessages) {
     // A cut never splits a double-byte character.
     std::string sjis;
     for (int i = 0; i < 600; ++i) sjis += "\x82\xa0";
-    loader.Report("x%s", sjis.c_str());
+    loader.Report(MessageCode::kTrace, ("x" + sjis).c_str());
     ASSERT_EQ(log.texts.size(), 3u);
     EXPECT_EQ(log.texts[2], "x" + sjis.substr(0, kMessageSize - 4) + "\n");
 }
@@ -479,11 +479,11 @@ TEST(Diagnostics, ReportModelDeliversToTheCurrentModelWhileItLives) {
         MQOModel model;
         model.message_sink = log.Sink();
         SetReportModel(&model);
-        ReportModel("step %d", 1);
+        ReportModel(MessageCode::kVertexWithoutEdge, 1);
         ASSERT_EQ(log.texts.size(), 1u);
-        EXPECT_EQ(log.texts[0], "step 1\n");
+        EXPECT_EQ(log.texts[0], "v[1]:edge_null\n");
     }
-    ReportModel("after %d", 2);  // the model is gone: dropped, not delivered
+    ReportModel(MessageCode::kVertexWithoutEdge, 2);  // the model is gone: dropped, not delivered
     EXPECT_EQ(log.texts.size(), 1u);
 }
 
