@@ -12,9 +12,9 @@
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
 #include "cli/result_stream.h"
+#include "model/memory_budget.h"
 #include "model/shown_text.h"
 #include "reader/mqo_loader.h"
-#include "shell/memory_budget.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// What one import may hold in memory at once, and the estimates the freezes
-// and the scene builder compare with it before they allocate.
+// What one import may hold in memory at once (the machine's default, or what
+// the environment variable VARNEL_MEMORY_BUDGET says), and the estimates the
+// freezes and the scene builder compare with it before they allocate.
 //
 // The estimates use the sizes of the real records. A record allocated on its
 // own (a face, an object) also costs the heap's bookkeeping, taken as a
@@ -32,6 +33,18 @@ uint64_t CapForProcess(uint64_t budget);
 // Half the physical memory, capped for this process; 1 GiB when the system
 // does not tell its memory.
 uint64_t DefaultMemoryBudget();
+
+// Bytes written as a decimal number, whole or with a fraction ("0.05G"),
+// optionally followed, after spaces or not, by a unit in any letter case: B,
+// or K, M, G or T alone or with B or iB ("50M", "50MB", "50MiB"), each
+// counting in 1024s. False for anything else, for less than a byte (a
+// budget of nothing imports nothing) and for more than 64 bits hold.
+[[nodiscard]] bool ParseMemoryBudget(const char* text, uint64_t& bytes);
+
+// The budget VARNEL_MEMORY_BUDGET gives, capped for this process as the
+// default is, or else the default. A value that is no budget is reported
+// to the sink and left out, so a mistyped variable never ends an import.
+uint64_t ImportMemoryBudget(const MQOMessageSink& messages);
 
 // Bytes of one record of size bytes allocated on its own.
 constexpr uint64_t AllocatedBytes(uint64_t size) {

@@ -5,10 +5,10 @@
 
 #include "builder/host_text.h"
 #include "builder/scene_builder.h"
+#include "model/memory_budget.h"
 #include "model/report.h"
 #include "reader/mqo_loader.h"
 #include "shell/dir_of_path.h"
-#include "shell/memory_budget.h"
 #include "shell/options_dialog.h"
 #include "shell/plugin_main.h"
 #include "shell/resource.h"

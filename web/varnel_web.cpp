@@ -17,7 +17,7 @@
 #include "export/document_outline.h"
 #include "export/gltf_file.h"
 #include "export/scene_to_export.h"
-#include "host/cp932.h"
+#include "host/code_pages.h"
 #include "host/max.h"
 #include "model/shown_text.h"
 #include "shell/module_resources.h"
@@ -45,10 +45,6 @@ struct WebImport {
     std::string error;
     std::string messages;
     size_t kept = 0, dropped = 0;
-    // The reader's latest message waits for the next: after a good read it
-    // is the reader's summary, which the import's own report says better.
-    std::string waiting;
-    bool has_waiting = false;
     int32_t read_result = -1, read_line = 0;
     char* document = nullptr;  // owned until reading ends
     size_t document_size = 0;
@@ -65,15 +61,9 @@ struct WebImport {
         messages += ShownText(utf8);
         if (messages.empty() || messages.back() != '\n') messages += '\n';
     }
-    void Take(const char* text) {
-        PassWaiting();
-        waiting.clear();
-        AppendCp932AsUtf8(waiting, text, std::strlen(text));
-        has_waiting = true;
-    }
-    void PassWaiting() {
-        if (has_waiting) Tell(waiting);
-        has_waiting = false;
+    // The reader's summary is left out: the page's own status says it better.
+    void Take(const MQOMessage& message) {
+        if (message.code != MessageCode::kSummary) Tell(HostTextUtf8(message.text));
     }
     void ReleaseDocument() {
         std::free(document);
@@ -102,7 +92,6 @@ void ReadEnded(void* user, int32_t result, int32_t line) {
     import.read_result = result;
     import.read_line = line;
     import.ReleaseDocument();  // the model holds all of it now
-    if (result == 1) import.has_waiting = false;
 }
 
 void ModelSeen(void* user, const MQOModel& model) {
@@ -124,8 +113,10 @@ std::string FailureOf(const WebImport& import, const std::string& path) {
 void Import(WebImport& import, const std::string& path, bool include_hidden, float scale) {
     HostScene host;
     Varnel varnel;
-    varnel.messages = MQOMessageSink::ForUser(
-        &import, [](void* user, const char* text) { static_cast<WebImport*>(user)->Take(text); });
+    varnel.messages =
+        MQOMessageSink::ForMessages(&import, [](void* user, const MQOMessage& message) {
+            static_cast<WebImport*>(user)->Take(message);
+        });
     varnel.document_bytes = import.document;
     varnel.document_size = import.document_size;
     varnel.watcher = {&import, ReadEnded, ModelSeen};
@@ -134,7 +125,6 @@ void Import(WebImport& import, const std::string& path, bool include_hidden, flo
     const int result = varnel.DoImport(path.c_str(), host.GetImpInterface(), host.GetInterface());
     DestroyWindow(frame);
     SetDialogUser(previous);
-    import.PassWaiting();
     if (result == 0 || !import.outline) {
         import.error = FailureOf(import, path);
         return;

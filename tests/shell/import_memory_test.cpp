@@ -9,7 +9,7 @@
 
 #include "allocation_counter.h"
 #include "host/max.h"
-#include "shell/memory_budget.h"
+#include "model/memory_budget.h"
 #include "shell/module_resources.h"
 #include "shell/plugin_main.h"
 #include "shell/resource.h"
