@@ -1,4 +1,4 @@
-// The Windows program has no export library (scene_outputs_win32.cpp), so
+// The Windows program has no export library (win32/scene_outputs.cpp), so
 // it has nothing to convert to.
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 // document chosen, its claimed size checked before anything is inflated, and
 // only that member inflated (by the browser's DecompressionStream, through
 // zip.js), never past the size it claims, its CRC checked. The refusals and
-// their sentences are the command's (archive/compressed_document_linked.cpp).
+// their sentences are the command's (archive/zip_reading.cpp).
 import {
   ZipReader,
   Uint8ArrayReader,
