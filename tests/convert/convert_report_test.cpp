@@ -1,12 +1,15 @@
 // What `varnel convert` tells while it runs and at the end, written into
-// memory.
+// memory, and how it words the end of a child.
 #include "convert/convert_report.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "convert/child_runs.h"
 
 namespace {
 
@@ -90,4 +93,20 @@ TEST(ConvertSummary, CountsEveryStateAndListsFailuresThenWarnings) {
               "    map x.png not found\n");
     EXPECT_EQ(ConvertSummary({Outcome("a.mqo", ConvertState::kConverted)}),
               "converted 1, skipped 0 (up to date), failed 0\n");
+}
+
+TEST(ChildEnd, IsDescribedByWhatEndedIt) {
+    ChildEnd end;
+    end.exit_status = 0;
+    EXPECT_EQ(DescribeEnd(end), "");
+    end.exit_status = 3;
+    EXPECT_EQ(DescribeEnd(end), "exit status 3");
+    end = {};
+    end.signal = SIGSEGV;
+    EXPECT_EQ(DescribeEnd(end), "ended by signal 11 (Segmentation fault)");
+    // A child stopped for its time is killed too: the stop is what it says.
+    end.timed_out = true;
+    EXPECT_EQ(DescribeEnd(end), "stopped after taking longer than the time allowed");
+    end.spawn_error = "cannot start varnel: No such file or directory";
+    EXPECT_EQ(DescribeEnd(end), end.spawn_error);
 }
