@@ -1,10 +1,5 @@
 #include "export/beside_files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -77,21 +72,4 @@ NameHolds WhatIsAt(const fs::path& path, const std::string& bytes) {
     std::string there(bytes.size(), '\0');
     const bool same = in.read(there.data(), std::streamsize(there.size())) && there == bytes;
     return same ? NameHolds::kSameBytes : NameHolds::kOther;
-}
-
-// renameat2's RENAME_NOREPLACE where the file system has it, else a hard
-// link, which fails the same way on an existing name.
-Result<Claim> ClaimName(const fs::path& from, const fs::path& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return Claim::kPlaced;
-    }
-    if (errno == EINVAL || errno == ENOSYS) {
-        if (link(from.c_str(), to.c_str()) == 0) {
-            unlink(from.c_str());
-            return Claim::kPlaced;
-        }
-    }
-    if (errno == EEXIST) return Claim::kTaken;
-    return Status::Failure("cannot move the written file to " + to.string() + ": " +
-                           std::strerror(errno));
 }

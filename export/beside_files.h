@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export/export_scene.h"
+#include "export/temporary_file.h"
 #include "model/status.h"
 
 struct BesideFile {
@@ -31,10 +32,3 @@ Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carrie
 // What a name beside the output holds, against the bytes meant for it.
 enum class NameHolds { kNothing, kSameBytes, kOther };
 NameHolds WhatIsAt(const std::filesystem::path& path, const std::string& bytes);
-
-enum class Claim { kPlaced, kTaken };
-
-// Renames from to to unless something is at to: the test and the rename are
-// one step, so of two processes claiming one name one gets it and the other
-// hears kTaken. Any other error fails.
-Result<Claim> ClaimName(const std::filesystem::path& from, const std::filesystem::path& to);

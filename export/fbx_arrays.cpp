@@ -1,7 +1,5 @@
 #include "export/fbx_arrays.h"
 
-#include <isa-l/igzip_lib.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -10,19 +8,14 @@
 #include <system_error>
 #include <thread>
 
+#include "export/array_deflater.h"
+
 namespace {
 
 // Below this an array costs more to inflate than it saves.
 constexpr size_t kDeflateFrom = 128;
 // Below this many bytes in all, starting a thread costs more than it saves.
 constexpr size_t kTwoThreadsFrom = size_t{1} << 20;
-
-// ISA-L's igzip at its level 2 deflates the arrays of a large mesh in half
-// the time libdeflate's fastest level takes, into streams 2 % larger (the
-// 70 MB torus: 17.3 MB against 16.9); its levels 0 and 1 save a few per
-// cent of that time and write 34 % and 5 % more.
-constexpr int kLevel = 2;
-constexpr uint32_t kLevelBufferBytes = ISAL_DEF_LVL2_DEFAULT;
 
 // What one thread packs with: the compressor's working memory (made when
 // an array is first large enough to deflate) and the buffer each array is
@@ -51,24 +44,7 @@ class Packer {
     // for fewer bytes than the raw ones only; 0 when it does not fit there,
     // and the array is stored raw.
     size_t Deflate(unsigned char* raw, FbxArray& array) {
-        // Zeroed first: the initialiser leaves fields (the window's size
-        // among them) that the compressor reads.
-        isal_zstream stream{};
-        isal_deflate_stateless_init(&stream);
-        if (!level_buffer_) {
-            level_buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kLevelBufferBytes);
-        }
-        stream.level = kLevel;
-        stream.level_buf = level_buffer_.get();
-        stream.level_buf_size = kLevelBufferBytes;
-        stream.gzip_flag = IGZIP_ZLIB;
-        stream.end_of_stream = 1;
-        stream.flush = NO_FLUSH;
-        stream.next_in = raw;
-        stream.avail_in = uint32_t(array.size);
-        stream.next_out = array.bytes.get();
-        stream.avail_out = uint32_t(array.size - 1);
-        return isal_deflate_stateless(&stream) == COMP_OK ? stream.total_out : 0;
+        return deflater_.Deflate(raw, array.size, array.bytes.get(), array.size - 1);
     }
 
     unsigned char* Staging(size_t size) {
@@ -80,7 +56,7 @@ class Packer {
         return staging_.get();
     }
 
-    std::unique_ptr<uint8_t[]> level_buffer_;
+    ArrayDeflater deflater_;
     std::unique_ptr<unsigned char[]> staging_;
     size_t capacity_ = 0;
 };

@@ -3,14 +3,20 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/status.h"
 
+class TemporaryFile;
+
 // What every temporary's name starts with, and nothing else's.
 constexpr char kTemporaryMarker[] = ".varnel-tmp-";
+
+// The folder a target is written in: its parent, or "." for a bare name.
+std::filesystem::path FolderOf(const std::filesystem::path& target);
 
 // The mkstemp/mkdtemp pattern of a temporary beside target:
 // ".varnel-tmp-PID-NAME.XXXXXX", NAME being target's file name, cut to a
@@ -37,11 +43,11 @@ class WholeFile {
 
    private:
     bool Flush();
-    void Fail(const std::string& what);
+    // Keeps the first failure's reason; whether status is a success.
+    bool Keep(const Status& status);
 
     std::string path_;
-    std::string temp_;
-    int fd_ = -1;
+    std::unique_ptr<TemporaryFile> file_;
     std::vector<char> pending_;
     std::string why_;
 };

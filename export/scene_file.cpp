@@ -1,8 +1,5 @@
 #include "export/scene_file.h"
 
-#include <stdlib.h>
-
-#include <assimp/Exporter.hpp>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,9 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "export/assimp_scene.h"
+#include "export/assimp_file.h"
 #include "export/beside_files.h"
-#include "export/checked_io_system.h"
 #include "export/fbx_file.h"
 #include "export/file_swap.h"
 #include "export/gltf_file.h"
@@ -22,19 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A folder beside target, on the same file system so that renames out of
-// it are atomic.
-Status MakeStagingDir(const fs::path& target, fs::path& staging) {
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = TemporaryPattern(target);
-    if (mkdtemp(pattern.data()) == nullptr) {
-        return Status::Failure("cannot make a temporary folder in " + dir.string() + ": " +
-                               std::strerror(errno));
-    }
-    staging = pattern;
-    return {};
-}
 
 // Exports that end in a name taken under them before another is chosen:
 // each follows a file that appeared since the names were chosen, or a side
@@ -238,22 +221,6 @@ Status WriteFbx(const ExportScene& scene, const Staged& staged) {
     return WriteFileWhole((staged.staging / staged.main_name).string(), file.value().Pieces());
 }
 
-Status WriteAssimp(const ExportScene& scene, const SceneFormat& format, const Staged& staged) {
-    const std::vector<std::string> names = BesideNames(staged.pictures, scene.images.size());
-    const std::string file = (staged.staging / staged.main_name).string();
-    const std::unique_ptr<aiScene> ai = AssimpScene(scene, format, names);
-    int write_error = 0;
-    Assimp::Exporter exporter;
-    exporter.SetIOHandler(new CheckedIOSystem(&write_error));  // the exporter owns it
-    if (exporter.Export(ai.get(), format.assimp_id, file) != AI_SUCCESS) {
-        return Status::Failure(std::string("the writer failed: ") + exporter.GetErrorString());
-    }
-    if (write_error != 0) {
-        return Status::Failure("cannot write " + file + ": " + std::strerror(write_error));
-    }
-    return {};
-}
-
 bool Is(const SceneFormat& format, const char* extension) {
     return std::strcmp(format.extension, extension) == 0;
 }
@@ -261,10 +228,13 @@ bool Is(const SceneFormat& format, const char* extension) {
 // The scene into staging, by the project's own writers (.gltf, .obj, .fbx)
 // or Assimp's, with its pictures.
 Status WriteStaged(const ExportScene& scene, const SceneFormat& format, const Staged& staged) {
-    Status written = Is(format, ".gltf")  ? WriteGltf(scene, staged)
-                     : Is(format, ".obj") ? WriteObj(scene, staged)
-                     : Is(format, ".fbx") ? WriteFbx(scene, staged)
-                                          : WriteAssimp(scene, format, staged);
+    Status written =
+        Is(format, ".gltf")  ? WriteGltf(scene, staged)
+        : Is(format, ".obj") ? WriteObj(scene, staged)
+        : Is(format, ".fbx")
+            ? WriteFbx(scene, staged)
+            : WriteAssimpFile(scene, format, (staged.staging / staged.main_name).string(),
+                              BesideNames(staged.pictures, scene.images.size()));
     if (!written.ok()) return written;
     return StagePictures(scene, staged.pictures, staged.staging);
 }
@@ -320,10 +290,16 @@ Status WriteSceneFile(const ExportScene& scene, const std::string& path) {
         return Status::Failure("unknown file type " + path + " (known: " + KnownSceneExtensions() +
                                ")");
     }
+    if (!WrittenHere(*format)) {
+        return Status::Failure(std::string(format->extension) +
+                               " files are written by the Linux "
+                               "command only (this one writes " +
+                               KnownSceneExtensions() + ")");
+    }
     if (std::strcmp(format->extension, ".glb") == 0) return WriteGlbFile(scene, path);
     const fs::path target(path);
     fs::path staging;
-    if (Status made = MakeStagingDir(target, staging); !made.ok()) return made;
+    if (Status made = MakeTemporaryFolder(target, staging); !made.ok()) return made;
     Status written = WriteThroughStaging(scene, *format, target, staging);
     std::error_code ec;
     fs::remove_all(staging, ec);

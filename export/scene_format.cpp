@@ -1,5 +1,6 @@
 #include "export/scene_format.h"
 
+#include <cstring>
 #include <filesystem>
 
 #include "model/text.h"
@@ -45,10 +46,25 @@ const SceneFormat* SceneFormatFor(const std::string& path) {
     return nullptr;
 }
 
+// Our own writers: the .glb's (gltf_file.h), and those of the builds that
+// write files (obj_file.h, fbx_file.h); Assimp's write the rest.
+bool WrittenHere(const SceneFormat& format) {
+#ifdef VARNEL_ASSIMP_WRITERS
+    (void)format;
+    return true;
+#else
+    for (const char* ours : {".glb", ".gltf", ".obj", ".fbx"}) {
+        if (std::strcmp(format.extension, ours) == 0) return true;
+    }
+    return false;
+#endif
+}
+
 std::string KnownSceneExtensions() {
     std::string out;
-    for (const SceneFormat& format : kFormats)
-        out += (out.empty() ? "" : " ") + std::string(format.extension);
+    for (const SceneFormat& format : kFormats) {
+        if (WrittenHere(format)) out += (out.empty() ? "" : " ") + std::string(format.extension);
+    }
     return out;
 }
 

@@ -29,7 +29,11 @@ struct SceneFormat {
 // null when none is known.
 const SceneFormat* SceneFormatFor(const std::string& path);
 
-// The extensions known, for messages: ".glb .gltf ...".
+// Whether this build writes the format: the formats only Assimp writes
+// (.dae, .ply, .stl) are left out of builds without it (Windows).
+bool WrittenHere(const SceneFormat& format);
+
+// The extensions this build writes, for messages: ".glb .gltf ...".
 std::string KnownSceneExtensions();
 
 // Per scene image: whether a map in one of the slots shows it.

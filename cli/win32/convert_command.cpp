@@ -1,12 +1,12 @@
-// The Windows program has no export library (win32/scene_outputs.cpp), so
-// it has nothing to convert to.
+// The batch conversion runs its imports as child processes under POSIX
+// process control (convert/), which the Windows program does not have.
 #include <cstdio>
 
 #include "cli/commands.h"
 
 int RunConvert(int, char**, ResultStream&) {
     std::fprintf(stderr,
-                 "varnel convert: not available in this build (it has no export "
-                 "library); use the Linux build\n");
+                 "varnel convert: not available in this build; use the Linux build "
+                 "(or import --export, one document at a time)\n");
     return kExitFailed;
 }
