@@ -10,7 +10,8 @@
 # With --checks, also what only the Windows build's own code does: a write
 # that fails leaves no file behind, a format only Assimp writes is a usage
 # error naming the ones this build writes, and a Japanese file name (code
-# page 932 on the command line) is written under that name.
+# page 932 on the command line) is written under that name; and that
+# --scale and --include-hidden give the Linux build's .glb.
 set -euo pipefail
 linux="$1" wine="$2" windows="$3" file="$4"
 checks="${5:-}"
@@ -74,6 +75,14 @@ diff <(meshes linux/x.fbx) <(meshes windows/x.fbx) >&2 || fail "the .fbx files r
 grep -q "^Meshes: *[1-9]" <(meshes windows/x.fbx) || fail "assimp read no mesh from the .fbx"
 
 if [ "$checks" = --checks ]; then
+    # The options that change the scene reach the writers as on Linux.
+    "$linux" import --yes --scale cm --include-hidden --export linux/scaled.glb document.mqo \
+        >/dev/null 2>&1
+    on_windows import --yes --scale cm --include-hidden --export windows/scaled.glb document.mqo ||
+        fail "the Windows build failed to export with --scale and --include-hidden"
+    cmp linux/scaled.glb windows/scaled.glb >&2 || fail "the scaled .glb differs"
+    ! cmp -s linux/x.glb linux/scaled.glb || fail "--scale cm changed nothing"
+
     # A folder where the file should go: the move fails, and nothing is
     # left beside it, neither the temporary file nor the staging folder.
     mkdir failed failed/x.glb failed/x.gltf
