@@ -71,9 +71,7 @@ Status WholeFile::Finish() {
 }
 
 Status WriteFileWhole(const std::string& path, const std::string& bytes) {
-    WholeFile file(path);
-    file.Put(bytes.data(), bytes.size());
-    return file.Finish();
+    return WriteFileWhole(path, std::vector<std::string_view>{bytes});
 }
 
 Status WriteFileWhole(const std::string& path, const std::vector<std::string_view>& pieces) {

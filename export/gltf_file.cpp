@@ -60,8 +60,9 @@ Vec2 FromTop(const Vec2& uv) {
     return {uv[0], 1.0f - uv[1]};
 }
 
-size_t Padded(size_t size) {
-    return (size + 3) & ~size_t{3};
+// Chunks and views start on four-byte boundaries.
+constexpr uint64_t Padded(uint64_t size) {
+    return (size + 3) & ~uint64_t{3};
 }
 
 // The binary buffer's layout and the JSON that describes it, made as the
@@ -332,10 +333,11 @@ bool PutWord(Out& out, uint32_t word) {
 }
 
 // The container: a header, then the JSON chunk padded with spaces and the
-// binary chunk padded with zeros, each to four bytes. total is what
-// GlbFileSize gives, known to fit the header's 32 bits.
+// binary chunk padded with zeros, each to four bytes. Its size is known to
+// fit the header's 32 bits (CheckGlbSize).
 template <typename Out>
-bool PutGlb(std::string json, const GltfBuffer& buffer, uint64_t total, Out& out) {
+bool PutGlb(std::string json, const GltfBuffer& buffer, Out& out) {
+    const uint64_t total = GlbFileSize(json.size(), buffer.size);
     json.resize(Padded(json.size()), ' ');
     bool ok = out.Put("glTF", 4) && PutWord(out, 2) && PutWord(out, uint32_t(total)) &&
               PutWord(out, uint32_t(json.size())) && out.Put("JSON", 4) &&
@@ -369,8 +371,7 @@ struct StringOut {
 }  // namespace
 
 uint64_t GlbFileSize(uint64_t json_bytes, uint64_t buffer_bytes) {
-    const auto padded = [](uint64_t size) { return (size + 3) & ~uint64_t{3}; };
-    return 12 + 8 + padded(json_bytes) + (buffer_bytes > 0 ? 8 + padded(buffer_bytes) : 0);
+    return 12 + 8 + Padded(json_bytes) + (buffer_bytes > 0 ? 8 + Padded(buffer_bytes) : 0);
 }
 
 Status CheckGlbSize(uint64_t json_bytes, uint64_t buffer_bytes) {
@@ -385,11 +386,10 @@ Result<std::string> GlbBytes(const ExportScene& scene) {
     GltfDocument doc = Describe(scene, CarriedImages(scene, kDiffuseSlot));
     std::string json = GlbJson(doc, scene);
     if (Status fits = CheckGlbSize(json.size(), doc.out.size); !fits.ok()) return fits;
-    const uint64_t total = GlbFileSize(json.size(), doc.out.size);
     std::string bytes;
-    bytes.reserve(size_t(total));
+    bytes.reserve(size_t(GlbFileSize(json.size(), doc.out.size)));
     StringOut out{bytes};
-    PutGlb(std::move(json), doc.out, total, out);
+    PutGlb(std::move(json), doc.out, out);
     return bytes;
 }
 
@@ -398,8 +398,7 @@ Status WriteGlbFile(const ExportScene& scene, const std::string& path) {
     std::string json = GlbJson(doc, scene);
     if (Status fits = CheckGlbSize(json.size(), doc.out.size); !fits.ok()) return fits;
     WholeFile file(path);
-    const uint64_t total = GlbFileSize(json.size(), doc.out.size);
-    PutGlb(std::move(json), doc.out, total, file);
+    PutGlb(std::move(json), doc.out, file);
     return file.Finish();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/point.h"
+#include "model/text.h"
 #include "reader/mqo_loader.h"
 #include "reader/report.h"
 
@@ -9,8 +10,8 @@
 // case of ASCII letters; every other byte, Shift-JIS included, must match.
 inline bool SameKeyword(const char* a, const char* b) {
     for (;; ++a, ++b) {
-        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+        const char x = LowerAscii(*a);
+        const char y = LowerAscii(*b);
         if (x != y) return false;
         if (x == '\0') return true;
     }

@@ -15,6 +15,8 @@
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
 
+#include "model/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -55,8 +57,7 @@ std::vector<std::string> Entries(const std::string& dir) {
 std::string EncodedPicture(const std::string& extension, int width, int height, int channels,
                            const uint8_t* pixels) {
     std::string bytes;
-    std::string lower = extension;
-    for (char& c : lower) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    const std::string lower = LowerAscii(extension);
     if (lower == ".bmp") {
         stbi_write_bmp_to_func(AppendBytes, &bytes, width, height, channels, pixels);
     } else if (lower == ".jpg" || lower == ".jpeg") {

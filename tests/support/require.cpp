@@ -5,6 +5,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "model/text.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -20,10 +21,7 @@ std::vector<fs::path> MqoDocumentsIn(const fs::path& dir) {
     // The increments take the error code too: a folder that goes away or
     // cannot be read ends the list instead of throwing.
     for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-        std::string ext = it->path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext == ".mqo") paths.push_back(it->path());
+        if (LowerAscii(it->path().extension().string()) == ".mqo") paths.push_back(it->path());
     }
     std::sort(paths.begin(), paths.end());
     return paths;
