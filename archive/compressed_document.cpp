@@ -1,12 +1,12 @@
 #include "archive/compressed_document.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 #include <new>
 
+#include "model/file_path.h"
 #include "model/text.h"
 
 namespace {
@@ -16,16 +16,12 @@ namespace {
 // taking all the memory there is.
 constexpr uint64_t kLargestFile = uint64_t{2} << 30;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The size of a regular file; 0 for anything else (a FIFO, a device) or
 // when it cannot be told, whose bytes are counted as they come.
 uint64_t KnownSize(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return 0;
-    const uint64_t size = std::filesystem::file_size(path, error);
+    if (!std::filesystem::is_regular_file(PathOf(path), error)) return 0;
+    const uint64_t size = std::filesystem::file_size(PathOf(path), error);
     return error ? 0 : size;
 }
 
@@ -33,10 +29,10 @@ uint64_t KnownSize(const std::string& path) {
 // it.
 Status ReadWhole(const std::string& path, std::string& bytes) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (std::filesystem::is_directory(PathOf(path), ignored)) {
         return Status::Failure(path + " is a directory, not a document");
     }
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::ifstream file(PathOf(path), std::ios::binary);
     if (!file) return Status::Failure("cannot open " + path + ": " + std::strerror(errno));
     // A file of known size is read into room made for it once: grown block
     // by block, a large document would be copied again at every doubling,
@@ -45,17 +41,15 @@ Status ReadWhole(const std::string& path, std::string& bytes) {
     if (size > kLargestFile) return Status::Failure(path + " is larger than 2 GiB; not read");
     bytes.reserve(size);
     char block[1 << 16];
-    for (;;) {
-        const size_t got = std::fread(block, 1, sizeof block, file.get());
+    while (file) {
+        file.read(block, sizeof block);
+        const size_t got = size_t(file.gcount());
         if (bytes.size() + got > kLargestFile) {
             return Status::Failure(path + " is larger than 2 GiB; not read");
         }
         bytes.append(block, got);
-        if (got < sizeof block) break;
     }
-    if (std::ferror(file.get()) != 0) {
-        return Status::Failure("cannot read " + path + ": " + std::strerror(errno));
-    }
+    if (file.bad()) return Status::Failure("cannot read " + path + ": " + std::strerror(errno));
     return {};
 }
 

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "archive/compressed_document.h"
-#include "archive/path_text.h"
 #include "host/code_pages.h"
 #include "model/code_page.h"
 #include "model/text.h"
@@ -150,7 +149,7 @@ Status ListMembers(zip_t* archive, std::vector<MemberEntry>& members) {
 // qualify.
 Status ChooseDocument(const std::vector<MemberEntry>& members, const std::string& archive,
                       MemberEntry& chosen) {
-    const std::string own_name = Stem(PathTextUtf8(archive.c_str())) + ".mqo";
+    const std::string own_name = Stem(archive) + ".mqo";
     std::vector<MemberEntry> named, documents;
     for (const MemberEntry& member : members) {
         const std::string base = BaseName(member.name);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <string>
 
 #include "archive/compressed_document.h"
 #include "cli/scene_outputs.h"
@@ -41,7 +42,8 @@ struct ImportArgs {
     int boxes[kBoxCount] = {-1, -1, -1, -1};  // -1 as the dialog shows it, else 0 or 1
     Answer answer = Answer::kAsk;
     bool json = false;
-    const char* file = nullptr;
+    const char* file = nullptr;   // UTF-8
+    std::string host_file;        // file as the host names it to the importer
     CompressedDocument document;  // what file holds, read once
     SceneOutputs outputs;
 };

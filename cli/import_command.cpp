@@ -252,7 +252,7 @@ void ExplainFailure(const ImportArgs& args, const ImportTold& told) {
         tell.Failure(file + ": the directory part of the path is longer than 1023 bytes");
     } else if (stop == Varnel::Stop::kBuilding || told.read_result == 1) {
         tell.Failure(file + ": the scene could not be built");
-    } else if (told.read_result == 0 && file.size() >= kPathSize) {
+    } else if (told.read_result == 0 && args.host_file.size() >= kPathSize) {
         tell.Failure(file + ": the path is longer than the 1023 bytes the importer keeps");
     } else if (told.read_result == 0 && !args.document.was_read) {
         tell.Failure(args.document.error);
@@ -330,7 +330,8 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
     int result = 0;
     {
         DialogAnswerer answerer(args, module);
-        result = importer->DoImport(args.file, host.GetImpInterface(), host.GetInterface(), FALSE);
+        result = importer->DoImport(args.host_file.c_str(), host.GetImpInterface(),
+                                    host.GetInterface(), FALSE);
         dialog = {answerer.shown(), answerer.result()};
     }
 
@@ -354,6 +355,17 @@ int RunImport(int argc, char** argv, ResultStream& out) {
     if (args.document.is_archive && !args.document.error.empty()) {
         args.outputs.tell.Failure(args.document.error);
         return kExitFailed;
+    }
+
+    // A document that was not read fails in the importer under any name.
+    args.host_file = args.file;
+    if (args.document.was_read) {
+        const Result<std::string> host_file = HostFileName(args.file);
+        if (!host_file.ok()) {
+            args.outputs.tell.Failure(host_file.status().why());
+            return kExitFailed;
+        }
+        args.host_file = host_file.value();
     }
 
     UseBinaryOutput();

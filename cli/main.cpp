@@ -95,7 +95,7 @@ int RunCommandCatching(int argc, char** argv, ResultStream& out) {
 
 // Whatever the command ended with, results that did not all reach standard
 // output make it a failure.
-int main(int argc, char** argv) {
+int VarnelMain(int argc, char** argv) {
     HoldClosedStandardStreams();
     ResultStream out(stdout);
     const int status = RunCommandCatching(argc, argv, out);

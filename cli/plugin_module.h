@@ -31,3 +31,7 @@ void CloseMainWindow(HWND window);
 // module's initialisation entry.
 Status LoadPluginModule(PluginModule& module);
 void UnloadPluginModule(PluginModule& module);
+
+// The name the host gives the importer for the file at path (UTF-8): in the
+// host's code page on Windows, the path itself elsewhere.
+Result<std::string> HostFileName(const std::string& path);

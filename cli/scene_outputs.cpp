@@ -1,6 +1,5 @@
-// Writes the scene through the export library. The paths are taken as the
-// command was given them and handed on as UTF-8 (archive/path_text.h), as
-// the export library's paths are read.
+// Writes the scene through the export library. The paths are UTF-8, as the
+// command's arguments are on every system (model/file_path.h).
 #include "cli/scene_outputs.h"
 
 #include <cmath>
@@ -8,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "archive/path_text.h"
 #include "builder/import_options.h"
 #include "cli/result_stream.h"
 #include "export/document_outline.h"
@@ -76,15 +74,14 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
         usage_error = true;
         return true;
     }
-    const std::string given = argv[++i];
-    const std::string path = is_scale ? given : PathTextUtf8(given.c_str());
+    const std::string path = argv[++i];
     const SceneFormat* format = is_export ? SceneFormatFor(path) : nullptr;
     if (is_scale) {
         usage_error = !ParseScale(who, path.c_str(), outputs);
     } else if (is_index) {
         outputs.map_index = path;
     } else if (is_export && format == nullptr) {
-        std::fprintf(stderr, "%s: cannot tell the format of %s (known: %s)\n", who, given.c_str(),
+        std::fprintf(stderr, "%s: cannot tell the format of %s (known: %s)\n", who, path.c_str(),
                      KnownSceneExtensions().c_str());
         usage_error = true;
     } else if (is_export && !WrittenHere(*format)) {
@@ -93,7 +90,7 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
                      who, format->extension, KnownSceneExtensions().c_str());
         usage_error = true;
     } else if (!is_export && !EndsWithIgnoringCase(path, ".png")) {
-        std::fprintf(stderr, "%s: the preview is a .png file, not %s\n", who, given.c_str());
+        std::fprintf(stderr, "%s: the preview is a .png file, not %s\n", who, path.c_str());
         usage_error = true;
     } else if (is_export) {
         outputs.exports.push_back(path);

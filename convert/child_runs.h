@@ -12,9 +12,12 @@
 #include <vector>
 
 struct ChildEnd {
-    pid_t pid = -1;            // the child's process id, or -1 when it was not started
-    int exit_status = -1;      // the child's exit status, or -1 when it did not exit
-    int signal = 0;            // the signal that ended it, or 0
+    pid_t pid = -1;        // the child's process id, or -1 when it was not started
+    int exit_status = -1;  // the child's exit status, or -1 when it did not exit
+    int signal = 0;        // the signal that ended it, or 0 (POSIX)
+    // Ended before it could clean up after itself: by a signal, a crash, or
+    // killed.
+    bool cut_short = false;
     bool timed_out = false;    // stopped for taking longer than allowed
     bool interrupted = false;  // killed, or never started, because the runs were stopped
     std::string spawn_error;   // the child could not be started

@@ -1,7 +1,5 @@
 #include "convert/convert_plan.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +11,8 @@
 #include <utility>
 
 #include "archive/compressed_document.h"
+#include "convert/folder_identity.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -24,15 +24,6 @@ struct Found {
     fs::path rel;
     std::string why;  // empty for a document
 };
-
-// A folder by its device and inode, which every path to it shares.
-using FolderId = std::pair<dev_t, ino_t>;
-
-std::optional<FolderId> IdOf(const fs::path& dir) {
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0) return std::nullopt;
-    return FolderId{st.st_dev, st.st_ino};
-}
 
 // A symbolic link met in the walk, followed once the real folders are done,
 // with the folders above it.
@@ -54,7 +45,7 @@ class FolderWalk {
     explicit FolderWalk(const fs::path& root) : root_(root) {}
 
     std::vector<Found> Run() {
-        if (const std::optional<FolderId> id = IdOf(root_)) {
+        if (const std::optional<FolderId> id = FolderIdOf(root_)) {
             walked_.insert(*id);
             Walk("", {*id});
         } else {
@@ -87,7 +78,7 @@ class FolderWalk {
             } else if (fs::is_symlink(status)) {
                 links_.push_back({entry_rel, above});
             } else if (fs::is_directory(status)) {
-                const std::optional<FolderId> id = IdOf(entry.path());
+                const std::optional<FolderId> id = FolderIdOf(entry.path());
                 std::vector<FolderId> below = above;
                 if (id) below.push_back(*id);
                 if (!id || walked_.insert(*id).second) Walk(entry_rel, below);
@@ -99,7 +90,7 @@ class FolderWalk {
 
     // A FIFO or a device would keep its child waiting until the timeout.
     void AddDocument(const fs::path& rel, const fs::file_status& status) {
-        const std::string name = rel.filename().string();
+        const std::string name = TextOf(rel.filename());
         if (!IsDocumentName(name) && !IsCompressedDocumentName(name)) return;
         found_.push_back({rel, fs::is_regular_file(status) ? "" : "not a regular file"});
     }
@@ -111,18 +102,18 @@ class FolderWalk {
         if (status.type() == fs::file_type::not_found) {
             const fs::path to = fs::read_symlink(path, ec);
             found_.push_back(
-                {link.rel, "a symbolic link to " + to.string() + ", which is not there"});
+                {link.rel, "a symbolic link to " + TextOf(to) + ", which is not there"});
         } else if (ec) {
             found_.push_back(
                 {link.rel, "a symbolic link that cannot be followed: " + ec.message()});
         } else if (!fs::is_directory(status)) {
             AddDocument(link.rel, status);
-        } else if (const std::optional<FolderId> id = IdOf(path); !id) {
+        } else if (const std::optional<FolderId> id = FolderIdOf(path); !id) {
             found_.push_back(
                 {link.rel, "cannot read the folder: " + std::string(std::strerror(errno))});
         } else if (std::find(link.above.begin(), link.above.end(), *id) != link.above.end()) {
             found_.push_back({link.rel, "a symbolic link loop: it leads to " +
-                                            fs::canonical(path, ec).string() +
+                                            TextOf(fs::canonical(path, ec)) +
                                             ", a folder above it, not followed"});
         } else if (walked_.insert(*id).second) {
             std::vector<FolderId> below = link.above;
@@ -142,7 +133,7 @@ class FolderWalk {
 std::string Identity(const fs::path& path) {
     std::error_code ec;
     const fs::path full = fs::weakly_canonical(path, ec);
-    return (ec ? fs::absolute(path, ec) : full).lexically_normal().string();
+    return TextOf((ec ? fs::absolute(path, ec) : full).lexically_normal());
 }
 
 bool NewerThan(const fs::path& output, const fs::path& document) {
@@ -159,18 +150,18 @@ class Planner {
     // rel: the document's path below the folder given, or its file name.
     void Add(const fs::path& document, const fs::path& rel) {
         if (!seen_documents_.insert(Identity(document)).second) return;
-        fs::path output = request_.out_dir.empty() ? document : fs::path(request_.out_dir) / rel;
-        output.replace_extension(request_.extension);
-        PlannedDocument planned{document.string(), output.string(), PlanState::kConvert, ""};
-        const auto [first, added] = outputs_.try_emplace(Identity(output), document.string());
+        fs::path output = request_.out_dir.empty() ? document : PathOf(request_.out_dir) / rel;
+        output.replace_extension(PathOf(request_.extension));
+        PlannedDocument planned{TextOf(document), TextOf(output), PlanState::kConvert, ""};
+        const auto [first, added] = outputs_.try_emplace(Identity(output), TextOf(document));
         std::error_code ec;
         const fs::file_status there = fs::status(output, ec);
         if (!added) {
             planned.state = PlanState::kRefused;
-            planned.why = "its output " + output.string() + " is the output of " + first->second;
+            planned.why = "its output " + TextOf(output) + " is the output of " + first->second;
         } else if (fs::exists(there) && !fs::is_regular_file(there)) {
             planned.state = PlanState::kRefused;
-            planned.why = "its output " + output.string() + " is taken by " +
+            planned.why = "its output " + TextOf(output) + " is taken by " +
                           (fs::is_directory(there) ? "a folder" : "something that is no file");
         } else if (!request_.force && NewerThan(output, document)) {
             planned.state = PlanState::kUpToDate;
@@ -196,7 +187,7 @@ class Planner {
 std::vector<PlannedDocument> PlanConversions(const PlanRequest& request) {
     Planner planner(request);
     for (const std::string& input : request.inputs) {
-        const fs::path path(input);
+        const fs::path path = PathOf(input);
         std::error_code ec;
         const fs::file_status status = fs::status(path, ec);
         if (fs::is_directory(status)) {
@@ -205,7 +196,7 @@ std::vector<PlannedDocument> PlanConversions(const PlanRequest& request) {
                 if (found.why.empty()) {
                     planner.Add(where, found.rel);
                 } else {
-                    planner.Refuse(where.string(), found.why);
+                    planner.Refuse(TextOf(where), found.why);
                 }
             }
         } else if (fs::exists(status)) {

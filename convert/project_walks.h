@@ -1,14 +1,17 @@
 // The walks of the folders below which the documents' maps are looked for
 // (export/map_search.h), made once for the whole run rather than once per
-// document, and handed to every import as a file that no name leads to: it
-// is unlinked at once, and each child reads it through the descriptor it
-// inherits, so that nothing is left behind however the run ends.
+// document, and handed to every import as a file. On POSIX no name leads to
+// it: it is unlinked at once, and each child reads it through the
+// descriptor it inherits, so that nothing is left behind however the run
+// ends. Without the file each import walks for itself, to the same result.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "convert/convert_plan.h"
+#include "export/folder_tree.h"
 
 class ProjectWalks {
    public:
@@ -18,8 +21,12 @@ class ProjectWalks {
     ProjectWalks& operator=(const ProjectWalks&) = delete;
 
     // The file for `varnel import --map-index`; empty when there is none.
-    std::string Path() const;
+    const std::string& Path() const { return path_; }
 
    private:
-    int fd_ = -1;
+    // Saves the walks where the children can read them.
+    void Keep(const std::vector<FolderTree>& walks);
+
+    std::string path_;
+    std::intptr_t handle_ = -1;  // the descriptor (POSIX), or 0 once the file is kept (Windows)
 };

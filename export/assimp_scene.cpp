@@ -9,6 +9,7 @@
 
 #include "export/material_from_host.h"
 #include "export/material_look.h"
+#include "model/file_path.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ aiTexture* EmbeddedTexture(const ExportImage& image) {
     std::memcpy(out->achFormatHint, image.jpeg ? "jpg" : "png", 4);
     out->pcData = new aiTexel[(image.bytes.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
     std::memcpy(static_cast<void*>(out->pcData), image.bytes.data(), image.bytes.size());
-    out->mFilename = aiString(std::filesystem::path(image.file).filename().string());
+    out->mFilename = aiString(TextOf(PathOf(image.file).filename()));
     return out;
 }
 

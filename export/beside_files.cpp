@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "model/file_path.h"
 #include "model/text.h"
 
 namespace fs = std::filesystem;
@@ -34,12 +35,12 @@ std::string SafeName(const std::string& text) {
 Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carried,
                        const fs::path& target, std::vector<BesideFile>& out) {
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string prefix = SafeName(target.stem().string()) + "_";
+    const std::string prefix = SafeName(TextOf(target.stem())) + "_";
     std::set<std::string> taken;  // in lower case, for folders that ignore case
     for (size_t i = 0; i < carried.size() && i < scene.images.size(); ++i) {
         if (!carried[i]) continue;
         const ExportImage& image = scene.images[i];
-        const std::string stem = prefix + SafeName(fs::path(image.file).stem().string());
+        const std::string stem = prefix + SafeName(TextOf(PathOf(image.file).stem()));
         const std::string extension = image.jpeg ? ".jpg" : ".png";
         BesideFile file{i, "", false};
         for (int n = 1; n <= kMaxTries && file.name.empty(); ++n) {
@@ -47,13 +48,13 @@ Status NameBesideFiles(const ExportScene& scene, const std::vector<bool>& carrie
             if (n > 1) name += "-" + std::to_string(n);
             name += extension;
             if (taken.count(LowerAscii(name)) != 0) continue;
-            const NameHolds holds = WhatIsAt(dir / name, image.bytes);
+            const NameHolds holds = WhatIsAt(dir / PathOf(name), image.bytes);
             if (holds == NameHolds::kOther) continue;
             file.name = name;
             file.present = holds == NameHolds::kSameBytes;
         }
         if (file.name.empty()) {
-            return Status::Failure("no free name for " + image.file + " beside " + target.string());
+            return Status::Failure("no free name for " + image.file + " beside " + TextOf(target));
         }
         taken.insert(LowerAscii(file.name));
         out.push_back(file);

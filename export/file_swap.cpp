@@ -1,6 +1,7 @@
 #include "export/file_swap.h"
 
 #include "export/temporary_file.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -30,8 +31,8 @@ fs::path FolderOf(const fs::path& target) {
 std::string TemporaryPattern(const fs::path& target) {
     const fs::path dir = FolderOf(target);
     const std::string name = kTemporaryMarker + std::to_string(ProcessId()) + "-" +
-                             CutName(target.filename().string()) + ".XXXXXX";
-    return (dir / name).string();
+                             CutName(TextOf(target.filename())) + ".XXXXXX";
+    return TextOf(dir / PathOf(name));
 }
 
 WholeFile::WholeFile(const std::string& path)

@@ -5,20 +5,23 @@
 #include <iterator>
 #include <system_error>
 
+#include "model/file_path.h"
+
 namespace fs = std::filesystem;
 
 FolderTree WalkFolder(const std::string& top, size_t limit) {
     FolderTree tree;
     tree.top = top;
     std::error_code ec;
-    fs::recursive_directory_iterator it(top, fs::directory_options::skip_permission_denied, ec);
+    fs::recursive_directory_iterator it(PathOf(top), fs::directory_options::skip_permission_denied,
+                                        ec);
     size_t seen = 0;
     for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
         if (++seen > limit) {
             tree.complete = false;
             break;
         }
-        const std::string relative = it->path().lexically_relative(top).generic_string();
+        const std::string relative = GenericTextOf(it->path().lexically_relative(PathOf(top)));
         // is_directory of the entry itself: a link to a folder is no folder here.
         if (it->is_symlink(ec)) {
             if (it->is_regular_file(ec)) tree.files.push_back(relative);
@@ -34,7 +37,7 @@ FolderTree WalkFolder(const std::string& top, size_t limit) {
 // Records: "T" the top, "D" a folder, "F" a file, "X" for a walk cut short;
 // each ends in a NUL, which no path holds.
 bool SaveFolderTrees(const std::string& path, const std::vector<FolderTree>& trees) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(PathOf(path), std::ios::binary);
     const auto put = [&out](char kind, const std::string& text) { out << kind << text << '\0'; };
     for (const FolderTree& tree : trees) {
         put('T', tree.top);
@@ -47,7 +50,7 @@ bool SaveFolderTrees(const std::string& path, const std::vector<FolderTree>& tre
 }
 
 bool LoadFolderTrees(const std::string& path, std::vector<FolderTree>& trees) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     if (!in) return false;
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     for (size_t at = 0; at < bytes.size();) {

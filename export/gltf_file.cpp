@@ -13,6 +13,7 @@
 #include "export/material_from_host.h"
 #include "export/material_look.h"
 #include "export/scene_format.h"
+#include "model/file_path.h"
 
 namespace {
 
@@ -179,8 +180,7 @@ Textures NamePictures(const ExportScene& scene, const std::vector<bool>& carried
         if (!carried[i]) continue;
         t.image_of[i] = int(t.images.size());
         t.sources.push_back(i);
-        t.images.push_back(
-            {{"name", std::filesystem::path(scene.images[i].file).filename().string()}});
+        t.images.push_back({{"name", TextOf(PathOf(scene.images[i].file).filename())}});
     }
     return t;
 }
@@ -414,11 +414,11 @@ Status WriteGltfFiles(const ExportScene& scene, const std::filesystem::path& dir
         doc.textures.images[i]["uri"] = UriReference(picture_names[source]);
         doc.textures.images[i]["mimeType"] = MimeType(scene.images[source]);
     }
-    const std::string bin_name = std::filesystem::path(main_name).stem().string() + ".bin";
+    const std::string bin_name = TextOf(PathOf(main_name).stem()) + ".bin";
     const Json buffer = {{"byteLength", Padded(doc.out.size)}, {"uri", UriReference(bin_name)}};
-    Status written = WriteFileWhole((dir / main_name).string(), JsonText(doc, buffer));
+    Status written = WriteFileWhole(TextOf(dir / PathOf(main_name)), JsonText(doc, buffer));
     if (!written.ok() || doc.out.size == 0) return written;
-    WholeFile bin((dir / bin_name).string());
+    WholeFile bin(TextOf(dir / PathOf(bin_name)));
     PutBuffer(doc.out, bin);
     return bin.Finish();
 }

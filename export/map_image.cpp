@@ -12,6 +12,8 @@
 #define STB_IMAGE_STATIC
 #include <stb/stb_image.h>
 
+#include "model/file_path.h"
+
 namespace {
 
 constexpr uintmax_t kMaxFileBytes = uintmax_t(256) << 20;
@@ -24,10 +26,10 @@ bool StartsWith(const std::string& bytes, const char* magic, size_t length) {
 
 Status ReadWhole(const std::string& file, std::string& bytes) {
     std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(file, ec);
+    const uintmax_t size = std::filesystem::file_size(PathOf(file), ec);
     if (ec) return Status::Failure(ec.message());
     if (size > kMaxFileBytes) return Status::Failure("larger than 256 MiB");
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(PathOf(file), std::ios::binary);
     bytes.resize(size_t(size));
     if (!in.read(bytes.data(), std::streamsize(size))) return Status::Failure("cannot read it");
     return {};

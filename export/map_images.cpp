@@ -6,6 +6,7 @@
 
 #include "export/map_image.h"
 #include "export/map_search.h"
+#include "model/file_path.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ class ImageTable {
     // One read per file, however it was reached.
     const std::pair<int, std::string>& Read(const std::string& file) {
         std::error_code ec;
-        std::string key = std::filesystem::weakly_canonical(file, ec).string();
+        std::string key = TextOf(std::filesystem::weakly_canonical(PathOf(file), ec));
         if (ec) key = file;
         auto [it, added] = by_file_.try_emplace(key, -1, "");
         if (!added) return it->second;

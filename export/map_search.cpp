@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/file_path.h"
 #include "model/text.h"
 
 namespace fs = std::filesystem;
@@ -61,12 +62,14 @@ std::string Listed(const std::vector<std::string>& items) {
 
 std::vector<std::string> MapFolders(const std::string& document) {
     std::error_code ec;
-    fs::path folder = fs::absolute(document, ec).lexically_normal().parent_path();
+    fs::path folder = fs::absolute(PathOf(document), ec).lexically_normal().parent_path();
     std::vector<std::string> folders;
     // "/", "tmp", "x": a folder right below the root holds too many unrelated
-    // things (/tmp, /home, C:\Users) to take a picture from.
-    while (folders.size() <= kFoldersAbove && std::distance(folder.begin(), folder.end()) > 2) {
-        folders.push_back(folder.string());
+    // things (/tmp, /home, C:\Users) to take a picture from. A drive ("C:")
+    // is a name before the root.
+    while (folders.size() <= kFoldersAbove &&
+           std::distance(folder.begin(), folder.end()) > (folder.has_root_name() ? 3 : 2)) {
+        folders.push_back(TextOf(folder));
         folder = folder.parent_path();
     }
     return folders;
@@ -78,8 +81,8 @@ MapFinder::MapFinder(std::vector<FolderTree> trees, size_t walk_limit) : walk_li
 
 // The folder of a path below the walk's top.
 static std::string FolderOf(const FolderTree& tree, const std::string& relative) {
-    const fs::path path(relative);
-    return path.has_parent_path() ? Joined(tree.top, path.parent_path().string()) : tree.top;
+    const fs::path path = PathOf(relative);
+    return path.has_parent_path() ? Joined(tree.top, TextOf(path.parent_path())) : tree.top;
 }
 
 // A whole walk answers for every folder in it, so none is read again; a
@@ -88,17 +91,17 @@ void MapFinder::Remember(FolderTree tree) {
     if (walks_.count(tree.top) != 0) return;
     Walk& walk = walks_[tree.top];
     for (const std::string& file : tree.files) {
-        walk.files_by_name[LowerAscii(fs::path(file).filename().string())].push_back(
+        walk.files_by_name[LowerAscii(TextOf(PathOf(file).filename()))].push_back(
             Joined(tree.top, file));
     }
     if (tree.complete) {
         std::map<std::string, Listing> found{{tree.top, {}}};
         for (const std::string& folder : tree.folders) {
-            found[FolderOf(tree, folder)].push_back({fs::path(folder).filename().string(), true});
+            found[FolderOf(tree, folder)].push_back({TextOf(PathOf(folder).filename()), true});
             found.try_emplace(Joined(tree.top, folder));
         }
         for (const std::string& file : tree.files) {
-            found[FolderOf(tree, file)].push_back({fs::path(file).filename().string(), false});
+            found[FolderOf(tree, file)].push_back({TextOf(PathOf(file).filename()), false});
         }
         for (auto& [folder, listing] : found) listings_.try_emplace(folder, std::move(listing));
     }
@@ -110,9 +113,9 @@ const MapFinder::Listing& MapFinder::ListingOf(const std::string& folder) {
     if (known != listings_.end()) return known->second;
     Listing& listing = listings_[folder];
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(PathOf(folder), ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        listing.push_back({it->path().filename().string(), it->is_directory(kind)});
+        listing.push_back({TextOf(it->path().filename()), it->is_directory(kind)});
     }
     return listing;
 }
@@ -124,7 +127,7 @@ std::string MapFinder::Resolve(std::string folder, const std::vector<std::string
         const std::string& name = names[i];
         if (name == ".") continue;
         if (name == "..") {
-            folder = fs::path(folder).parent_path().string();
+            folder = TextOf(PathOf(folder).parent_path());
             continue;
         }
         const bool last = i + 1 == names.size();
@@ -180,7 +183,7 @@ MapSearch MapFinder::Find(const std::string& path, const std::string& document) 
         const std::vector<std::string> names = PathNames(path);
         const std::vector<std::string> starts =
             absolute ? std::vector<std::string>{"/"}
-                     : std::vector<std::string>{folders[0], fs::current_path(ec).string()};
+                     : std::vector<std::string>{folders[0], TextOf(fs::current_path(ec))};
         for (const std::string& start : starts) {
             search.found = Resolve(start, names);
             if (!search.found.empty()) {

@@ -8,6 +8,7 @@
 #include "export/axes.h"
 #include "export/material_from_host.h"
 #include "export/material_look.h"
+#include "model/file_path.h"
 
 namespace {
 
@@ -277,7 +278,7 @@ std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& mai
         PutMaterial(mtl, m, names.back(), picture_names);
     }
 
-    const std::string mtl_name = std::filesystem::path(main_name).stem().string() + ".mtl";
+    const std::string mtl_name = TextOf(PathOf(main_name).stem()) + ".mtl";
     std::string obj;
     obj.reserve(MostBytes(scene, names));
     PutText(obj, "# Varnel\nmtllib ");

@@ -14,6 +14,7 @@
 #include "export/file_swap.h"
 #include "export/gltf_file.h"
 #include "export/obj_file.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -31,8 +32,8 @@ constexpr int kMaxStems = 1000;
 // file they write ("a-2.bin", "a-2.mtl"), and it is renamed to the output's
 // name as it is moved into place.
 std::string StagedName(const fs::path& target, int n) {
-    if (n == 1) return target.filename().string();
-    return target.stem().string() + "-" + std::to_string(n) + target.extension().string();
+    if (n == 1) return TextOf(target.filename());
+    return TextOf(target.stem()) + "-" + std::to_string(n) + TextOf(target.extension());
 }
 
 // The output that this export replaces. The side files it names were written
@@ -90,7 +91,7 @@ std::vector<std::string> SideFiles(const Staged& staged) {
     for (const auto& entry : fs::directory_iterator(staged.staging, ec)) {
         const fs::path& file = entry.path();
         if (file.filename() != staged.main_name && !IsPicture(file, staged.pictures)) {
-            names.push_back(file.filename().string());
+            names.push_back(TextOf(file.filename()));
         }
     }
     return names;
@@ -100,7 +101,7 @@ Status Rename(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
     if (ec) {
-        return Status::Failure("cannot move the written file to " + to.string() + ": " +
+        return Status::Failure("cannot move the written file to " + TextOf(to) + ": " +
                                ec.message());
     }
     return {};
@@ -124,7 +125,7 @@ Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
         return placing;
     };
     for (const BesideFile& picture : staged.pictures) {
-        const fs::path to = dir / picture.name;
+        const fs::path to = dir / PathOf(picture.name);
         if (picture.present) {
             // Kept as it is; gone or changed since, it is named again.
             if (WhatIsAt(to, scene.images[picture.image].bytes) != NameHolds::kSameBytes) {
@@ -132,13 +133,13 @@ Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
             }
             continue;
         }
-        const Result<Claim> claim = ClaimName(staged.staging / picture.name, to);
+        const Result<Claim> claim = ClaimName(staged.staging / PathOf(picture.name), to);
         if (!claim.ok()) return undo(claim.status());
         if (claim.value() == Claim::kTaken) return undo(Placing::kPictureTaken);
         moved.push_back(to);
     }
     for (const std::string& name : side_files) {
-        const fs::path from = staged.staging / name, to = dir / name;
+        const fs::path from = staged.staging / PathOf(name), to = dir / PathOf(name);
         std::error_code ec;
         if (fs::is_regular_file(fs::symlink_status(to, ec)) && old.Names(name)) {
             if (Status renamed = Rename(from, to); !renamed.ok()) return undo(renamed);
@@ -162,15 +163,16 @@ int NextStem(const Staged& staged, const std::vector<std::string>& side_files, i
              OldOutput& old) {
     const fs::path dir =
         staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
-    const std::string stem = fs::path(staged.main_name).stem().string();
+    const std::string stem = TextOf(PathOf(staged.main_name).stem());
     for (int next = n + 1; next <= kMaxStems; ++next) {
-        const std::string next_stem = fs::path(StagedName(staged.target, next)).stem().string();
+        const std::string next_stem = TextOf(PathOf(StagedName(staged.target, next)).stem());
         bool free = true;
         for (const std::string& name : side_files) {
             if (name.rfind(stem, 0) != 0) return next;
             const std::string guess = next_stem + name.substr(stem.size());
             std::error_code ec;
-            free = free && (!fs::exists(fs::symlink_status(dir / guess, ec)) || old.Names(guess));
+            free = free &&
+                   (!fs::exists(fs::symlink_status(dir / PathOf(guess), ec)) || old.Names(guess));
         }
         if (free) return next;
     }
@@ -183,8 +185,8 @@ Status StagePictures(const ExportScene& scene, const std::vector<BesideFile>& pi
                      const fs::path& staging) {
     for (const BesideFile& picture : pictures) {
         if (picture.present) continue;
-        Status written =
-            WriteFileWhole((staging / picture.name).string(), scene.images[picture.image].bytes);
+        Status written = WriteFileWhole(TextOf(staging / PathOf(picture.name)),
+                                        scene.images[picture.image].bytes);
         if (!written.ok()) return written;
     }
     return {};
@@ -201,7 +203,7 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
 Status WriteObj(const ExportScene& scene, const Staged& staged) {
     for (const NamedFile& file :
          ObjFiles(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
-        Status written = WriteFileWhole((staged.staging / file.name).string(), file.bytes);
+        Status written = WriteFileWhole(TextOf(staged.staging / PathOf(file.name)), file.bytes);
         if (!written.ok()) return written;
     }
     return {};
@@ -218,7 +220,7 @@ Status WriteFbx(const ExportScene& scene, const Staged& staged) {
     const Result<FbxFile> file =
         FbxFileOf(scene, BesideNames(staged.pictures, scene.images.size()));
     if (!file.ok()) return file.status();
-    return WriteFileWhole((staged.staging / staged.main_name).string(), file.value().Pieces());
+    return WriteFileWhole(TextOf(staged.staging / PathOf(staged.main_name)), file.value().Pieces());
 }
 
 bool Is(const SceneFormat& format, const char* extension) {
@@ -233,7 +235,7 @@ Status WriteStaged(const ExportScene& scene, const SceneFormat& format, const St
         : Is(format, ".obj") ? WriteObj(scene, staged)
         : Is(format, ".fbx")
             ? WriteFbx(scene, staged)
-            : WriteAssimpFile(scene, format, (staged.staging / staged.main_name).string(),
+            : WriteAssimpFile(scene, format, TextOf(staged.staging / PathOf(staged.main_name)),
                               BesideNames(staged.pictures, scene.images.size()));
     if (!written.ok()) return written;
     return StagePictures(scene, staged.pictures, staged.staging);
@@ -271,14 +273,14 @@ Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
             case Placing::kSideFileTaken:
                 stem = NextStem(staged, side_files, stem, old);
                 if (stem > kMaxStems)
-                    return Status::Failure("no free name beside " + target.string());
+                    return Status::Failure("no free name beside " + TextOf(target));
                 break;
             case Placing::kPictureTaken:
                 break;
         }
         EmptyFolder(staging);
     }
-    return Status::Failure("the names beside " + target.string() + " were taken " +
+    return Status::Failure("the names beside " + TextOf(target) + " were taken " +
                            std::to_string(kMaxTries) + " times while it was written");
 }
 
@@ -297,7 +299,7 @@ Status WriteSceneFile(const ExportScene& scene, const std::string& path) {
                                KnownSceneExtensions() + ")");
     }
     if (std::strcmp(format->extension, ".glb") == 0) return WriteGlbFile(scene, path);
-    const fs::path target(path);
+    const fs::path target = PathOf(path);
     fs::path staging;
     if (Status made = MakeTemporaryFolder(target, staging); !made.ok()) return made;
     Status written = WriteThroughStaging(scene, *format, target, staging);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "model/file_path.h"
 #include "model/text.h"
 
 namespace {
@@ -39,7 +40,7 @@ void Carry(const ExportMap& map, std::vector<bool>& carried) {
 }  // namespace
 
 const SceneFormat* SceneFormatFor(const std::string& path) {
-    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
+    const std::string extension = LowerAscii(TextOf(PathOf(path).extension()));
     for (const SceneFormat& format : kFormats) {
         if (extension == format.extension) return &format;
     }

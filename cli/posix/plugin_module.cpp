@@ -1,5 +1,6 @@
 // The module linked into the program, with the project's window layer.
 #include "cli/plugin_module.h"
+
 #include "shell/module_resources.h"
 #include "shell/plugin_main.h"
 
@@ -26,4 +27,8 @@ Status LoadPluginModule(PluginModule& module) {
 void UnloadPluginModule(PluginModule& module) {
     if (module.instance != nullptr) DllMain(module.instance, DLL_PROCESS_DETACH, nullptr);
     module = {};
+}
+
+Result<std::string> HostFileName(const std::string& path) {
+    return path;
 }

@@ -1,3 +1,5 @@
+#include "convert/child_runs.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "convert/child_runs.h"
+#include "convert/kept_output.h"
 
 extern char** environ;
 
@@ -18,11 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A child that writes megabytes of messages must not make the parent hold
-// them: the start (warnings come first) and the end (the reason a run failed
-// comes last) are kept.
-constexpr size_t kKeptHead = 48 * 1024;
-constexpr size_t kKeptTail = 16 * 1024;
 constexpr int kTickMilliseconds = 250;
 constexpr int kCannotStart = 127;
 
@@ -31,25 +28,9 @@ struct Running {
     pid_t pid = -1;
     int err_fd = -1;
     Clock::time_point started;
-    std::string head, tail;
-    bool cut = false;
+    KeptOutput err;
     bool timed_out = false;
 };
-
-void Keep(Running& child, const char* bytes, size_t n) {
-    const size_t to_head = std::min(n, kKeptHead - child.head.size());
-    child.head.append(bytes, to_head);
-    if (to_head == n) return;
-    child.tail.append(bytes + to_head, n - to_head);
-    if (child.tail.size() > kKeptTail) {
-        child.tail.erase(0, child.tail.size() - kKeptTail);
-        child.cut = true;
-    }
-}
-
-std::string KeptText(const Running& child) {
-    return child.head + (child.cut ? "[...]\n" : "") + child.tail;
-}
 
 // This process's environment with overrides in place of the entries of the
 // same name.
@@ -137,7 +118,7 @@ bool Drain(Running& child) {
     for (;;) {
         const ssize_t n = read(child.err_fd, buffer, sizeof buffer);
         if (n > 0) {
-            Keep(child, buffer, size_t(n));
+            child.err.Add(buffer, size_t(n));
             if (size_t(n) < sizeof buffer) return true;
         } else if (n < 0 && errno == EINTR) {
             continue;
@@ -156,8 +137,9 @@ ChildEnd Reap(Running& child) {
     }
     if (WIFEXITED(status)) end.exit_status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) end.signal = WTERMSIG(status);
+    end.cut_short = WIFSIGNALED(status);
     end.timed_out = child.timed_out;
-    end.err = KeptText(child);
+    end.err = child.err.Text();
     return end;
 }
 

@@ -9,13 +9,14 @@
 
 #include "export/file_swap.h"
 #include "export/temporary_file.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
 Status MakeTemporaryFolder(const fs::path& target, fs::path& made) {
     std::string pattern = TemporaryPattern(target);
     if (mkdtemp(pattern.data()) == nullptr) {
-        return Status::Failure("cannot make a temporary folder in " + FolderOf(target).string() +
+        return Status::Failure("cannot make a temporary folder in " + TextOf(FolderOf(target)) +
                                ": " + std::strerror(errno));
     }
     made = pattern;
@@ -35,6 +36,6 @@ Result<Claim> ClaimName(const fs::path& from, const fs::path& to) {
         }
     }
     if (errno == EEXIST) return Claim::kTaken;
-    return Status::Failure("cannot move the written file to " + to.string() + ": " +
+    return Status::Failure("cannot move the written file to " + TextOf(to) + ": " +
                            std::strerror(errno));
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "export/file_swap.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -17,10 +18,10 @@ uint64_t ProcessId() {
     return uint64_t(getpid());
 }
 
-TemporaryFile::TemporaryFile(const std::string& target) : name_(TemporaryPattern(target)) {
+TemporaryFile::TemporaryFile(const std::string& target) : name_(TemporaryPattern(PathOf(target))) {
     const int fd = mkstemp(name_.data());
     if (fd < 0) {
-        why_ = "cannot make a temporary file in " + FolderOf(target).string() + ": " +
+        why_ = "cannot make a temporary file in " + TextOf(FolderOf(PathOf(target))) + ": " +
                std::strerror(errno);
         return;
     }

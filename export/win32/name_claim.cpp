@@ -6,6 +6,8 @@
 #include "export/file_swap.h"
 #include "export/temporary_file.h"
 #include "export/win32/unique_names.h"
+#include "export/win32/wide_text.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -16,20 +18,19 @@ Status MakeTemporaryFolder(const fs::path& target, fs::path& made) {
          ++attempt) {
         const std::string folder = UniqueName(pattern, attempt);
         if (CreateDirectoryW(WidePath(folder).c_str(), nullptr)) {
-            made = fs::path(folder);
+            made = PathOf(folder);
             return {};
         }
         error = GetLastError();
     }
-    return Status::Failure("cannot make a temporary folder in " + FolderOf(target).string() + ": " +
+    return Status::Failure("cannot make a temporary folder in " + TextOf(FolderOf(target)) + ": " +
                            SystemMessage(error));
 }
 
 Result<Claim> ClaimName(const fs::path& from, const fs::path& to) {
-    if (MoveFileExW(WidePath(from.string()).c_str(), WidePath(to.string()).c_str(), 0))
-        return Claim::kPlaced;
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return Claim::kPlaced;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Claim::kTaken;
-    return Status::Failure("cannot move the written file to " + to.string() + ": " +
+    return Status::Failure("cannot move the written file to " + TextOf(to) + ": " +
                            SystemMessage(error));
 }

@@ -1,8 +1,7 @@
 // Temporaries made by CreateFileW under a name of their own (CREATE_NEW
 // fails on a name taken, and the next is tried), moved over the target by
 // MoveFileExW, which replaces a file in one step. Paths are UTF-8, as the
-// command hands them on (archive/path_text.h) and as std::filesystem reads
-// narrow text here.
+// command hands them on (model/file_path.h).
 #include "export/temporary_file.h"
 
 #include <windows.h>
@@ -11,6 +10,8 @@
 
 #include "export/file_swap.h"
 #include "export/win32/unique_names.h"
+#include "export/win32/wide_text.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -30,7 +31,7 @@ uint64_t ProcessId() {
 }
 
 TemporaryFile::TemporaryFile(const std::string& target) {
-    const std::string pattern = TemporaryPattern(target);
+    const std::string pattern = TemporaryPattern(PathOf(target));
     DWORD error = ERROR_FILE_EXISTS;
     for (unsigned attempt = 0; attempt < kUniqueNameTries && error == ERROR_FILE_EXISTS;
          ++attempt) {
@@ -43,7 +44,7 @@ TemporaryFile::TemporaryFile(const std::string& target) {
         }
         error = GetLastError();
     }
-    why_ = "cannot make a temporary file in " + FolderOf(target).string() + ": " +
+    why_ = "cannot make a temporary file in " + TextOf(FolderOf(PathOf(target))) + ": " +
            SystemMessage(error);
 }
 

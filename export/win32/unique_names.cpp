@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdint>
 
 namespace {
@@ -25,32 +24,4 @@ std::string UniqueName(const std::string& pattern, unsigned attempt) {
         bits /= sizeof kLetters - 1;
     }
     return name;
-}
-
-std::wstring WidePath(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0);
-    std::wstring wide(size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), wide.data(), length);
-    return wide;
-}
-
-// In UTF-8, as the paths beside it, without the line end Windows puts
-// after it.
-std::string SystemMessage(unsigned long error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message;
-    if (length > 0) {
-        const int bytes =
-            WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-        message.resize(size_t(bytes));
-        WideCharToMultiByte(CP_UTF8, 0, text, int(length), message.data(), bytes, nullptr, nullptr);
-    }
-    LocalFree(text);
-    while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back()))) {
-        message.pop_back();
-    }
-    return message + " (error " + std::to_string(error) + ")";
 }

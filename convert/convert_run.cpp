@@ -1,4 +1,4 @@
-#include <unistd.h>
+#include "convert/convert_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,20 +9,16 @@
 #include <vector>
 
 #include "convert/child_runs.h"
-#include "convert/convert_run.h"
+#include "convert/processes.h"
 #include "convert/project_walks.h"
 #include "convert/stop_signals.h"
 #include "convert/temporaries.h"
+#include "model/file_path.h"
 #include "model/status.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-size_t Cores() {
-    const long n = sysconf(_SC_NPROCESSORS_ONLN);
-    return n > 0 ? size_t(n) : 1;
-}
 
 // The arguments of the child's `varnel import`. A document whose path
 // starts with '-' would be read as an option.
@@ -39,16 +35,16 @@ std::vector<std::string> ImportRun(const ConvertSettings& settings, const Planne
 
 // Makes the output's folder.
 Status MakeOutputFolder(const std::string& output) {
-    const fs::path dir = fs::path(output).parent_path();
+    const fs::path dir = PathOf(output).parent_path();
     if (dir.empty()) return {};
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (ec) return Status::Failure("cannot make the folder " + dir.string() + ": " + ec.message());
+    if (ec) return Status::Failure("cannot make the folder " + TextOf(dir) + ": " + ec.message());
     return {};
 }
 
 std::string FolderOf(const std::string& output) {
-    return fs::path(output).parent_path().string();
+    return TextOf(PathOf(output).parent_path());
 }
 
 // The leftovers of runs killed outright, before this run writes beside them.
@@ -70,8 +66,8 @@ std::vector<std::string> BudgetEnvironment(uint64_t budget, size_t at_once) {
 
 ConvertOutcome OutcomeOfRun(const PlannedDocument& planned, const ChildEnd& end,
                             double timeout_seconds) {
-    // A child killed by a signal could not remove what it was writing.
-    if (end.signal != 0) RemoveTemporariesOf(FolderOf(planned.output), end.pid);
+    // A child killed or crashed could not remove what it was writing.
+    if (end.cut_short) RemoveTemporariesOf(FolderOf(planned.output), end.pid);
     if (end.interrupted) return {planned.document, planned.output, ConvertState::kInterrupted, {}};
     ChildTold told = ReadChildTold(end.err);
     ConvertOutcome outcome{planned.document, planned.output, ConvertState::kConverted,
@@ -94,7 +90,7 @@ Conversions RunConversions(const ConvertSettings& settings,
     RemoveAbandonedLeftovers(plan);
     std::vector<ConvertOutcome> outcomes(plan.size());
     const ProjectWalks walks(plan);
-    ConvertProgress progress(stderr, isatty(STDERR_FILENO) != 0, plan.size());
+    ConvertProgress progress(stderr, ErrorIsTerminal(), plan.size());
     std::vector<std::vector<std::string>> runs;
     std::vector<size_t> run_document;
     for (size_t d = 0; d < plan.size(); ++d) {
@@ -117,7 +113,7 @@ Conversions RunConversions(const ConvertSettings& settings,
         if (!why.empty()) outcomes[d].lines.push_back(why);
         progress.Ended(outcomes[d]);
     }
-    const size_t parallel = settings.jobs > 0 ? settings.jobs : Cores();
+    const size_t parallel = settings.jobs > 0 ? settings.jobs : ProcessorCount();
     const ChildRunSettings children{
         parallel, settings.timeout_seconds,
         BudgetEnvironment(settings.memory_budget, std::min(parallel, runs.size())),

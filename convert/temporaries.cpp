@@ -1,15 +1,14 @@
-#include <signal.h>
+#include "convert/temporaries.h"
 
-#include <cerrno>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <system_error>
 #include <vector>
 
-#include "convert/temporaries.h"
+#include "convert/processes.h"
 #include "export/file_swap.h"
+#include "model/file_path.h"
 
 namespace fs = std::filesystem;
 
@@ -37,28 +36,12 @@ pid_t WriterOf(const std::string& name) {
 void RemoveTemporaries(const std::string& dir, const std::function<bool(pid_t)>& whose) {
     std::error_code ec;
     std::vector<fs::path> found;
-    for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+    for (fs::directory_iterator it(PathOf(dir.empty() ? "." : dir), ec), end; !ec && it != end;
          it.increment(ec)) {
-        const pid_t writer = WriterOf(it->path().filename().string());
+        const pid_t writer = WriterOf(TextOf(it->path().filename()));
         if (writer > 0 && whose(writer)) found.push_back(it->path());
     }
     for (const fs::path& path : found) fs::remove_all(path, ec);
-}
-
-// Dead, its parent not having reaped it yet (an orphan whose new parent
-// reaps late, as some containers' first process does).
-bool IsZombie(pid_t pid) {
-    std::ifstream stat_file("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(stat_file, stat);
-    const size_t name_end = stat.rfind(')');
-    return name_end != std::string::npos && name_end + 2 < stat.size() && stat[name_end + 2] == 'Z';
-}
-
-// A process that exists but is not ours (EPERM) still counts as there.
-bool Gone(pid_t pid) {
-    if (kill(pid, 0) != 0) return errno == ESRCH;
-    return IsZombie(pid);
 }
 
 }  // namespace
@@ -68,5 +51,5 @@ void RemoveTemporariesOf(const std::string& dir, pid_t pid) {
 }
 
 void RemoveAbandonedTemporaries(const std::string& dir) {
-    RemoveTemporaries(dir, Gone);
+    RemoveTemporaries(dir, ProcessIsGone);
 }

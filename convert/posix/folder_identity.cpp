@@ -1,0 +1,9 @@
+#include "convert/folder_identity.h"
+
+#include <sys/stat.h>
+
+std::optional<FolderId> FolderIdOf(const std::filesystem::path& dir) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0) return std::nullopt;
+    return FolderId{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
