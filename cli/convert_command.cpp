@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/import_args.h"
+#include "cli/plugin_module.h"
 #include "cli/result_stream.h"
 #include "cli/scene_outputs.h"
 #include "convert/convert_plan.h"
@@ -142,6 +143,8 @@ int RunConvert(int argc, char** argv, ResultStream& out) {
     ConvertArgs args;
     if (const std::optional<int> status = ParseArgs(argc, argv, args, out)) return *status;
     args.run.memory_budget = SharedMemoryBudget();
+    // The progress and the summary are the same bytes on both systems.
+    UseBinaryOutput();
     const auto [outcomes, signal] = RunConversions(args.run, PlanConversions(args.plan));
     // Nothing failed, so the status stays 0; but a mistyped folder should
     // not pass unnoticed.

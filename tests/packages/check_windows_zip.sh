@@ -3,7 +3,8 @@
 # varnel.exe, the plug-in as Varnel.dli, varnel_host.dll, the README and the
 # licence texts of the code linked in; its files load no DLL that is neither
 # in the zip nor Windows' own; and varnel.exe run there under Wine imports a
-# sample and a compressed sample as the Linux build does.
+# sample and a compressed sample as the Linux build does, and converts them
+# to the Linux build's bytes.
 #
 #   check_windows_zip.sh ZIP LINUX_VARNEL WINE_PREFIX DISPLAY [WINEARCH]
 set -euo pipefail
@@ -42,8 +43,13 @@ for file in "$top"/*.exe "$top"/*.dll "$top"/*.dli; do
     done < <(objdump -p "$file" | sed -n 's/^\tDLL Name: //p')
 done
 
-for document in "$source/samples/showcase.mqo" "$source/tests/data/fuzz/compressed_cube.mqoz"; do
+documents=("$source/samples/showcase.mqo" "$source/tests/data/fuzz/compressed_cube.mqoz")
+for document in "${documents[@]}"; do
     bash "$windows_tests/same_import.sh" "$linux" wine "$top/varnel.exe" "$document" ||
         fail "varnel.exe of the zip imports $(basename "$document") otherwise than Linux"
 done
+"$linux" convert -o "$folder/linux" "${documents[@]}" >/dev/null 2>&1 || fail "varnel convert failed"
+(cd "$top" && wine ./varnel.exe convert -o "$folder/windows" "${documents[@]}") \
+    >"$folder/convert.txt" 2>&1 || fail "varnel.exe convert failed: $(cat "$folder/convert.txt")"
+diff -r "$folder/linux" "$folder/windows" >&2 || fail "varnel.exe convert wrote otherwise than Linux"
 echo "$(basename "$zip"): $(du -k "$zip" | cut -f1) KiB"

@@ -101,15 +101,9 @@ if [ "$checks" = --checks ]; then
         "$out/windows.err" || fail "--export x.dae is not refused as Linux-only"
     [ ! -e x.dae ] || fail "--export x.dae wrote a file"
 
-    # A Japanese name: the same bytes under the name as given. Wine reads
-    # the command line and makes Linux file names in the locale's character
-    # set; without ja_JP.UTF-8 on the machine it is compiled here for Wine.
-    if ! locale -a 2>/dev/null | grep -qix "ja_JP.utf-\?8"; then
-        localedef -i ja_JP -f UTF-8 "$out/ja_JP.UTF-8" >/dev/null 2>&1 ||
-            exec "$here/skip.sh" "no ja_JP.UTF-8 locale for Wine, and localedef cannot make one: \
-apt-get install locales"
-        export LOCPATH="$out"
-    fi
+    # A Japanese name: the same bytes under the name as given.
+    # shellcheck source=japanese_locale.sh
+    source "$here/japanese_locale.sh" "$out"
     on_windows import --yes --export "模型.glb" --preview "見本.png" document.mqo ||
         fail "the Japanese names were not written"
     cmp linux/x.glb "模型.glb" >&2 || fail "the .glb under a Japanese name differs"

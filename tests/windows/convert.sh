@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# varnel.exe convert under Wine, beside the Linux build:
+#
+#   convert.sh LINUX_VARNEL WINE WINDOWS_VARNEL HANGING_MODULE CASE [DIR]
+#
+# names   folders and documents with Japanese names, converted on a Western
+#         system (code page 1252), which has no characters for them: every
+#         output is written, with the Linux build's bytes, and a second run
+#         skips them all as up to date.
+# hang    imports that never end (their module never finishes loading) are
+#         stopped by --timeout; the run fails naming each one, in time.
+# killed  the imports of a run that is killed outright end with it.
+# corpus  the documents of DIR converted to .glb on a Japanese system, each
+#         output the Linux build's bytes.
+set -euo pipefail
+linux="$1" wine="$2" windows="$3" hanging="$4" case="$5" corpus="${6:-}"
+here="$(cd "$(dirname "$0")" && pwd)"
+if [ ! -x "$linux" ]; then
+    exec "$here/skip.sh" "no Linux build at $linux: build the default preset first \
+(cmake --build --preset default) or set VARNEL_LINUX_EXE"
+fi
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+cd "$out"
+
+fail() {
+    echo "$1" >&2
+    for file in windows.out windows.err; do [ ! -s "$file" ] || cat "$file" >&2; done
+    exit 1
+}
+
+# The program with a module that hangs in place of Varnel.dli, in a folder
+# of its own: the program loads the module from its own folder.
+hanging_program() {
+    mkdir hanging
+    cp "$windows" "$(dirname "$windows")"/*.dll hanging/
+    cp "$hanging" hanging/Varnel.dli
+    cp "$here/../../samples/cube.mqo" one.mqo
+    cp "$here/../../samples/mirror.mqo" two.mqo
+}
+
+# The outputs of both builds, file by file.
+same_outputs() {
+    local files
+    files="$(cd linux && find . -type f | sort)"
+    [ -n "$files" ] || fail "the Linux build wrote nothing"
+    [ "$files" = "$(cd windows && find . -type f | sort)" ] ||
+        fail "different files written: $(cd windows && find . -type f | sort | tr '\n' ' ')"
+    diff -r linux windows >&2 || fail "the outputs differ"
+}
+
+case "$case" in
+names)
+    mkdir -p "作品/模型/サブ"
+    for name in cube mirror patch; do cp "$here/../../samples/$name.mqo" "作品/模型/$name.mqo"; done
+    cp "$here/../../samples/showcase.mqo" "作品/模型/サブ/見本.mqo"
+    # Older than their outputs by more than the second the times are told in.
+    find 作品 -type f -exec touch -d "1 minute ago" {} +
+    "$linux" convert -o linux 作品 >/dev/null 2>&1 || fail "the Linux build failed"
+    # C.UTF-8: a Western code page for Windows, UTF-8 file names for Linux.
+    LC_ALL=C.UTF-8 "$wine" "$windows" convert -o windows 作品 >windows.out 2>windows.err ||
+        fail "the Windows build failed"
+    grep -q "^converted 4, skipped 0 (up to date), failed 0" windows.out || fail "not all converted"
+    [ -f "windows/模型/サブ/見本.glb" ] || fail "no windows/模型/サブ/見本.glb"
+    same_outputs
+    # The maps are looked for no higher than two folders below the root:
+    # "Z:\tmp" holds too much else.
+    ! grep -q 'up to [A-Z]:\\[^\\]*)' windows.out || fail "a map search went up to below the root"
+    LC_ALL=C.UTF-8 "$wine" "$windows" convert -o windows 作品 >windows.out 2>windows.err ||
+        fail "the second run failed"
+    grep -q "^converted 0, skipped 4 (up to date), failed 0" windows.out ||
+        fail "the second run did not skip the outputs as up to date"
+    ;;
+hang)
+    hanging_program
+    status=0
+    start=$SECONDS
+    "$wine" hanging/varnel.exe convert --timeout 2 -j 2 -o out one.mqo two.mqo \
+        >windows.out 2>windows.err || status=$?
+    [ "$status" = 1 ] || fail "the run ended with $status, not 1"
+    [ $((SECONDS - start)) -lt 30 ] || fail "the run took $((SECONDS - start)) s"
+    grep -q "^converted 0, skipped 0 (up to date), failed 2" windows.out || fail "not both failed"
+    for name in one two; do
+        grep -A1 -x "  $name.mqo" windows.out | grep -qx "    stopped after 2 s" ||
+            fail "$name.mqo is not told as stopped after 2 s"
+    done
+    [ -z "$(ls -A out 2>/dev/null)" ] || fail "the stopped imports left files: $(ls -A out)"
+    ;;
+killed)
+    hanging_program
+    # The marker names this run's processes among those of other tests.
+    marker="killed-run-$$"
+    "$wine" hanging/varnel.exe convert --timeout 0 -j 2 -o "$marker" one.mqo two.mqo \
+        >windows.out 2>windows.err &
+    imports() { pgrep -f "^[A-Z]:.*varnel\.exe import .*$marker" | wc -l; }
+    for _ in $(seq 300); do
+        [ "$(imports)" -lt 2 ] || break
+        sleep 0.1
+    done
+    [ "$(imports)" = 2 ] || fail "the two imports did not start"
+    # The program itself, not the launcher Wine may start it through.
+    parent="$(pgrep -f "^[^ ]*varnel\.exe convert .*$marker")" || fail "no running convert"
+    kill -KILL "$parent"
+    for _ in $(seq 150); do
+        [ "$(imports)" != 0 ] || break
+        sleep 0.1
+    done
+    [ "$(imports)" = 0 ] || fail "the imports outlived the run killed outright"
+    wait || true
+    ;;
+corpus)
+    if [ ! -d "$corpus" ]; then
+        exec "$here/skip.sh" "no corpus at $corpus: clone the project beside its shared folder"
+    fi
+    # shellcheck source=japanese_locale.sh
+    source "$here/japanese_locale.sh" "$out"
+    "$linux" convert -o linux "$corpus" >linux.out 2>&1 || fail "the Linux build failed"
+    LC_ALL=ja_JP.UTF-8 "$wine" "$windows" convert -o windows "$corpus" \
+        >windows.out 2>windows.err || fail "the Windows build failed"
+    grep -q "failed 0$" windows.out || fail "documents failed"
+    same_outputs
+    echo "$(find windows -name '*.glb' | wc -l) .glb files the same"
+    ;;
+*)
+    echo "convert.sh: unknown case $case" >&2
+    exit 2
+    ;;
+esac
