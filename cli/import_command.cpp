@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
@@ -190,10 +191,10 @@ void PrintSummary(ResultStream& out, const char* file, const ImportOptions& opti
 // left out, as the import's report says more.
 class ImportTold {
    public:
-    ImportTold(SceneOutputs& outputs, std::string& document, const char* file)
+    ImportTold(SceneOutputs& outputs, std::string& document, DocumentName name)
         : outputs_(outputs),
           document_(document),
-          view_([this](const std::string& line) { shown_.Keep(line); }, file) {}
+          view_([this](const std::string& line) { shown_.Keep(line); }, std::move(name)) {}
     ImportTold(const ImportTold&) = delete;
     ImportTold& operator=(const ImportTold&) = delete;
 
@@ -314,7 +315,7 @@ int ImportThrough(const PluginModule& module, ImportArgs& args, ResultStream& ou
     // The options words are read from the importer as the host's debugger
     // would: the class layout is the one this program was built with.
     Varnel& varnel = static_cast<Varnel&>(*importer);
-    ImportTold told(args.outputs, args.document.bytes, args.file);
+    ImportTold told(args.outputs, args.document.bytes, {args.host_file, args.file});
     varnel.messages = told.Sink();
     // The document is read once, here: the importer reads these bytes, and
     // the outputs take what they need of its model before it is released.

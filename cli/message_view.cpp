@@ -10,35 +10,28 @@ namespace {
 // A run this short is shown whole: folding it would hide as much as it saves.
 constexpr size_t kShownWhole = 3;
 
-#ifdef _WIN32
-// Paths typed on Windows are in the system's code page already.
-constexpr bool kPathsAreUtf8 = false;
-#else
-constexpr bool kPathsAreUtf8 = true;
-#endif
-
 }  // namespace
 
-std::string MessageAsUtf8(const char* text, const std::string& document) {
+std::string MessageAsUtf8(const char* text, const DocumentName& document) {
     const std::string_view message(text);
     const size_t at =
-        kPathsAreUtf8 && !document.empty() ? message.find(document) : std::string_view::npos;
+        document.given.empty() ? std::string_view::npos : message.find(document.given);
     std::string utf8;
     if (at == std::string_view::npos) {
         AppendCp932AsUtf8(utf8, message.data(), message.size());
         return utf8;
     }
     AppendCp932AsUtf8(utf8, message.data(), at);
-    utf8 += document;
-    const std::string_view rest = message.substr(at + document.size());
+    utf8 += document.shown;
+    const std::string_view rest = message.substr(at + document.given.size());
     AppendCp932AsUtf8(utf8, rest.data(), rest.size());
     return utf8;
 }
 
-MessageView::MessageView(LineWriter write, std::string document)
+MessageView::MessageView(LineWriter write, DocumentName document)
     : write_(std::move(write)), document_(std::move(document)) {}
 
-MessageView::MessageView(std::FILE* out, std::string document)
+MessageView::MessageView(std::FILE* out, DocumentName document)
     : MessageView([out](const std::string& line) { std::fputs(line.c_str(), out); },
                   std::move(document)) {}
 

@@ -19,13 +19,21 @@
 
 #include "model/message_code.h"
 
+// The document's path as the reader was given it, which its messages hold,
+// and as the command shows it, in UTF-8. They differ on Windows, where the
+// importer is given the name in the system's code page (plugin_module.h).
+struct DocumentName {
+    std::string given;
+    std::string shown;
+};
+
 class MessageView {
    public:
     // Takes each line shown, ended by '\n'.
     using LineWriter = std::function<void(const std::string& line)>;
 
-    MessageView(LineWriter write, std::string document);
-    MessageView(std::FILE* out, std::string document);
+    MessageView(LineWriter write, DocumentName document);
+    MessageView(std::FILE* out, DocumentName document);
     MessageView(const MessageView&) = delete;
     MessageView& operator=(const MessageView&) = delete;
     ~MessageView() { Finish(); }
@@ -39,7 +47,7 @@ class MessageView {
     std::string Line(const char* text) const;
 
     LineWriter write_;
-    std::string document_;
+    DocumentName document_;
     // The run of unknown tokens being gathered: its first lines (shown form,
     // without line ends), how many tokens it has, the braces still open and
     // whether one was opened.
@@ -50,6 +58,6 @@ class MessageView {
     bool code_page_ = false;
 };
 
-// The message in UTF-8: the document's path in it as typed (off Windows),
-// the rest decoded from code page 932.
-std::string MessageAsUtf8(const char* text, const std::string& document);
+// The message in UTF-8: the document's path in it as shown, the rest
+// decoded from code page 932.
+std::string MessageAsUtf8(const char* text, const DocumentName& document);

@@ -11,6 +11,7 @@
 #include "cli/kept_messages.h"
 #include "cli/message_view.h"
 #include "cli/model_dump.h"
+#include "cli/plugin_module.h"
 #include "cli/result_stream.h"
 #include "model/memory_budget.h"
 #include "model/shown_text.h"
@@ -69,7 +70,14 @@ int RunRead(int argc, char** argv, ResultStream& out) {
         std::fprintf(stderr, "varnel read: %s\n", ShownText(document.error).c_str());
         return kExitFailed;
     }
-    ShownMessages messages{{}, MessageView(stderr, file)};
+    // The reader is given the name the host would give the importer.
+    const Result<std::string> host_file = HostFileName(file);
+    if (!host_file.ok()) {
+        std::fprintf(stderr, "varnel read: %s\n", ShownText(host_file.status().why()).c_str());
+        return kExitFailed;
+    }
+    const std::string& given = host_file.value();
+    ShownMessages messages{{}, MessageView(stderr, {given, file})};
     MQOLoader loader;
     loader.sink = MQOMessageSink::ForMessages(&messages, ShownMessages::Take);
     loader.GetModel()->message_names = HostText;  // as the import puts them
@@ -77,7 +85,8 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     // The import entry sets the flags in this order.
     if (freeze_catmull) loader.SetFreezeCatmull(1);
     if (freeze_mirror) loader.SetFreezeMirror(1);
-    const int result = loader.LoadBytes(file, document.bytes.data(), document.bytes.size());
+    const int result =
+        loader.LoadBytes(given.c_str(), document.bytes.data(), document.bytes.size());
     messages.view.Finish();
     if (json) {
         JsonWriter writer(out.file());

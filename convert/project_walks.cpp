@@ -15,6 +15,7 @@ std::vector<FolderTree> WalksOf(const std::vector<PlannedDocument>& plan) {
         if (!folders.empty()) tops.insert(folders.back());
     }
     std::vector<FolderTree> walks;
+    walks.reserve(tops.size());
     for (const std::string& top : tops) walks.push_back(WalkFolder(top, kMapWalkLimit));
     return walks;
 }

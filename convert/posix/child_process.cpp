@@ -41,6 +41,7 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overri
 // The texts as a null-ended array for exec, pointing into texts.
 std::vector<char*> ExecArray(std::vector<std::string>& texts) {
     std::vector<char*> array;
+    array.reserve(texts.size() + 1);
     for (std::string& text : texts) array.push_back(text.data());
     array.push_back(nullptr);
     return array;
@@ -126,6 +127,7 @@ Start ChildSystem::Spawn(const std::vector<std::string>& arguments, ChildProcess
 
 bool ChildSystem::Wait(const std::vector<ChildProcess*>& children, std::string& why) {
     std::vector<pollfd> fds;
+    fds.reserve(children.size());
     for (const ChildProcess* child : children) fds.push_back({int(child->err), POLLIN, 0});
     const int polled = poll(fds.data(), fds.size(), kTickMilliseconds);
     if (polled < 0) {

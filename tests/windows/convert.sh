@@ -5,8 +5,8 @@
 #
 # names   folders and documents with Japanese names, converted on a Western
 #         system (code page 1252), which has no characters for them: every
-#         output is written, with the Linux build's bytes, and a second run
-#         skips them all as up to date.
+#         output is written, with the Linux build's bytes, a second run
+#         skips them all as up to date, and messages name documents as given.
 # hang    imports that never end (their module never finishes loading) are
 #         stopped by --timeout; the run fails naming each one, in time.
 # killed  the imports of a run that is killed outright end with it.
@@ -70,6 +70,10 @@ names)
         fail "the second run failed"
     grep -q "^converted 0, skipped 4 (up to date), failed 0" windows.out ||
         fail "the second run did not skip the outputs as up to date"
+    # The importer's messages name the document as it was given.
+    printf 'Metasequoia Document\nFormat Text Ver 1.0\n' >"作品/途中.mqo"
+    LC_ALL=C.UTF-8 "$wine" "$windows" convert -o windows 作品 >windows.out 2>windows.err || true
+    grep -q "^    作品.途中.mqo(2) : " windows.out || fail "a message names the document otherwise"
     ;;
 hang)
     hanging_program
