@@ -95,6 +95,8 @@ void UnloadPluginModule(PluginModule& module) {
 // that code page lacks (a Japanese name on a Western system) is handed on
 // by the short name Windows keeps for it, all of whose characters it has.
 Result<std::string> HostFileName(const std::string& path) {
+    // A system set to UTF-8 (65001) takes no flags for it, and needs none.
+    if (GetACP() == CP_UTF8) return path;
     const std::wstring wide = WidePath(path);
     if (std::string named = InCodePage(wide); !named.empty() || wide.empty()) return named;
     std::wstring short_path(MAX_PATH, L'\0');
