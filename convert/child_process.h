@@ -55,7 +55,7 @@ class ChildSystem {
     static bool EndedByStop(const ChildEnd& end);
 
    private:
-    std::vector<std::string> environment_;  // the children's, whole
-    std::intptr_t job_ = -1;                // the job that holds them (Windows)
+    std::vector<std::string> environment_;     // the children's, whole
+    [[maybe_unused]] std::intptr_t job_ = -1;  // the job that holds them (Windows)
     std::string why_;
 };
