@@ -10,8 +10,8 @@
 # hang    imports that never end (their module never finishes loading) are
 #         stopped by --timeout; the run fails naming each one, in time.
 # killed  the imports of a run that is killed outright end with it.
-# corpus  the documents of DIR converted to .glb on a Japanese system, each
-#         output the Linux build's bytes.
+# corpus  the documents of DIR converted to .glb, and previewed, on a
+#         Japanese system: each output the Linux build's bytes.
 set -euo pipefail
 linux="$1" wine="$2" windows="$3" hanging="$4" case="$5" corpus="${6:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -123,7 +123,18 @@ corpus)
         >windows.out 2>windows.err || fail "the Windows build failed"
     grep -q "failed 0$" windows.out || fail "documents failed"
     same_outputs
-    echo "$(find windows -name '*.glb' | wc -l) .glb files the same"
+    # And each one's preview.
+    mkdir linux_previews windows_previews
+    for document in "$corpus"/*.mqo; do
+        name="$(basename "$document" .mqo).png"
+        "$linux" import --yes --preview "linux_previews/$name" "$document" >/dev/null 2>&1 || true
+        LC_ALL=ja_JP.UTF-8 "$wine" "$windows" import --yes --preview "windows_previews/$name" \
+            "$document" >/dev/null 2>&1 || true
+    done
+    [ "$(ls linux_previews | wc -l)" = "$(ls "$corpus"/*.mqo | wc -l)" ] ||
+        fail "the Linux build previewed $(ls linux_previews | wc -l) documents only"
+    diff -r linux_previews windows_previews >&2 || fail "the previews differ"
+    echo "$(find windows -name '*.glb' | wc -l) .glb files and as many previews the same"
     ;;
 *)
     echo "convert.sh: unknown case $case" >&2
