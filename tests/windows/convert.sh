@@ -3,10 +3,11 @@
 #
 #   convert.sh LINUX_VARNEL WINE WINDOWS_VARNEL HANGING_MODULE CASE [DIR]
 #
-# names   folders and documents with Japanese names, converted on a Western
-#         system (code page 1252), which has no characters for them: every
-#         output is written, with the Linux build's bytes, a second run
-#         skips them all as up to date, and messages name documents as given.
+# names   folders and documents with Japanese names, one with a space,
+#         converted on a Western system (code page 1252), which has no
+#         characters for them: every output is written, with the Linux
+#         build's bytes, a second run skips them all as up to date, and
+#         messages name documents as given.
 # hang    imports that never end (their module never finishes loading) are
 #         stopped by --timeout; the run fails naming each one, in time.
 # killed  the imports of a run that is killed outright end with it.
@@ -51,9 +52,9 @@ same_outputs() {
 
 case "$case" in
 names)
-    mkdir -p "作品/模型/サブ"
+    mkdir -p "作品/模型/サブ 二"
     for name in cube mirror patch; do cp "$here/../../samples/$name.mqo" "作品/模型/$name.mqo"; done
-    cp "$here/../../samples/showcase.mqo" "作品/模型/サブ/見本.mqo"
+    cp "$here/../../samples/showcase.mqo" "作品/模型/サブ 二/見本.mqo"
     # Older than their outputs by more than the second the times are told in.
     find 作品 -type f -exec touch -d "1 minute ago" {} +
     "$linux" convert -o linux 作品 >/dev/null 2>&1 || fail "the Linux build failed"
@@ -61,7 +62,7 @@ names)
     LC_ALL=C.UTF-8 "$wine" "$windows" convert -o windows 作品 >windows.out 2>windows.err ||
         fail "the Windows build failed"
     grep -q "^converted 4, skipped 0 (up to date), failed 0" windows.out || fail "not all converted"
-    [ -f "windows/模型/サブ/見本.glb" ] || fail "no windows/模型/サブ/見本.glb"
+    [ -f "windows/模型/サブ 二/見本.glb" ] || fail "no windows/模型/サブ 二/見本.glb"
     same_outputs
     # The maps are looked for no higher than two folders below the root:
     # "Z:\tmp" holds too much else.
