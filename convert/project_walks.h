@@ -28,5 +28,5 @@ class ProjectWalks {
     void Keep(const std::vector<FolderTree>& walks);
 
     std::string path_;
-    std::intptr_t handle_ = -1;  // the descriptor (POSIX), or 0 once the file is kept (Windows)
+    [[maybe_unused]] std::intptr_t handle_ = -1;  // the descriptor the children read (POSIX)
 };

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr char kModuleFile[] = "Varnel.dli";
-constexpr wchar_t kModuleFileWide[] = L"Varnel.dli";
 constexpr char kWindowClass[] = "VarnelHostWindow";
 
 // The folder of this program, with its final backslash; wide, as it may
@@ -72,7 +71,7 @@ void CloseMainWindow(HWND window) {
 }
 
 Status LoadPluginModule(PluginModule& module) {
-    HMODULE handle = LoadLibraryW((ProgramFolder() + kModuleFileWide).c_str());
+    HMODULE handle = LoadLibraryW((ProgramFolder() + WidePath(kModuleFile)).c_str());
     if (handle == nullptr) {
         return Status::Failure("cannot load " + std::string(kModuleFile) + " (error " +
                                std::to_string(GetLastError()) + ")");

@@ -19,9 +19,8 @@ void ProjectWalks::Keep(const std::vector<FolderTree>& walks) {
         return;
     }
     path_ = path;
-    handle_ = 0;
 }
 
 ProjectWalks::~ProjectWalks() {
-    if (handle_ >= 0) DeleteFileW(WidePath(path_).c_str());
+    if (!path_.empty()) DeleteFileW(WidePath(path_).c_str());
 }
