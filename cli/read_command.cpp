@@ -14,6 +14,7 @@
 #include "cli/plugin_module.h"
 #include "cli/result_stream.h"
 #include "model/memory_budget.h"
+#include "model/mqo_model.h"
 #include "model/shown_text.h"
 #include "reader/mqo_loader.h"
 
@@ -31,6 +32,20 @@ struct ShownMessages {
         shown->view.Show(message);
     }
 };
+
+// Tells why the document was not read; with --json the dump of an empty
+// model with result 0 still follows, as programs that parse it expect.
+int FailRead(const std::string& why, bool json, ResultStream& out) {
+    std::fprintf(stderr, "varnel read: %s\n", ShownText(why).c_str());
+    if (json) {
+        const MQOModel empty;
+        JsonWriter writer(out.file());
+        WriteModelDump(writer, 0, KeptMessages(), empty);
+        writer.EndLine();
+        out.Fail(writer.error());
+    }
+    return kExitFailed;
+}
 
 }  // namespace
 
@@ -66,16 +81,10 @@ int RunRead(int argc, char** argv, ResultStream& out) {
     }
 
     const CompressedDocument document = ReadCompressedDocument(file);
-    if (!document.error.empty()) {
-        std::fprintf(stderr, "varnel read: %s\n", ShownText(document.error).c_str());
-        return kExitFailed;
-    }
+    if (!document.error.empty()) return FailRead(document.error, json, out);
     // The reader is given the name the host would give the importer.
     const Result<std::string> host_file = HostFileName(file);
-    if (!host_file.ok()) {
-        std::fprintf(stderr, "varnel read: %s\n", ShownText(host_file.status().why()).c_str());
-        return kExitFailed;
-    }
+    if (!host_file.ok()) return FailRead(host_file.status().why(), json, out);
     const std::string& given = host_file.value();
     ShownMessages messages{{}, MessageView(stderr, {given, file})};
     MQOLoader loader;

@@ -88,12 +88,20 @@ TEST(ReadCommand, ReportsFailureAndUsage) {
     EXPECT_EQ(json::parse(bad.out)["result"], 0);
     EXPECT_FALSE(bad.err.empty());
 
-    EXPECT_EQ(RunVarnel("read /nonexistent/file.mqo").status, 1);
+    // A file that is not read still gives the dump, of an empty model.
+    const VarnelRun missing = RunVarnel("read --json \"/nonexistent/no such file.mqo\"");
+    EXPECT_EQ(missing.status, 1);
+    const json empty = json::parse(missing.out);
+    EXPECT_EQ(empty["result"], 0);
+    EXPECT_EQ(empty["totals"], json::parse(R"({"face": 0, "vertex": 0, "triangle": 0})"));
+    EXPECT_TRUE(empty["objects"].empty());
+    EXPECT_NE(missing.err.find("no such file.mqo"), std::string::npos) << missing.err;
     // Refused by its size, before a byte of it is read (the file is sparse).
     TempFile huge("");
     std::filesystem::resize_file(huge.path(), (uint64_t{2} << 30) + 1);
-    const VarnelRun too_large = RunVarnel("read " + huge.path());
+    const VarnelRun too_large = RunVarnel("read --json " + huge.path());
     EXPECT_EQ(too_large.status, 1);
+    EXPECT_EQ(json::parse(too_large.out)["result"], 0);
     EXPECT_NE(too_large.err.find("is larger than 2 GiB; not read"), std::string::npos)
         << too_large.err;
     EXPECT_EQ(RunVarnel("read").status, 2);
