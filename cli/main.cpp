@@ -8,8 +8,23 @@
 
 #include "cli/commands.h"
 #include "cli/result_stream.h"
+#include "export/scene_format.h"
 #include "model/shown_text.h"
 #include "varnel_version.h"
+
+namespace {
+
+// The formats this build writes as --format takes them: "glb|gltf|...".
+std::string FormatChoices() {
+    std::string choices;
+    for (char c : KnownSceneExtensions()) {
+        if (c == '.') continue;
+        choices += c == ' ' ? '|' : c;
+    }
+    return choices;
+}
+
+}  // namespace
 
 void PrintUsage(ResultStream& out) {
     out.Put(
@@ -17,7 +32,9 @@ void PrintUsage(ResultStream& out) {
         "  varnel read   [--freeze-mirror] [--freeze-catmull] [--json] FILE\n"
         "  varnel import [OPTION...] [--yes | --cancel] [--json] [--export OUT]...\n"
         "                [--preview OUT.png] [--scale FACTOR] [--include-hidden] FILE\n"
-        "  varnel convert [OPTION...] [-o DIR] [--format glb|gltf|obj|fbx|dae|ply|stl]\n"
+        "  varnel convert [OPTION...] [-o DIR] [--format " +
+        FormatChoices() +
+        "]\n"
         "                [-j N] [--force] [--timeout SECONDS] [--scale FACTOR]\n"
         "                [--include-hidden] FILE|DIR...\n"
         "  varnel --help | --version\n"
@@ -30,7 +47,9 @@ void PrintUsage(ResultStream& out) {
         "\n"
         "outputs of import, written only when the import succeeds:\n"
         "  --export OUT        the scene as a file of the type OUT ends in:\n"
-        "                      .glb .gltf .obj .fbx .dae .ply .stl (repeatable)\n"
+        "                      " +
+        KnownSceneExtensions() +
+        " (repeatable)\n"
         "  --preview OUT.png   a three-quarter view of the scene\n"
         "  --scale FACTOR      every position times FACTOR (a positive number, 1 by\n"
         "                      default), or the document's unit turned into metres:\n"

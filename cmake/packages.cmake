@@ -51,11 +51,13 @@ foreach(entry ${_bundled})
 endforeach()
 
 if(WIN32)
-  # The host loads import plug-ins named *.dli; the command loads the module
-  # from its own folder, as it does in the build tree.
+  # The host loads import plug-ins named *.dli: the module, varnel9.dll, is
+  # installed under that name, and the command loads it from its own folder,
+  # as it does in the build tree.
   # The import libraries of the DLLs are for linking, not for the zip.
-  install(TARGETS varnel varnel_host varnel_module RUNTIME DESTINATION .
+  install(TARGETS varnel varnel_host RUNTIME DESTINATION .
           ARCHIVE DESTINATION lib COMPONENT import_libraries EXCLUDE_FROM_ALL)
+  install(FILES $<TARGET_FILE:varnel_module> DESTINATION . RENAME Varnel.dli)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME varnel-${PROJECT_VERSION}-windows-${_windows})
 else()

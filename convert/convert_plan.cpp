@@ -1,11 +1,8 @@
 #include "convert/convert_plan.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -45,9 +42,9 @@ class FolderWalk {
     explicit FolderWalk(const fs::path& root) : root_(root) {}
 
     std::vector<Found> Run() {
-        if (const std::optional<FolderId> id = FolderIdOf(root_)) {
-            walked_.insert(*id);
-            Walk("", {*id});
+        if (const Result<FolderId> id = FolderIdOf(root_); id.ok()) {
+            walked_.insert(id.value());
+            Walk("", {id.value()});
         } else {
             Walk("", {});
         }
@@ -78,10 +75,10 @@ class FolderWalk {
             } else if (fs::is_symlink(status)) {
                 links_.push_back({entry_rel, above});
             } else if (fs::is_directory(status)) {
-                const std::optional<FolderId> id = FolderIdOf(entry.path());
+                const Result<FolderId> id = FolderIdOf(entry.path());
                 std::vector<FolderId> below = above;
-                if (id) below.push_back(*id);
-                if (!id || walked_.insert(*id).second) Walk(entry_rel, below);
+                if (id.ok()) below.push_back(id.value());
+                if (!id.ok() || walked_.insert(id.value()).second) Walk(entry_rel, below);
             } else {
                 AddDocument(entry_rel, status);
             }
@@ -108,16 +105,16 @@ class FolderWalk {
                 {link.rel, "a symbolic link that cannot be followed: " + ec.message()});
         } else if (!fs::is_directory(status)) {
             AddDocument(link.rel, status);
-        } else if (const std::optional<FolderId> id = FolderIdOf(path); !id) {
-            found_.push_back(
-                {link.rel, "cannot read the folder: " + std::string(std::strerror(errno))});
-        } else if (std::find(link.above.begin(), link.above.end(), *id) != link.above.end()) {
+        } else if (const Result<FolderId> id = FolderIdOf(path); !id.ok()) {
+            found_.push_back({link.rel, "cannot read the folder: " + id.status().why()});
+        } else if (std::find(link.above.begin(), link.above.end(), id.value()) !=
+                   link.above.end()) {
             found_.push_back({link.rel, "a symbolic link loop: it leads to " +
                                             TextOf(fs::canonical(path, ec)) +
                                             ", a folder above it, not followed"});
-        } else if (walked_.insert(*id).second) {
+        } else if (walked_.insert(id.value()).second) {
             std::vector<FolderId> below = link.above;
-            below.push_back(*id);
+            below.push_back(id.value());
             Walk(link.rel, below);
         }
     }

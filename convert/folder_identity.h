@@ -4,11 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <utility>
+
+#include "model/status.h"
 
 // Its device and inode on POSIX; its volume and file index on Windows.
 using FolderId = std::pair<uint64_t, uint64_t>;
 
-// None when the folder cannot be looked at.
-std::optional<FolderId> FolderIdOf(const std::filesystem::path& dir);
+// A failure, with the system's reason, when the folder cannot be looked at.
+Result<FolderId> FolderIdOf(const std::filesystem::path& dir);

@@ -2,8 +2,12 @@
 
 #include <sys/stat.h>
 
-std::optional<FolderId> FolderIdOf(const std::filesystem::path& dir) {
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+Result<FolderId> FolderIdOf(const std::filesystem::path& dir) {
     struct stat st;
-    if (stat(dir.c_str(), &st) != 0) return std::nullopt;
+    if (stat(dir.c_str(), &st) != 0) return Status::Failure(std::strerror(errno));
     return FolderId{uint64_t(st.st_dev), uint64_t(st.st_ino)};
 }

@@ -172,13 +172,24 @@ Start ChildSystem::Spawn(const std::vector<std::string>& arguments, ChildProcess
     // Only the child's ends are inheritable, and only while it starts:
     // children start one at a time from this thread, so that none inherits
     // another's pipe and keeps it open.
+    // The source is closed whether or not the duplicate is made.
     HANDLE err = nullptr;
-    DuplicateHandle(GetCurrentProcess(), write_end, GetCurrentProcess(), &err, 0, TRUE,
-                    DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE);
+    if (!DuplicateHandle(GetCurrentProcess(), write_end, GetCurrentProcess(), &err, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE)) {
+        const DWORD error = GetLastError();
+        CloseHandle(read_end);
+        return Failed("cannot hand a pipe to a converter process: ", error, why);
+    }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE null =
         CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     &inherited, OPEN_EXISTING, 0, nullptr);
+    if (null == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        CloseHandle(err);
+        CloseHandle(read_end);
+        return Failed("cannot open the null device for a converter process: ", error, why);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -195,8 +206,8 @@ Start ChildSystem::Spawn(const std::vector<std::string>& arguments, ChildProcess
                        CREATE_SUSPENDED | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
                        environment.data(), nullptr, &startup, &info);
     const DWORD error = GetLastError();
-    if (err != nullptr) CloseHandle(err);
-    if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
+    CloseHandle(err);
+    CloseHandle(null);
     if (!made) {
         CloseHandle(read_end);
         return Failed("cannot start a converter process: ", error, why);

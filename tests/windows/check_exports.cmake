@@ -1,4 +1,5 @@
-# The module exports exactly the four library functions, by their plain names.
+# The module exports exactly the four library functions, by their plain names,
+# and its export directory names it varnel9.dll, whatever the file is called.
 #   cmake -DOBJDUMP=... -DMODULE=... -P check_exports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -16,4 +17,8 @@ string(FIND "${dump}" "DLL Name: varnel_host.dll" uses_host)
 if(uses_host EQUAL -1)
   message(FATAL_ERROR "the module does not use the host layer's library")
 endif()
-message(STATUS "exports: ${names}")
+string(REGEX MATCH "\nName[ \t]+[0-9a-fA-F]+ ([^\n]+)" named "${dump}")
+if(NOT CMAKE_MATCH_1 STREQUAL "varnel9.dll")
+  message(FATAL_ERROR "the export directory names \"${CMAKE_MATCH_1}\", not \"varnel9.dll\"")
+endif()
+message(STATUS "${MODULE} exports ${names} as ${CMAKE_MATCH_1}")

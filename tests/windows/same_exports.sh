@@ -9,9 +9,10 @@
 #
 # With --checks, also what only the Windows build's own code does: a write
 # that fails leaves no file behind, a format only Assimp writes is a usage
-# error naming the ones this build writes, and a Japanese file name (code
-# page 932 on the command line) is written under that name; and that
-# --scale and --include-hidden give the Linux build's .glb.
+# error naming the ones this build writes (the only ones its usage lists),
+# and a Japanese file name (code page 932 on the command line) is written
+# under that name; and that --scale and --include-hidden give the Linux
+# build's .glb.
 set -euo pipefail
 linux="$1" wine="$2" windows="$3" file="$4"
 checks="${5:-}"
@@ -100,6 +101,10 @@ if [ "$checks" = --checks ]; then
     grep -q ".dae files are written by the Linux command only (this one writes .glb .gltf .obj .fbx)" \
         "$out/windows.err" || fail "--export x.dae is not refused as Linux-only"
     [ ! -e x.dae ] || fail "--export x.dae wrote a file"
+    on_windows --help || fail "varnel.exe --help failed"
+    grep -q -- "--format glb|gltf|obj|fbx\]" "$out/windows.out" &&
+        grep -q "  \.glb \.gltf \.obj \.fbx (repeatable)" "$out/windows.out" ||
+        fail "the usage does not list exactly the formats this build writes"
 
     # A Japanese name: the same bytes under the name as given.
     # shellcheck source=japanese_locale.sh
