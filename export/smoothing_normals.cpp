@@ -244,8 +244,8 @@ class AngleSmoother {
         : mesh_(mesh),
           keys_(keys),
           table_(table),
-          smooth_(smoothing.smooth),
-          cosine_(std::cos(std::clamp(double(smoothing.angle), 0.0, kHalfTurn))) {}
+          cosine_(std::cos(smoothing.smooth ? std::clamp(double(smoothing.angle), 0.0, kHalfTurn)
+                                            : kOnePlane)) {}
 
     void Vertex(const uint32_t* begin, const uint32_t* end) {
         corners_.assign(begin, end);
@@ -274,6 +274,10 @@ class AngleSmoother {
 
    private:
     static constexpr double kHalfTurn = 3.14159265358979323846;
+    // A flat object's faces join only within one plane (their normals a
+    // thousandth of a radian apart at most), which looks flat and spares
+    // the triangles of one polygon a vertex each.
+    static constexpr double kOnePlane = 1e-3;
 
     // Lists both edges of each corner's face at the vertex, then joins the
     // two corners of each edge that two faces share and that is smooth.
@@ -283,7 +287,7 @@ class AngleSmoother {
         for (size_t i = 0; i < corners_.size(); ++i) {
             parent_[i] = uint32_t(i);
             const Face& face = mesh_.faces[corners_[i] / 3];
-            if (!smooth_ || RepeatsAVertex(face, keys_)) continue;
+            if (RepeatsAVertex(face, keys_)) continue;
             const int s = int(corners_[i] % 3);
             ends_.push_back({keys_[face.v[(s + 1) % 3]], uint32_t(i), true});
             ends_.push_back({keys_[face.v[(s + 2) % 3]], uint32_t(i), false});
@@ -325,7 +329,6 @@ class AngleSmoother {
     const Mesh& mesh_;
     const VertexKeys& keys_;
     NormalTable& table_;
-    const bool smooth_;
     const double cosine_;
     std::vector<uint32_t> corners_;  // of the vertex, in face order
     std::vector<EdgeEnd> ends_;

@@ -21,7 +21,7 @@ struct CornerNormals {
 
 // How an object asks its faces to be shaded.
 struct SmoothingAngle {
-    bool smooth = true;  // else every face is flat
+    bool smooth = true;  // else every face is flat: only faces in one plane join
     float angle = 0.0f;  // radians; beyond pi every edge of two faces is smooth
 };
 
