@@ -186,7 +186,7 @@ class GroupNormals {
     std::vector<SmoothGroup> groups_;
 };
 
-// atan2(y, x) for y >= 0, within 2e-5 radians, from +, -, *, / only: every
+// atan2(y, x) for y >= 0, within 2e-6 radians, from +, -, *, / only: every
 // IEEE platform rounds those alike, where the libraries' atan2 may differ
 // in the last bit, and the 32-bit Windows build writes the Linux build's
 // bytes.
@@ -296,8 +296,9 @@ class AngleSmoother {
         for (size_t e = 0; e < ends_.size();) {
             size_t next = e + 1;
             while (next < ends_.size() && ends_[next].other == ends_[e].other) ++next;
-            // Two faces wound alike along the edge, else it is an open border,
-            // a fold of three or more faces or a flip: sharp.
+            // Smooth only between two faces that run the edge in opposite
+            // directions (wound alike); an open border, a fold of three or
+            // more faces or a flipped neighbour is sharp.
             if (next - e == 2 && ends_[e].outgoing != ends_[e + 1].outgoing &&
                 WithinAngle(ends_[e].at, ends_[e + 1].at)) {
                 Join(ends_[e].at, ends_[e + 1].at);
