@@ -17,7 +17,7 @@ struct OutlinedObject {
     int depth = 0;
     bool has_node = false;  // vertices and faces left after the clean-up
     bool smooth = true;     // shading other than 0 (flat)
-    float facet = 0.0f;     // smoothing angle, radians
+    float facet = 60.0f;    // smoothing angle, radians; a fresh object's, as the model has it
 };
 
 // The document's bytes, as the model holds them.
