@@ -26,9 +26,10 @@ std::vector<int> ObjectParents(const DocumentOutline& outline) {
     return parents;
 }
 
+}  // namespace
+
 // The builder makes one node per object left with vertices and faces after
-// the clean-up, in order, named after it in the host's code page. Per object
-// its node, -1 for none; empty when the host's nodes are not these.
+// the clean-up, in order, named after it in the host's code page.
 std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene& host) {
     const std::vector<INode*>& nodes = host.SceneNodes();
     std::vector<int> node_of;
@@ -46,6 +47,8 @@ std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene&
     if (next != nodes.size()) return {};
     return node_of;
 }
+
+namespace {
 
 // Each node's parent: the node of the nearest ancestor object that has one.
 void MarkNodes(const DocumentOutline& outline, const std::vector<int>& node_of,

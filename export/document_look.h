@@ -18,6 +18,10 @@ struct DocumentLookOptions {
     const DocumentOutline* outline = nullptr;  // the import's; borrowed
 };
 
+// Per object of the outline its host node, -1 for none; empty when the
+// host's nodes are not the objects'.
+std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene& host);
+
 // Marks, nests, leaves out and scales the scene's nodes and marks its
 // double-sided materials. Returns the warnings to tell: an outline that is
 // missing or does not match leaves the scene as the host holds it (only

@@ -9,7 +9,8 @@ DocumentOutline OutlineOf(const MQOModel& model) {
     for (int j = 0; j < model.ObjectCount(); ++j) {
         const MQOObject& object = *model.ObjectAt(j);
         outline.objects.push_back({object.name, object.visible != 0, object.depth,
-                                   object.VertexCount() > 0 && object.FaceCount() > 0});
+                                   object.VertexCount() > 0 && object.FaceCount() > 0,
+                                   object.shading != 0, object.facet});
     }
     for (int i = 0; i < model.MaterialCount(); ++i) {
         const MQOMaterial& material = *model.MaterialAt(i);

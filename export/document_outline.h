@@ -1,8 +1,8 @@
 // What the export needs of the document beyond the host scene: per object
-// its name, whether it is shown, its depth in the tree and whether the
-// builder made a node of it; per material its name, map paths and whether
-// it shows both sides; the code page its texts are in. Small enough to keep after the import has
-// released its model.
+// its name, whether it is shown, its depth in the tree, whether the
+// builder made a node of it and how its faces are shaded; per material its
+// name, map paths and whether it shows both sides; the code page its texts
+// are in. Small enough to keep after the import has released its model.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,8 @@ struct OutlinedObject {
     bool visible = true;
     int depth = 0;
     bool has_node = false;  // vertices and faces left after the clean-up
+    bool smooth = true;     // shading other than 0 (flat)
+    float facet = 60.0f;    // smoothing angle, radians; a fresh object's, as the model has it
 };
 
 // The document's bytes, as the model holds them.

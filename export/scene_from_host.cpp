@@ -140,13 +140,15 @@ std::vector<std::pair<int, std::vector<uint32_t>>> FacesBySlot(const Mesh& mesh,
     return slots;
 }
 
-ExportNode NodeFromHost(const INode& node, MaterialTable& materials) {
+ExportNode NodeFromHost(const INode& node, const std::optional<SmoothingAngle>& smoothing,
+                        MaterialTable& materials) {
     ExportNode out;
     out.name = HostTextUtf8(node.GetName());
     const auto* object = dynamic_cast<const TriObject*>(node.GetObjectRef());
     if (object == nullptr) return out;
     const Mesh& mesh = object->mesh;
-    const CornerNormals normals = SmoothingNormals(mesh);
+    const CornerNormals normals =
+        smoothing ? AngleNormals(mesh, *smoothing) : SmoothingNormals(mesh);
     MeshBuilder builder(mesh, normals);
     for (const auto& [slot, faces] : FacesBySlot(mesh, node.GetMtl())) {
         const int material = materials.IndexOf(MaterialOfSlot(node.GetMtl(), slot));
@@ -157,11 +159,14 @@ ExportNode NodeFromHost(const INode& node, MaterialTable& materials) {
 
 }  // namespace
 
-ExportScene SceneFromHost(const HostScene& host) {
+ExportScene SceneFromHost(const HostScene& host, const NodeSmoothing& smoothing) {
     ExportScene scene;
     MaterialTable materials(scene.materials);
-    for (const INode* node : host.SceneNodes()) {
-        scene.nodes.push_back(NodeFromHost(*node, materials));
+    const std::vector<INode*>& nodes = host.SceneNodes();
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        const std::optional<SmoothingAngle> angle =
+            n < smoothing.size() ? smoothing[n] : std::nullopt;
+        scene.nodes.push_back(NodeFromHost(*nodes[n], angle, materials));
     }
     return scene;
 }

@@ -38,6 +38,10 @@ BlenderObject ObjectOf(const json& entry) {
         object.materials.push_back(material.is_string() ? material.get<std::string>() : "");
     }
     object.uvs = entry.value("uvs", false);
+    object.corners = entry.value("corners", size_t{0});
+    object.smoothed_alike = entry.value("smoothed_alike", size_t{0});
+    object.clear_corners = entry.value("clear_corners", size_t{0});
+    object.clear_alike = entry.value("clear_alike", size_t{0});
     if (entry.contains("box") && entry["box"].is_array()) {
         std::array<double, 6> box{};
         for (size_t i = 0; i < 6; ++i) box[i] = entry["box"][i / 3][i % 3];
@@ -66,13 +70,24 @@ BlenderMaterial MaterialOf(const json& entry) {
 
 }  // namespace
 
-std::vector<BlenderFile> OpenInBlender(const std::vector<std::string>& paths, std::string& why) {
+std::vector<BlenderFile> OpenInBlender(const std::vector<std::string>& paths, std::string& why,
+                                       const SmoothingAngles& angles) {
     TempDir dir;
     const std::string report = dir / "report.json", log = dir / "blender.log";
     // A hung Blender ends the run rather than the test program's time.
     std::string command = "timeout 900 " + Quoted(VARNEL_BLENDER) +
                           " -b --factory-startup --python-exit-code 1 --python " +
                           Quoted(VARNEL_BLENDER_SCRIPT) + " -- " + Quoted(report);
+    if (!angles.empty()) {
+        json given = json::object();
+        for (const auto& [path, objects] : angles) {
+            for (const auto& [name, angle] : objects) {
+                given[path][name] = angle ? json(*angle) : json(nullptr);
+            }
+        }
+        WriteFile(dir / "angles.json", given.dump());
+        command += " --smoothing " + Quoted(dir / "angles.json");
+    }
     for (const std::string& path : paths) command += " " + Quoted(path);
     const int status = std::system((command + " >" + Quoted(log) + " 2>&1 </dev/null").c_str());
     const std::string text = ReadFile(report);

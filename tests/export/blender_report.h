@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ struct BlenderObject {
     std::vector<std::string> materials;  // per slot, in order
     bool uvs = false;
     std::optional<std::array<double, 6>> box;  // low x y z, high x y z, world space
+    // With smoothing angles given: its corners (of faces with area), and how
+    // many of them are smooth or flat as Blender's auto smooth makes them;
+    // the same for the corners at no vertex of a face without area.
+    size_t corners = 0, smoothed_alike = 0;
+    size_t clear_corners = 0, clear_alike = 0;
 };
 
 struct BlenderMaterial {
@@ -36,6 +42,11 @@ struct BlenderFile {
 // configured, or gone since), with how to get it; empty when it is there.
 std::string BlenderMissing();
 
+// Per file path, per object name its smoothing angle in radians, or
+// nothing for a flat object.
+using SmoothingAngles = std::map<std::string, std::map<std::string, std::optional<double>>>;
+
 // One report per path, in order; empty, with why, when Blender did not run
-// to the end.
-std::vector<BlenderFile> OpenInBlender(const std::vector<std::string>& paths, std::string& why);
+// to the end. The objects named in angles also tell their corners.
+std::vector<BlenderFile> OpenInBlender(const std::vector<std::string>& paths, std::string& why,
+                                       const SmoothingAngles& angles = {});

@@ -15,8 +15,8 @@
 #include "cli/run_varnel.h"
 #include "support/export_files.h"
 #include "support/open_counter.h"
-#include "support/test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using nlohmann::json;
 
@@ -136,6 +136,38 @@ TEST(DocumentLook, TheDocumentIsReadOnceSoAFifoOrAPipeExportsWhole) {
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(counter.Opens(), 1);
     }
+}
+
+// The number of vertices of the named node's first primitive.
+size_t VertexCount(const json& gltf, const std::string& name) {
+    for (const json& node : gltf["nodes"]) {
+        if (node["name"] != name) continue;
+        const json& mesh = gltf["meshes"][node["mesh"].get<size_t>()];
+        const size_t accessor = mesh["primitives"][0]["attributes"]["POSITION"];
+        return gltf["accessors"][accessor]["count"];
+    }
+    return 0;
+}
+
+// One strip of two quads bent by 40 degrees, as three objects: the bend is
+// smooth under a facet of 59.5, sharp under 30 and with shading 0, where
+// the corners along it take two normals each.
+TEST(DocumentLook, EachObjectsFacetAndShadingSmoothTheExportedNormals) {
+    const std::string strip =
+        " vertex 6 {\n  0 0 0\n  0 0 10\n  10 0 0\n  10 0 10\n  20 8.391 0\n  20 8.391 10\n }\n"
+        " face 2 {\n  4 V(0 1 3 2)\n  4 V(2 3 5 4)\n }\n}\n";
+    TempFile doc(
+        "Metasequoia Document\nFormat Text Ver 1.0\n\n"
+        "Object \"soft\" {\n shading 1\n facet 59.5\n" +
+        strip + "Object \"hard\" {\n shading 1\n facet 30\n" + strip +
+        "Object \"flat\" {\n shading 0\n facet 59.5\n" + strip + "Eof\n");
+    TempDir dir;
+    const VarnelRun run = RunVarnel("import --yes --export " + dir / "s.glb " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json gltf = GlbJson(dir / "s.glb");
+    EXPECT_EQ(VertexCount(gltf, "soft"), 6u);
+    EXPECT_EQ(VertexCount(gltf, "hard"), 8u);
+    EXPECT_EQ(VertexCount(gltf, "flat"), 8u);
 }
 
 }  // namespace

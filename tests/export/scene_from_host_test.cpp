@@ -1,10 +1,14 @@
 // The host scene in export form, built from host scenes made by hand:
-// grouping by material, welding and smoothing-group normals.
+// grouping by material, welding, smoothing-group normals and normals by
+// angle.
 #include "export/scene_from_host.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "export/smoothing_normals.h"
+#include "host/face_normal.h"
 #include "host/max.h"
 
 namespace {
@@ -130,6 +134,120 @@ TEST(SmoothingNormals, DegenerateAndOutOfRangeFacesStillGetUnitNormals) {
         const Vec3& v = n.normals[c];
         EXPECT_NEAR(v[0] * v[0] + v[1] * v[1] + v[2] * v[2], 1.0f, 1e-5f);
     }
+}
+
+// AngleNormals on plain meshes: every face's own smoothing group is 0, which
+// the smoothing by angle does not read.
+Mesh Faces(const std::vector<Point3>& verts, const std::vector<std::array<int, 3>>& faces) {
+    std::vector<FaceSpec> specs;
+    for (const auto& f : faces) specs.push_back({f[0], f[1], f[2], 0, 0});
+    return MakeMesh(verts, specs);
+}
+
+Vec3 FaceNormalOf(const Mesh& mesh, size_t f) {
+    return FaceNormal<float>(mesh, mesh.faces[f]);
+}
+
+float Dot(const Vec3& a, const Vec3& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// The normal of corner s of face f.
+const Vec3& At(const CornerNormals& n, size_t f, int s) {
+    return n.normals[n.corner[f * 3 + s]];
+}
+
+// Every corner's normal is its own face's.
+void ExpectFlat(const Mesh& mesh, const CornerNormals& n) {
+    for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        for (int s = 0; s < 3; ++s) EXPECT_GT(Dot(At(n, f, s), FaceNormalOf(mesh, f)), 0.99999f);
+    }
+}
+
+const SmoothingAngle k59_5{true, 59.5f * 0.017453292f};
+
+// A unit box, two triangles a side.
+const std::vector<Point3> kBox = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                  {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+const std::vector<std::array<int, 3>> kBoxFaces = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7},
+                                                   {0, 1, 5}, {0, 5, 4}, {3, 7, 6}, {3, 6, 2},
+                                                   {0, 4, 7}, {0, 7, 3}, {1, 2, 6}, {1, 6, 5}};
+
+TEST(AngleNormals, BoxSidesAreFlatAndFacesTouchingOnlyAtAVertexStayApart) {
+    const Mesh box = Faces(kBox, kBoxFaces);
+    const CornerNormals n = AngleNormals(box, k59_5);
+    ExpectFlat(box, n);
+    // The diagonal of a side is no hard edge: both triangles share vertex 0's normal.
+    EXPECT_EQ(n.corner[0], n.corner[3]);
+
+    // Two triangles 17 degrees apart that meet at vertex 0 only, as blocks
+    // of one object touch: the host's smoothing groups average them, the
+    // angle does not.
+    const Mesh touching = Faces({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {-1, 0, 0.3f}, {-1, -1, 0.3f}},
+                                {{0, 1, 2}, {0, 3, 4}});
+    ExpectFlat(touching, AngleNormals(touching, k59_5));
+    Mesh grouped = touching;
+    for (Face& face : grouped.faces) face.setSmGroup(1);
+    const CornerNormals by_groups = SmoothingNormals(grouped);
+    EXPECT_EQ(by_groups.corner[0], by_groups.corner[3]);
+}
+
+// A roof: two slopes of 11 degrees meeting at a ridge from vertex 2 to 3.
+// At vertex 2 one triangle of the left slope meets two of the right one.
+const std::vector<Point3> kRoof = {{0, -1, 0},   {2, -1, 0}, {0, 0, 0.2f},
+                                   {2, 0, 0.2f}, {0, 1, 0},  {2, 1, 0}};
+const std::vector<std::array<int, 3>> kRoofFaces = {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}};
+
+TEST(AngleNormals, SlopesWithinTheAngleShareANormalThatWeighsEachFaceByItsCornerAngle) {
+    const Mesh roof = Faces(kRoof, kRoofFaces);
+    const CornerNormals n = AngleNormals(roof, k59_5);
+    // Vertex 2: corners (1, 2), (2, 0) and (3, 0) share one normal, which
+    // stands upright: each slope brings a right angle, whatever its triangles.
+    EXPECT_EQ(n.corner[1 * 3 + 2], n.corner[2 * 3 + 0]);
+    EXPECT_EQ(n.corner[2 * 3 + 0], n.corner[3 * 3 + 0]);
+    const Vec3& ridge = At(n, 2, 0);
+    EXPECT_NEAR(ridge[1], 0.0f, 1e-5f);
+    EXPECT_NEAR(ridge[2], 1.0f, 1e-5f);
+    // Below 22 degrees the ridge is sharp; a flat object has no shared normal.
+    ExpectFlat(roof, AngleNormals(roof, {true, 0.3f}));
+    ExpectFlat(roof, AngleNormals(roof, {false, 3.0f}));
+    // An angle beyond a half turn (a fresh object's 60 radians) smooths every edge.
+    const CornerNormals all = AngleNormals(Faces(kBox, kBoxFaces), {true, 60.0f});
+    EXPECT_EQ(all.normals.size(), 8u);
+}
+
+TEST(AngleNormals, FoldsAndFlippedNeighboursAreSharpEvenWhenEveryAngleIsSmooth) {
+    const SmoothingAngle any{true, 60.0f};
+    // Three faces on the edge 0-1, a few degrees apart.
+    const Mesh fold = Faces({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0.1f}, {0, -1, -0.1f}},
+                            {{0, 1, 2}, {1, 0, 3}, {1, 0, 4}});
+    ExpectFlat(fold, AngleNormals(fold, any));
+    // The roof with its right slope wound the other way round.
+    Mesh flipped = Faces(kRoof, {{0, 1, 3}, {0, 3, 2}, {2, 5, 3}, {2, 4, 5}});
+    ExpectFlat(flipped, AngleNormals(flipped, any));
+}
+
+TEST(AngleNormals, VerticesAtOnePositionJoinAndFacesWithoutAreaGiveUnitNormals) {
+    // The roof's right slope on vertices of its own at the ridge's positions.
+    std::vector<Point3> verts = kRoof;
+    verts.push_back(kRoof[2]);  // 6
+    verts.push_back(kRoof[3]);  // 7
+    const Mesh split = Faces(verts, {{0, 1, 3}, {0, 3, 2}, {6, 7, 5}, {6, 5, 4}});
+    const CornerNormals n = AngleNormals(split, k59_5);
+    EXPECT_NEAR(At(n, 2, 0)[2], 1.0f, 1e-5f);
+    EXPECT_EQ(n.corner[1 * 3 + 2], n.corner[2 * 3 + 0]);
+
+    // A repeated vertex, three corners in a row, a vertex past the end, a
+    // collapsed face beside a good one.
+    verts = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {0, 0, 0}};
+    const Mesh bad = Faces(verts, {{0, 0, 1}, {0, 1, 2}, {0, 1, 9}, {0, 1, 3}, {0, 4, 1}});
+    const CornerNormals b = AngleNormals(bad, {true, 3.0f});
+    ASSERT_EQ(b.corner.size(), 15u);
+    for (uint32_t c : b.corner) {
+        const Vec3& v = b.normals[c];
+        EXPECT_NEAR(Dot(v, v), 1.0f, 1e-5f);
+    }
+    EXPECT_GT(At(b, 3, 0)[2], 0.99999f);  // the good face keeps its own normal
 }
 
 }  // namespace
