@@ -264,12 +264,8 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
 }
 
 Status WriteObj(const ExportScene& scene, const Staged& staged) {
-    for (const NamedFile& file :
-         ObjFiles(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
-        Status written = WriteFileWhole(TextOf(staged.staging / PathOf(file.name)), file.bytes);
-        if (!written.ok()) return written;
-    }
-    return {};
+    return WriteObjFiles(scene, staged.staging, staged.main_name,
+                         BesideNames(staged.pictures, scene.images.size()));
 }
 
 Status WriteGltf(const ExportScene& scene, const Staged& staged) {
