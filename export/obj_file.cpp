@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "export/axes.h"
+#include "export/file_swap.h"
 #include "export/material_from_host.h"
 #include "export/material_look.h"
 #include "model/file_path.h"
@@ -42,6 +43,32 @@ template <size_t N>
 void PutLine(std::string& out, const char* keyword, const std::array<float, N>& values) {
     PutLine(out, keyword, values.data(), N);
 }
+
+// The .obj's text, handed to its file a block at a time, so that a scene
+// of millions of vertices never has its whole text in memory.
+class BlockOut {
+   public:
+    explicit BlockOut(WholeFile& file) : file_(file) { text.reserve(kBlockBytes + kLineBytes); }
+
+    // Hands the text on once it fills a block; called after each line.
+    void LineDone() {
+        if (text.size() >= kBlockBytes) Spill();
+    }
+    void Spill() {
+        file_.Put(text.data(), text.size());
+        text.clear();
+    }
+
+    std::string text;
+
+   private:
+    // A block is as large as what WholeFile writes without copying it; a
+    // line of numbers takes at most a few hundred bytes.
+    static constexpr size_t kBlockBytes = size_t{1} << 20;
+    static constexpr size_t kLineBytes = 4096;
+
+    WholeFile& file_;
+};
 
 // The names statements refer to, each once: a clash after blanks became
 // '_' ("a b" and "a_b"), or a name the document gives twice, takes "-2",
@@ -151,35 +178,39 @@ struct ObjWriter {
     ValuePool<3> normals{"vn"};
     std::vector<Corner> corners;
 
-    void Mesh(const ExportMesh& mesh, const std::string& material, std::string& out) {
+    void Mesh(const ExportMesh& mesh, const std::string& material, BlockOut& out) {
         const size_t count = mesh.positions.size();
         corners.assign(count, Corner{});
         for (size_t i = 0; i < count; ++i) {
             const Vec3 p = ToAxes(mesh.positions[i], UpAxis::kY);
             const Vec4 c = i < mesh.colors.size() ? mesh.colors[i] : Vec4{1, 1, 1, 1};
-            corners[i].v = positions.Number({p[0], p[1], p[2], c[0], c[1], c[2]}, out);
+            corners[i].v = positions.Number({p[0], p[1], p[2], c[0], c[1], c[2]}, out.text);
+            out.LineDone();
         }
         for (size_t i = 0; i < count && i < mesh.uvs.size(); ++i) {
-            corners[i].vt = uvs.Number(mesh.uvs[i], out);
+            corners[i].vt = uvs.Number(mesh.uvs[i], out.text);
+            out.LineDone();
         }
         for (size_t i = 0; i < count && i < mesh.normals.size(); ++i) {
-            corners[i].vn = normals.Number(ToAxes(mesh.normals[i], UpAxis::kY), out);
+            corners[i].vn = normals.Number(ToAxes(mesh.normals[i], UpAxis::kY), out.text);
+            out.LineDone();
         }
-        PutText(out, "usemtl ");
-        out += material;
-        out += '\n';
+        PutText(out.text, "usemtl ");
+        out.text += material;
+        out.text += '\n';
         for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
-            out += 'f';
-            for (size_t s = 0; s < 3; ++s) PutCorner(out, corners[mesh.indices[t + s]]);
-            out += '\n';
+            out.text += 'f';
+            for (size_t s = 0; s < 3; ++s) PutCorner(out.text, corners[mesh.indices[t + s]]);
+            out.text += '\n';
+            out.LineDone();
         }
     }
 
     void Object(const ExportNode& node, const std::string& name,
-                const std::vector<std::string>& materials, std::string& out) {
-        PutText(out, "o ");
-        out += name;
-        out += '\n';
+                const std::vector<std::string>& materials, BlockOut& out) {
+        PutText(out.text, "o ");
+        out.text += name;
+        out.text += '\n';
         size_t vertices = 0;
         for (const ExportMesh& mesh : node.meshes) vertices += mesh.positions.size();
         positions.Begin(vertices);
@@ -234,25 +265,6 @@ void PutMaterial(std::string& out, const ExportMaterial& m, const std::string& n
     out += '\n';
 }
 
-// The most the OBJ can take: reserved at once, it is never copied to grow,
-// and what it does not fill is never touched, so it costs no memory.
-size_t MostBytes(const ExportScene& scene, const std::vector<std::string>& materials) {
-    constexpr size_t kNumber = 16;  // "-1.2345678e-38" and a blank
-    constexpr size_t kIndex = 11;   // up to 4294967295 and a '/'
-    constexpr size_t kLine = 16;    // a keyword, a "-N" added to a name, a line end
-    size_t most = 4096;
-    for (const ExportNode& node : scene.nodes) {
-        most += kLine + node.name.size();
-        for (const ExportMesh& mesh : node.meshes) {
-            const size_t m = size_t(mesh.material);
-            most += kLine + (m < materials.size() ? materials[m].size() : 0);
-            most += mesh.positions.size() * (3 * kLine + 11 * kNumber);
-            most += mesh.TriangleCount() * (kLine + 9 * kIndex);
-        }
-    }
-    return most;
-}
-
 }  // namespace
 
 std::string ObjName(const std::string& name, const char* fallback) {
@@ -264,8 +276,20 @@ std::string ObjName(const std::string& name, const char* fallback) {
     return out.empty() ? fallback : out;
 }
 
-std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& main_name,
-                                const std::vector<std::string>& picture_names) {
+std::string MaterialLibraryName(const std::string& main_name) {
+    std::string stem = TextOf(PathOf(main_name).stem());
+    for (char& c : stem) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
+                          byte >= 0x80;
+        if (!keep) c = '_';
+    }
+    return stem + ".mtl";
+}
+
+Status WriteObjFiles(const ExportScene& scene, const std::filesystem::path& dir,
+                     const std::string& main_name, const std::vector<std::string>& picture_names) {
     std::vector<ExportMaterial> defaults;
     if (scene.materials.empty()) defaults.push_back(DefaultMaterial());
     const std::vector<ExportMaterial>& materials = defaults.empty() ? scene.materials : defaults;
@@ -277,17 +301,21 @@ std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& mai
         names.push_back(material_names.Take(m.name, "material"));
         PutMaterial(mtl, m, names.back(), picture_names);
     }
+    const std::string mtl_name = MaterialLibraryName(main_name);
+    if (Status written = WriteFileWhole(TextOf(dir / PathOf(mtl_name)), mtl); !written.ok()) {
+        return written;
+    }
 
-    const std::string mtl_name = TextOf(PathOf(main_name).stem()) + ".mtl";
-    std::string obj;
-    obj.reserve(MostBytes(scene, names));
-    PutText(obj, "# Varnel\nmtllib ");
-    obj += mtl_name;
-    obj += '\n';
+    WholeFile obj(TextOf(dir / PathOf(main_name)));
+    BlockOut out(obj);
+    PutText(out.text, "# Varnel\nmtllib ");
+    out.text += mtl_name;
+    out.text += '\n';
     ObjWriter writer(AnyColours(scene));
     UniqueNames object_names;
     for (const ExportNode& node : scene.nodes) {
-        writer.Object(node, object_names.Take(node.name, "object"), names, obj);
+        writer.Object(node, object_names.Take(node.name, "object"), names, out);
     }
-    return {{main_name, std::move(obj)}, {mtl_name, std::move(mtl)}};
+    out.Spill();
+    return obj.Finish();
 }

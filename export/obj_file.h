@@ -4,20 +4,30 @@
 // nodes stand side by side; their positions are in world space already.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "export/export_scene.h"
-#include "export/named_file.h"
+#include "model/status.h"
 
-// The .obj named main_name, then its material library named after it
-// ("NAME.mtl"). picture_names gives, per scene image, the file beside the
-// output that holds it, empty for a picture the output does not carry.
-// Positions, normals and texture coordinates are written in glTF's and
-// common use's Y-up axes, each once per object (equal values shared), with
-// the shortest text that reads back as the same float.
-std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& main_name,
-                                const std::vector<std::string>& picture_names);
+// The .obj named main_name in dir, and its material library beside it,
+// named by MaterialLibraryName. picture_names gives, per scene image, the
+// file beside the output that holds it, empty for a picture the output does
+// not carry. Positions, normals and texture coordinates are written in
+// glTF's and common use's Y-up axes, each once per object (equal values
+// shared), with the shortest text that reads back as the same float. The
+// .obj goes to its file a block at a time as it is made, complete or
+// absent.
+Status WriteObjFiles(const ExportScene& scene, const std::filesystem::path& dir,
+                     const std::string& main_name, const std::vector<std::string>& picture_names);
+
+// The material library of the .obj named main_name: its stem, each byte
+// but ASCII letters, digits, '-', '_', '.' and those of UTF-8 characters
+// made '_', with ".mtl". "mtllib" may name several files, so readers split
+// its line at blanks, and three.js fetches it as a URL, in which '#', '%'
+// and '?' mean something else.
+std::string MaterialLibraryName(const std::string& main_name);
 
 // A node's or a material's name as an OBJ or MTL statement carries it:
 // readers end a name at the first blank (Assimp) or take the rest of the

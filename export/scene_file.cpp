@@ -109,49 +109,113 @@ Status Rename(const fs::path& from, const fs::path& to) {
 
 enum class Placing { kDone, kPictureTaken, kSideFileTaken };
 
+// A second name for the file at from, or where links cannot be made a copy
+// of it, so that a file renamed over it can be taken back.
+Status KeepAside(const fs::path& from, const fs::path& kept) {
+    std::error_code ec;
+    fs::create_directories(kept.parent_path(), ec);
+    fs::create_hard_link(from, kept, ec);
+    if (ec) fs::copy_file(from, kept, ec);
+    if (ec) return Status::Failure("cannot keep " + TextOf(from) + ": " + ec.message());
+    return {};
+}
+
+// The files an export has moved beside its output, each with a copy of the
+// file it replaced (empty for a name that was free), so that a move that
+// fails later can leave the folder as it was.
+class Placement {
+   public:
+    Placement(const FileMoves& moves, fs::path kept_dir)
+        : moves_(moves), kept_dir_(std::move(kept_dir)) {}
+
+    // Moves from to a free name; kTaken leaves everything as it was.
+    Result<Claim> Take(const fs::path& from, const fs::path& to) {
+        const Result<Claim> claim = ClaimName(from, to);
+        if (claim.ok() && claim.value() == Claim::kPlaced) done_.push_back({to, {}});
+        return claim;
+    }
+
+    // Moves from over the file at to, which is kept until Undo or the end.
+    Status Replace(const fs::path& from, const fs::path& to) {
+        const fs::path kept = kept_dir_ / to.filename();
+        if (Status aside = KeepAside(to, kept); !aside.ok()) return aside;
+        if (Status moved = moves_.replace(from, to); !moved.ok()) return moved;
+        done_.push_back({to, kept});
+        return {};
+    }
+
+    // The main file, after which nothing is undone.
+    Status Finish(const fs::path& from, const fs::path& to) { return moves_.replace(from, to); }
+
+    // Removes what was claimed and puts back what was replaced, last first;
+    // placing as it was when everything went back, else why not.
+    Result<Placing> Undo(Result<Placing> placing) {
+        std::string failed;
+        for (auto it = done_.rbegin(); it != done_.rend(); ++it) {
+            std::error_code ec;
+            if (it->kept.empty()) {
+                fs::remove(it->at, ec);
+            } else if (Status back = moves_.replace(it->kept, it->at); !back.ok()) {
+                failed += "; " + back.why();
+            }
+        }
+        done_.clear();
+        if (failed.empty()) return placing;
+        const std::string why = placing.ok() ? "a name was taken" : placing.status().why();
+        return Status::Failure(why + ", and the files it replaced could not all be put back" +
+                               failed);
+    }
+
+   private:
+    struct Done {
+        fs::path at;
+        fs::path kept;
+    };
+
+    const FileMoves& moves_;
+    fs::path kept_dir_;
+    std::vector<Done> done_;
+};
+
 // Moves the staged files beside the output, the main file last. A picture
 // or side file takes its name only while no file is there, in one step with
 // the move, except that a side file replaces the one the old output names;
-// a name taken since it was chosen ends the try, and the files it moved are
-// removed again.
+// a name taken since it was chosen, or any failed move, the main file's
+// too, ends the try with the folder as it was.
 Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
-                            const std::vector<std::string>& side_files, OldOutput& old) {
-    const fs::path dir =
-        staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
-    std::vector<fs::path> moved;
-    const auto undo = [&](Result<Placing> placing) {
-        std::error_code ec;
-        for (const fs::path& file : moved) fs::remove(file, ec);
-        return placing;
-    };
+                            const std::vector<std::string>& side_files, OldOutput& old,
+                            const FileMoves& moves) {
+    const fs::path dir = FolderOf(staged.target);
+    Placement placement(moves, staged.staging / PathOf("replaced"));
     for (const BesideFile& picture : staged.pictures) {
         const fs::path to = dir / PathOf(picture.name);
         if (picture.present) {
             // Kept as it is; gone or changed since, it is named again.
             if (WhatIsAt(to, scene.images[picture.image].bytes) != NameHolds::kSameBytes) {
-                return undo(Placing::kPictureTaken);
+                return placement.Undo(Placing::kPictureTaken);
             }
             continue;
         }
-        const Result<Claim> claim = ClaimName(staged.staging / PathOf(picture.name), to);
-        if (!claim.ok()) return undo(claim.status());
-        if (claim.value() == Claim::kTaken) return undo(Placing::kPictureTaken);
-        moved.push_back(to);
+        const Result<Claim> claim = placement.Take(staged.staging / PathOf(picture.name), to);
+        if (!claim.ok()) return placement.Undo(claim.status());
+        if (claim.value() == Claim::kTaken) return placement.Undo(Placing::kPictureTaken);
     }
     for (const std::string& name : side_files) {
         const fs::path from = staged.staging / PathOf(name), to = dir / PathOf(name);
         std::error_code ec;
         if (fs::is_regular_file(fs::symlink_status(to, ec)) && old.Names(name)) {
-            if (Status renamed = Rename(from, to); !renamed.ok()) return undo(renamed);
+            if (Status replaced = placement.Replace(from, to); !replaced.ok()) {
+                return placement.Undo(replaced);
+            }
             continue;
         }
-        const Result<Claim> claim = ClaimName(from, to);
-        if (!claim.ok()) return undo(claim.status());
-        if (claim.value() == Claim::kTaken) return undo(Placing::kSideFileTaken);
-        moved.push_back(to);
+        const Result<Claim> claim = placement.Take(from, to);
+        if (!claim.ok()) return placement.Undo(claim.status());
+        if (claim.value() == Claim::kTaken) return placement.Undo(Placing::kSideFileTaken);
     }
-    if (Status renamed = Rename(staged.staging / staged.main_name, staged.target); !renamed.ok()) {
-        return undo(renamed);
+    if (Status moved = placement.Finish(staged.staging / staged.main_name, staged.target);
+        !moved.ok()) {
+        return placement.Undo(moved);
     }
     return Placing::kDone;
 }
@@ -161,8 +225,7 @@ Result<Placing> PlaceStaged(const ExportScene& scene, const Staged& staged,
 // file not named after the stem leaves that to a try.
 int NextStem(const Staged& staged, const std::vector<std::string>& side_files, int n,
              OldOutput& old) {
-    const fs::path dir =
-        staged.target.has_parent_path() ? staged.target.parent_path() : fs::path(".");
+    const fs::path dir = FolderOf(staged.target);
     const std::string stem = TextOf(PathOf(staged.main_name).stem());
     for (int next = n + 1; next <= kMaxStems; ++next) {
         const std::string next_stem = TextOf(PathOf(StagedName(staged.target, next)).stem());
@@ -201,12 +264,8 @@ std::vector<std::string> BesideNames(const std::vector<BesideFile>& pictures, si
 }
 
 Status WriteObj(const ExportScene& scene, const Staged& staged) {
-    for (const NamedFile& file :
-         ObjFiles(scene, staged.main_name, BesideNames(staged.pictures, scene.images.size()))) {
-        Status written = WriteFileWhole(TextOf(staged.staging / PathOf(file.name)), file.bytes);
-        if (!written.ok()) return written;
-    }
-    return {};
+    return WriteObjFiles(scene, staged.staging, staged.main_name,
+                         BesideNames(staged.pictures, scene.images.size()));
 }
 
 Status WriteGltf(const ExportScene& scene, const Staged& staged) {
@@ -253,7 +312,8 @@ void EmptyFolder(const fs::path& dir) {
 // file, by a file the old output does not name, names again and writes
 // again.
 Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
-                           const fs::path& target, const fs::path& staging) {
+                           const fs::path& target, const fs::path& staging,
+                           const FileMoves& moves) {
     const std::vector<bool> carried =
         format.maps == MapPlace::kBeside ? CarriedImages(scene, format.slots) : std::vector<bool>();
     OldOutput old(target);
@@ -265,7 +325,7 @@ Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
         }
         if (Status written = WriteStaged(scene, format, staged); !written.ok()) return written;
         const std::vector<std::string> side_files = SideFiles(staged);
-        const Result<Placing> placed = PlaceStaged(scene, staged, side_files, old);
+        const Result<Placing> placed = PlaceStaged(scene, staged, side_files, old, moves);
         if (!placed.ok()) return placed.status();
         switch (placed.value()) {
             case Placing::kDone:
@@ -286,7 +346,11 @@ Status WriteThroughStaging(const ExportScene& scene, const SceneFormat& format,
 
 }  // namespace
 
-Status WriteSceneFile(const ExportScene& scene, const std::string& path) {
+FileMoves SystemMoves() {
+    return {Rename};
+}
+
+Status WriteSceneFile(const ExportScene& scene, const std::string& path, const FileMoves& moves) {
     const SceneFormat* format = SceneFormatFor(path);
     if (format == nullptr) {
         return Status::Failure("unknown file type " + path + " (known: " + KnownSceneExtensions() +
@@ -302,7 +366,7 @@ Status WriteSceneFile(const ExportScene& scene, const std::string& path) {
     const fs::path target = PathOf(path);
     fs::path staging;
     if (Status made = MakeTemporaryFolder(target, staging); !made.ok()) return made;
-    Status written = WriteThroughStaging(scene, *format, target, staging);
+    Status written = WriteThroughStaging(scene, *format, target, staging, moves);
     std::error_code ec;
     fs::remove_all(staging, ec);
     return written;

@@ -18,8 +18,8 @@
 #include "read_back.h"
 #include "support/export_files.h"
 #include "support/require.h"
-#include "support/test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -144,7 +144,8 @@ TEST_F(CubeWithMap, ACopyNeverReplacesAFileThatIsThereAndAnEarlierCopyIsKept) {
 }
 
 // '#' ends a URI's path and '%' starts an escape; the glTF names its buffer
-// by its own name, which only encoding keeps, and the OBJ its library. The
+// by its own name, which only encoding keeps, the OBJ its library by one
+// without them or blanks (obj_readers_test.cpp). The
 // validator decodes the glTF's URIs as the format asks; Assimp 5.2's glTF
 // reader does not (assimp/assimp#3050), so only the OBJ is read back here.
 TEST_F(CubeWithMap, OutputsNamedWithHashSpacePercentAndJapaneseReadBackAndValidate) {
@@ -154,8 +155,8 @@ TEST_F(CubeWithMap, OutputsNamedWithHashSpacePercentAndJapaneseReadBackAndValida
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Entries(dir_ / "out"),
               (std::vector<std::string>{"a #1 50% 立方体.bin", "a #1 50% 立方体.gltf",
-                                        "a #1 50% 立方体.mtl", "a #1 50% 立方体.obj",
-                                        "a_1_50__Checker.png"}));
+                                        "a #1 50% 立方体.obj", "a_1_50__Checker.png",
+                                        "a__1_50__立方体.mtl"}));
     EXPECT_EQ(ReadBackCounts(stem + ".obj").faces, 12u);
     EXPECT_EQ(DiffuseMapOf(stem + ".obj").path, "a_1_50__Checker.png");
     const std::string missing = GltfValidatorMissing();

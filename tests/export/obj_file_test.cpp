@@ -11,6 +11,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "support/export_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -76,6 +77,24 @@ std::vector<std::vector<float>> Values(const std::string& text, const std::strin
     return out;
 }
 
+// The position numbers the faces name, from 0, three a face.
+std::vector<uint32_t> FaceCorners(const std::string& text) {
+    std::vector<uint32_t> out;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("f ", 0) != 0) continue;
+        std::istringstream words(line.substr(2));
+        std::string word;
+        while (words >> word) {
+            uint32_t number = 0;
+            std::from_chars(word.data(), word.data() + word.size(), number);
+            out.push_back(number - 1);
+        }
+    }
+    return out;
+}
+
 std::string TextureOf(const aiMaterial& material, aiTextureType type) {
     aiString path;
     return material.GetTexture(type, 0, &path) == AI_SUCCESS ? path.C_Str() : "";
@@ -84,9 +103,11 @@ std::string TextureOf(const aiMaterial& material, aiTextureType type) {
 class ObjFile : public testing::Test {
    protected:
     void SetUp() override {
-        files_ = ObjFiles(TwoWings(), "w.obj", {"w_diffuse.png", "w_alpha.png", "w_bump.png"});
-        for (const NamedFile& file : files_) WriteFile(dir_ / file.name, file.bytes);
-        scene_ = importer_.ReadFile(dir_ / "w.obj", 0);
+        ASSERT_TRUE(WriteObjFiles(TwoWings(), dir_.path(), "w #1.obj",
+                                  {"w_diffuse.png", "w_alpha.png", "w_bump.png"})
+                        .ok());
+        obj_ = ReadFile(dir_ / "w #1.obj");
+        scene_ = importer_.ReadFile(dir_ / "w #1.obj", 0);
         ASSERT_NE(scene_, nullptr) << importer_.GetErrorString();
     }
 
@@ -95,15 +116,15 @@ class ObjFile : public testing::Test {
     }
 
     TempDir dir_;
-    std::vector<NamedFile> files_;
+    std::string obj_;
     Assimp::Importer importer_;
     const aiScene* scene_ = nullptr;
 };
 
 TEST_F(ObjFile, EachNodeIsAnObjectWithItsMaterialsUnderNamesReadersKeepApart) {
-    ASSERT_EQ(files_.size(), 2u);
-    EXPECT_EQ(files_[1].name, "w.mtl");
-    EXPECT_NE(files_[0].bytes.find("\nmtllib w.mtl\n"), std::string::npos);
+    // The library's name is one word without '#', which would end a URL.
+    EXPECT_EQ(Entries(dir_.path()), (std::vector<std::string>{"w #1.obj", "w__1.mtl"}));
+    EXPECT_NE(obj_.find("\nmtllib w__1.mtl\n"), std::string::npos);
     const aiNode* root = scene_->mRootNode;
     ASSERT_EQ(root->mNumChildren, 3u);
     EXPECT_STREQ(root->mChildren[0]->mName.C_Str(), "left_wing");
@@ -145,7 +166,7 @@ TEST_F(ObjFile, MaterialsCarryTheirColoursAndMapsBesideTheFile) {
 }
 
 TEST_F(ObjFile, PositionsStandYUpAndReadBackExactlySharedWithinAnObject) {
-    const std::string& obj = files_[0].bytes;
+    const std::string& obj = obj_;
     const std::vector<std::vector<float>> v = Values(obj, "v");
     // The square's four corners once, though its two meshes hold six; then
     // the other nodes' own, with a colour each as one of them has colours.
@@ -160,6 +181,41 @@ TEST_F(ObjFile, PositionsStandYUpAndReadBackExactlySharedWithinAnObject) {
     EXPECT_LT(obj.find("\nv 0 1e-07 0 1 1 1\n"), lower) << obj;
     EXPECT_NE(obj.find("\nf 1/1/1 2/2/1 3/3/1\n"), std::string::npos) << obj;
     EXPECT_EQ(obj.find("-0 "), std::string::npos);
+}
+
+// A grid of 40,000 corners and 79,202 triangles: megabytes of text, which
+// go to the file a block at a time, every line whole and in its place.
+TEST(ObjFileBlocks, ALargeObjectComesOutWholeAndInOrder) {
+    constexpr uint32_t kSide = 200;
+    ExportMesh grid;
+    for (uint32_t y = 0; y < kSide; ++y) {
+        for (uint32_t x = 0; x < kSide; ++x) {
+            grid.positions.push_back({float(x), float(y) * 0.5f, 0});
+            const uint32_t v = y * kSide + x;
+            if (x + 1 < kSide && y + 1 < kSide) {
+                grid.indices.insert(grid.indices.end(),
+                                    {v, v + 1, v + kSide, v + kSide, v + 1, v + kSide + 1});
+            }
+        }
+    }
+    grid.normals.assign(grid.positions.size(), Vec3{0, 0, 1});
+    ExportScene scene;
+    scene.nodes.push_back({"grid", {grid}, -1, false});
+    TempDir dir;
+    ASSERT_TRUE(WriteObjFiles(scene, dir.path(), "grid.obj", {}).ok());
+
+    const std::string obj = ReadFile(dir / "grid.obj");
+    ASSERT_GT(obj.size(), size_t{2} << 20);  // two blocks and more
+    EXPECT_EQ(obj.back(), '\n');
+    const std::vector<std::vector<float>> v = Values(obj, "v");
+    ASSERT_EQ(v.size(), grid.positions.size());
+    size_t misplaced = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const Vec3& p = grid.positions[i];
+        misplaced += v[i] != std::vector<float>{p[0], p[2], -p[1]};
+    }
+    EXPECT_EQ(misplaced, 0u);
+    EXPECT_EQ(FaceCorners(obj), grid.indices);
 }
 
 }  // namespace
