@@ -2,9 +2,7 @@
 // command's arguments are on every system (model/file_path.h).
 #include "cli/scene_outputs.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "builder/import_options.h"
@@ -31,20 +29,6 @@ bool Written(const std::string& path, const Status& written, const Teller& tell,
     }
     if (report != nullptr) report->Put("wrote " + ShownText(path) + "\n");
     return true;
-}
-
-// The factor a --scale value names: a number, or the unit the document is
-// taken to be in, converted to metres, glTF's unit. 0 for none that fits a
-// positive finite float.
-float ScaleFactor(const char* text) {
-    if (std::strcmp(text, "mm") == 0) return 0.001f;
-    if (std::strcmp(text, "cm") == 0) return 0.01f;
-    if (std::strcmp(text, "m") == 0) return 1.0f;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0') return 0.0f;
-    const float factor = float(value);
-    return std::isfinite(factor) && factor > 0.0f ? factor : 0.0f;
 }
 
 bool ParseScale(const char* who, const char* text, SceneOutputs& outputs) {

@@ -1,6 +1,8 @@
 #include "export/document_look.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 
 #include "builder/host_text.h"
@@ -179,4 +181,15 @@ std::vector<std::string> ApplyDocumentLook(ExportScene& scene, const HostScene& 
     }
     ScalePositions(scene, options.scale);
     return warnings;
+}
+
+float ScaleFactor(const char* text) {
+    if (std::strcmp(text, "mm") == 0) return 0.001f;
+    if (std::strcmp(text, "cm") == 0) return 0.01f;
+    if (std::strcmp(text, "m") == 0) return 1.0f;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0') return 0.0f;
+    if (!(value > 0.0 && value <= double(std::numeric_limits<float>::max()))) return 0.0f;
+    return float(value);
 }

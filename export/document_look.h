@@ -22,6 +22,12 @@ struct DocumentLookOptions {
 // host's nodes are not the objects'.
 std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene& host);
 
+// The factor a scale option names: a number, or the unit the document is
+// taken to be in (mm, cm, m), converted to metres, glTF's unit. 0 when it
+// names no positive finite float: a number that float rounds to 0 would
+// draw the model as a point.
+float ScaleFactor(const char* text);
+
 // Marks, nests, leaves out and scales the scene's nodes and marks its
 // double-sided materials. Returns the warnings to tell: an outline that is
 // missing or does not match leaves the scene as the host holds it (only

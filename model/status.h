@@ -43,9 +43,14 @@ class [[nodiscard]] Result {
     }
 
     bool ok() const { return failure_.ok(); }
-    const T& value() const {
+    const T& value() const& {
         assert(ok() && "only a success has a value");
         return *value_;
+    }
+    // The value moved out of a result that is done with, rather than copied.
+    T&& value() && {
+        assert(ok() && "only a success has a value");
+        return std::move(*value_);
     }
     const Status& status() const { return failure_; }
 

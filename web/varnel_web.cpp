@@ -9,15 +9,17 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
+#include "export/document_look.h"
 #include "export/document_outline.h"
 #include "export/gltf_file.h"
+#include "export/message_view.h"
 #include "export/scene_to_export.h"
-#include "host/code_pages.h"
 #include "host/max.h"
 #include "model/shown_text.h"
 #include "shell/module_resources.h"
@@ -38,36 +40,60 @@ constexpr int kBoxIds[] = {IDC_LOAD_USE_MATERIAL_ONLY, IDC_SAME_UV_COLLECT, IDC_
 
 }  // namespace
 
+// The document's bytes, made by malloc in the page.
+struct FreeBytes {
+    void operator()(char* bytes) const { std::free(bytes); }
+};
+
 // What one import left for the page: the .glb, or why there is none, and
-// what the importer told, one line each.
+// what the importer told, one line each, shown and folded as the command
+// shows them.
 struct WebImport {
+    WebImport(const std::string& path, std::unique_ptr<char, FreeBytes> bytes, size_t size)
+        : document(std::move(bytes)),
+          document_size(size),
+          view([this](const std::string& line) { Keep(line); }, {path, path}) {}
+    WebImport(const WebImport&) = delete;
+    WebImport& operator=(const WebImport&) = delete;
+
     std::string glb;
     std::string error;
     std::string messages;
     size_t kept = 0, dropped = 0;
     int32_t read_result = -1, read_line = 0;
-    char* document = nullptr;  // owned until reading ends
+    std::unique_ptr<char, FreeBytes> document;  // until reading ends
     size_t document_size = 0;
     std::unique_ptr<DocumentOutline> outline;
     int boxes = 0;
     int next_box = 0;  // each box is looked at, and clicked, once
+    MessageView view;
 
-    void Tell(const std::string& utf8) {
+    // A line as shown, ended by '\n', while there is room for it.
+    void Keep(const std::string& line) {
         if (kept == kMessagesKept) {
             ++dropped;
             return;
         }
         ++kept;
-        messages += ShownText(utf8);
-        if (messages.empty() || messages.back() != '\n') messages += '\n';
+        messages += line;
+    }
+    // A warning of the export, in UTF-8.
+    void Tell(const std::string& utf8) {
+        view.Finish();
+        Keep(ShownText(utf8) + "\n");
     }
     // The reader's summary is left out: the page's own status says it better.
     void Take(const MQOMessage& message) {
-        if (message.code != MessageCode::kSummary) Tell(HostTextUtf8(message.text));
+        if (message.code != MessageCode::kSummary) view.Show(message);
     }
-    void ReleaseDocument() {
-        std::free(document);
-        document = nullptr;
+    void Fail(std::string why) {
+        std::string().swap(glb);
+        error = std::move(why);
+    }
+    // The messages held back and the count of those not kept.
+    void FinishMessages() {
+        view.Finish();
+        if (dropped > 0) messages += "... " + std::to_string(dropped) + " more messages\n";
     }
 };
 
@@ -91,22 +117,44 @@ void ReadEnded(void* user, int32_t result, int32_t line) {
     auto& import = *static_cast<WebImport*>(user);
     import.read_result = result;
     import.read_line = line;
-    import.ReleaseDocument();  // the model holds all of it now
+    import.document.reset();  // the model holds all of it now
 }
 
 void ModelSeen(void* user, const MQOModel& model) {
     static_cast<WebImport*>(user)->outline = std::make_unique<DocumentOutline>(OutlineOf(model));
 }
 
+std::string NameOf(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
 std::string FailureOf(const WebImport& import, const std::string& path) {
-    const std::string name = path.substr(path.find_last_of('/') + 1);
-    if (import.read_result == 1) return name + ": the scene could not be built";
+    if (import.read_result == 1) return NameOf(path) + ": the scene could not be built";
     if (import.read_result == 0) {
-        return name + " could not be imported: reading stopped at line " +
+        return NameOf(path) + " could not be imported: reading stopped at line " +
                std::to_string(import.read_line);
     }
-    return name + ": the document could not be imported";
+    return NameOf(path) + ": the document could not be imported";
 }
+
+// The host's main window and the person at the dialog for one import, gone
+// however the import ends, so that the next one starts as the first did.
+class HostSession {
+   public:
+    explicit HostSession(WebImport& import)
+        : previous_(SetDialogUser({&import, NextInput, nullptr})),
+          frame_(CreateFrameWindow("3D Studio MAX")) {}
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+    ~HostSession() {
+        DestroyWindow(frame_);
+        SetDialogUser(previous_);
+    }
+
+   private:
+    DialogUser previous_;
+    HWND frame_;
+};
 
 // The import and, when it succeeds, the .glb, as `varnel import --yes
 // --export NAME.glb` makes them.
@@ -117,27 +165,43 @@ void Import(WebImport& import, const std::string& path, bool include_hidden, flo
         MQOMessageSink::ForMessages(&import, [](void* user, const MQOMessage& message) {
             static_cast<WebImport*>(user)->Take(message);
         });
-    varnel.document_bytes = import.document;
+    varnel.document_bytes = import.document.get();
     varnel.document_size = import.document_size;
     varnel.watcher = {&import, ReadEnded, ModelSeen};
-    const DialogUser previous = SetDialogUser({&import, NextInput, nullptr});
-    HWND frame = CreateFrameWindow("3D Studio MAX");
-    const int result = varnel.DoImport(path.c_str(), host.GetImpInterface(), host.GetInterface());
-    DestroyWindow(frame);
-    SetDialogUser(previous);
+    int result = 0;
+    {
+        const HostSession session(import);
+        result = varnel.DoImport(path.c_str(), host.GetImpInterface(), host.GetInterface());
+    }
     if (result == 0 || !import.outline) {
-        import.error = FailureOf(import, path);
+        import.Fail(FailureOf(import, path));
         return;
     }
     MapFinder finder;
     const DocumentLookOptions look{include_hidden, scale, import.outline.get()};
     const SceneToExport made = MakeSceneToExport(host, look, path, finder);
     for (const std::string& warning : made.warnings) import.Tell(warning);
-    const Result<std::string> glb = GlbBytes(made.scene);
+    Result<std::string> glb = GlbBytes(made.scene);
     if (glb.ok()) {
-        import.glb = glb.value();
+        import.glb = std::move(glb).value();
     } else {
-        import.error = glb.status().why();
+        import.Fail(glb.status().why());
+    }
+}
+
+// Runs the import; whatever it throws ends it with a reason instead of
+// reaching JavaScript.
+void ImportCatching(WebImport& import, const std::string& path, bool include_hidden, float scale) {
+    try {
+        Import(import, path, include_hidden, scale);
+    } catch (const std::bad_alloc&) {
+        import.Fail("the document does not fit in the page's memory");
+    } catch (const std::exception& error) {
+        import.Fail(NameOf(path) + ": the import stopped: " + ShownText(error.what()));
+    } catch (...) {
+        // An exception of no standard type; a JavaScript error thrown through
+        // the module is no C++ exception and passes on to the page.
+        import.Fail(NameOf(path) + ": the import stopped on an unexpected failure");
     }
 }
 
@@ -149,29 +213,29 @@ extern "C" {
 // folder holds its pictures) from the bytes the page put at document, made
 // by malloc; the import frees them once read. boxes: bit b is the dialog's
 // box b (use material only, same UV collect, freeze mirror, freeze
-// Catmull-Clark). Null only when memory ran out before anything began.
+// Catmull-Clark); scale as the command's --scale takes it, refused as the
+// command refuses it. Null only when memory ran out before anything began.
 EMSCRIPTEN_KEEPALIVE WebImport* varnel_import(const char* path, char* document, size_t size,
-                                              int boxes, int include_hidden, float scale) {
-    WebImport* import = new (std::nothrow) WebImport;
-    if (import == nullptr) {
-        std::free(document);
+                                              int boxes, int include_hidden, const char* scale) {
+    std::unique_ptr<char, FreeBytes> bytes(document);
+    WebImport* import = nullptr;
+    try {
+        import = new WebImport(path, std::move(bytes), size);
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    import->document = document;
-    import->document_size = size;
     import->boxes = boxes;
-    DllMain(VarnelModuleHandle(), DLL_PROCESS_ATTACH, nullptr);
-    try {
-        Import(*import, path, include_hidden != 0, scale);
-    } catch (const std::bad_alloc&) {
-        import->glb.clear();
-        import->error = "the document does not fit in the page's memory";
+    const float factor = ScaleFactor(scale);
+    if (factor == 0.0f) {
+        import->Fail("the scale takes a positive number or mm, cm or m, not \"" + ShownText(scale) +
+                     "\"");
+    } else {
+        DllMain(VarnelModuleHandle(), DLL_PROCESS_ATTACH, nullptr);
+        ImportCatching(*import, path, include_hidden != 0, factor);
+        DllMain(VarnelModuleHandle(), DLL_PROCESS_DETACH, nullptr);
     }
-    DllMain(VarnelModuleHandle(), DLL_PROCESS_DETACH, nullptr);
-    import->ReleaseDocument();
-    if (import->dropped > 0) {
-        import->messages += "... " + std::to_string(import->dropped) + " more messages\n";
-    }
+    import->document.reset();
+    import->FinishMessages();
     return import;
 }
 

@@ -11,8 +11,8 @@
 #include "cli/run_varnel.h"
 #include "read_back.h"
 #include "support/export_files.h"
-#include "support/test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -240,7 +240,7 @@ TEST(ExportCommand, UnknownTypesMissingNamesAndBadScalesAreUsageErrors) {
     EXPECT_NE(run.err.find(".glb .gltf .obj .fbx .dae .ply .stl"), std::string::npos) << run.err;
     EXPECT_EQ(RunVarnel("import --yes --preview out.jpg " + cube).status, 2);
     EXPECT_EQ(RunVarnel("import --yes " + cube + " --export").status, 2);
-    for (const char* scale : {"0", "-1", "nan", "inf", "1e60", "2x", "km", "''"}) {
+    for (const char* scale : {"0", "-1", "nan", "inf", "1e60", "1e-50", "2x", "km", "''"}) {
         run = RunVarnel("import --yes --scale " + std::string(scale) + " --preview x.png " + cube);
         EXPECT_EQ(run.status, 2) << scale;
         EXPECT_NE(run.err.find("--scale takes a positive number"), std::string::npos) << run.err;

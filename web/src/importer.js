@@ -42,7 +42,7 @@ export async function loadImporter() {
   const module = await createVarnel();
   const grid = gridDocument(60);
   for (let round = 0; round < 20; ++round) {
-    await importDocument(module, 'warm-up.mqo', grid, [], { ...DEFAULTS, scale: 1 });
+    await importDocument(module, 'warm-up.mqo', grid, [], { ...DEFAULTS, scale: '1' });
   }
   return module;
 }
@@ -98,21 +98,37 @@ async function copyIn(module, source) {
   return { at, size: done };
 }
 
+// What the module throws is caught in it; this is what it cannot catch: a
+// JavaScript error thrown through it (from its file system, say) or a trap.
+// Such an error leaves the module's memory as it stood, so the module that
+// threw is no longer used.
+export class ImporterFailure extends Error {
+  constructor(cause) {
+    super(cause?.message || String(cause));
+  }
+}
+
 // One import of the document (a File or bytes) as the document at
 // documentPath, the other files laid out beside it. options: the four
-// boxes, includeHidden, scale.
+// boxes, includeHidden, scale (the text of the command's --scale, which the
+// module checks as the command does).
 export async function importDocument(module, documentPath, source, files, options) {
   await layOut(module.FS, files);
   const boxes = BOXES.reduce((bits, box, b) => bits | (options[box] ? 1 << b : 0), 0);
   const document = await copyIn(module, source);
   // The module frees the document's bytes once it has read them.
-  const result = module.ccall(
-    'varnel_import',
-    'number',
-    ['string', 'number', 'number', 'number', 'number', 'number'],
-    [`${ROOT}/${documentPath}`, document.at, document.size, boxes, options.includeHidden ? 1 : 0,
-      options.scale],
-  );
+  let result;
+  try {
+    result = module.ccall(
+      'varnel_import',
+      'number',
+      ['string', 'number', 'number', 'number', 'number', 'string'],
+      [`${ROOT}/${documentPath}`, document.at, document.size, boxes, options.includeHidden ? 1 : 0,
+        options.scale],
+    );
+  } catch (error) {
+    throw new ImporterFailure(error);
+  }
   if (result === 0) throw new Error('the document does not fit in the page\'s memory');
   try {
     const glbAt = module._varnel_glb(result);

@@ -3,7 +3,7 @@
 // and the .glb to save. Nothing the user opens leaves the machine: files are
 // read in the page and the module, three.js and zip.js are inside it.
 import { filesFromDrop, filesFromInput, chooseDocument } from './files.js';
-import { loadImporter, importDocument, BOXES } from './importer.js';
+import { loadImporter, importDocument, BOXES, ImporterFailure } from './importer.js';
 import { ArchiveError, startsAsArchive, takeDocumentOut } from './archive.js';
 import { glbJson, objectsOf, materialsOf } from './glb_contents.js';
 import { View } from './view.js';
@@ -19,16 +19,12 @@ function setStatus(text) {
   $('status').textContent = text;
 }
 
-// The dialog's boxes and the command's other import options, as set.
+// The dialog's boxes and the command's other import options, as set; the
+// module refuses a scale the command would refuse.
 function readOptions() {
   const options = { includeHidden: $('include-hidden').checked };
   for (const box of BOXES) options[box] = $(box).checked;
-  const scale = $('scale').value.trim();
-  const units = { mm: 0.001, cm: 0.01, m: 1 };
-  options.scale = scale in units ? units[scale] : Number(scale);
-  if (!(Number.isFinite(options.scale) && options.scale > 0 && options.scale < 3.4e38)) {
-    throw new Refusal(`the scale takes a positive number or mm, cm or m, not "${scale}"`);
-  }
+  options.scale = $('scale').value.trim();
   return options;
 }
 
@@ -89,11 +85,7 @@ class Page {
   constructor() {
     this.view = new View($('view'));
     // Made ready as the page opens, before anyone gives a document.
-    this.importer = loadImporter();
-    this.importer.then(
-      () => { if (this.phases === undefined) setStatus('ready: open a document'); },
-      (error) => setStatus(`error: the importer could not be started: ${error.message || error}`),
-    );
+    this.startImporter();
     this.saved = null;
     this.busy = Promise.resolve();
     $('open').addEventListener('change', (event) => {
@@ -106,6 +98,15 @@ class Page {
       this.open(filesFromDrop(event.dataTransfer));
     });
     $('download').addEventListener('click', () => this.download());
+  }
+
+  // A module of its own, for the next document.
+  startImporter() {
+    this.importer = loadImporter();
+    this.importer.then(
+      () => { if (this.phases === undefined) setStatus('ready: open a document'); },
+      (error) => setStatus(`error: the importer could not be started: ${error.message || error}`),
+    );
   }
 
   // One load at a time, in the order asked; files may be still to come.
@@ -162,7 +163,11 @@ class Page {
       this.view.clear();
       $('objects').replaceChildren();
       $('materials').replaceChildren();
-      const why = error instanceof Refusal ? error.message : `something went wrong: ${error.message || error}`;
+      let why = error instanceof Refusal ? error.message : `something went wrong: ${error.message || error}`;
+      if (error instanceof ImporterFailure) {
+        why = `the importer failed: ${error.message}`;
+        this.startImporter();
+      }
       setStatus(`error: ${why}`);
     }
   }

@@ -1,8 +1,8 @@
 // The page in a real browser: Debian's chromium, headless, driven by
 // puppeteer-core. It opens build/web/varnel.html from disk, loads documents
 // through #open as a user would, and holds the page to what the command
-// does: the same .glb bytes, the same refusals of archives, and no request
-// leaving the page.
+// does: the same .glb bytes, the same refusals of archives and scales, the
+// same messages, and no request leaving the page.
 //
 //   node page_test.mjs PAGE VARNEL VALIDATOR_DIR
 //
@@ -11,10 +11,11 @@
 // failure instead.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { existsSync, mkdtempSync, readFileSync, writeFileSync, readdirSync } from 'node:fs';
 import { tmpdir } from 'node:os';
+import { crc32, deflateSync } from 'node:zlib';
 import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
@@ -252,6 +253,120 @@ test('a broken document and refused archives are told, and the next good file st
     assert.equal(await page.$eval('#download', (b) => b.disabled), true, name);
   }
   assert.match(await open(dir, ['cube.mqo']), /^shown 1 object/);
+});
+
+// A document named in Japanese and with a space, as people name them, whose
+// Scene block holds chunks the reader does not know (line 9 and on), one
+// of them with an escape byte, and a block of a newer program's own.
+const UNKNOWN_CHUNKS = ['Metasequoia Document', 'Format Text Ver 1.0', '', 'Scene {',
+  '\tpos 0 0 1500', '\tlookat 0 0 0', '\thead 0', '\tpich 0', '\tbank 0', '\tfrob\x1b[2J 1 2 3',
+  '\tthumb {', '\t\t1 2 3 4 5 6', '\t}', '}', 'MysteryBlock {', '\ta b c d e f', '}',
+  'Object "obj" {', '\tvertex 3 {', '\t\t0 0 0', '\t\t1 0 0', '\t\t0 1 0', '\t}',
+  '\tface 1 {', '\t\t3 V(0 1 2)', '\t}', '}', 'Eof', ''].join('\r\n');
+
+test('the importer\'s messages read as the command shows them, the document\'s name as given', async () => {
+  const name = '熊の 模型.mqo';
+  const dir = folderOf('messages', { [name]: Buffer.from(UNKNOWN_CHUNKS, 'latin1') });
+  assert.match(await open(dir, [name]), /^shown 1 object, 1 triangle from/);
+  const shown = await page.$eval('#messages', (e) => e.textContent);
+  assert.ok(shown.startsWith(`${name}(9) : [bank]`), shown);
+  assert.ok(!shown.includes('\\x0a') && !/[\x00-\x08\x0b-\x1f\x7f]/.test(shown), shown);
+  // The same lines, folded alike, as the command shows from the folder.
+  const command = spawnSync(varnel, ['import', '--yes', name], { cwd: dir, encoding: 'utf8' });
+  assert.equal(command.status, 0, command.stderr);
+  assert.match(command.stderr, /\(and \d+ more tokens of this block\)\n$/);
+  assert.equal(shown, command.stderr);
+});
+
+test('a scale is taken or refused as the command takes or refuses it', async () => {
+  const dir = folderOf('scale', {
+    'cube.mqo': readFileSync(join(samples, 'cube.mqo')),
+    'checker.bmp': solidBmp(8, [0, 200, 0]),
+  });
+  try {
+    // 1e-50 is no float but 0, which would draw the model as a point.
+    await setOptions({ scale: '1e-50' });
+    assert.equal(await open(dir, ['cube.mqo', 'checker.bmp']),
+      'error: the scale takes a positive number or mm, cm or m, not "1e-50"');
+    assert.equal(await page.$eval('#download', (b) => b.disabled), true);
+    assert.equal(spawnSync(varnel, ['import', '--yes', '--scale', '1e-50', join(dir, 'cube.mqo')]).status, 2);
+    // The smallest floats are still factors, for both.
+    await setOptions({ scale: '1e-40' });
+    assert.match(await open(dir, ['cube.mqo', 'checker.bmp']), /^shown 1 object/);
+    assert.ok((await download('cube.glb')).equals(commandGlb(dir, 'cube.mqo', ['--scale', '1e-40'])));
+  } finally {
+    await setOptions({ scale: '1' });
+  }
+});
+
+test('an exception thrown through the import is told, and the next file still loads', async () => {
+  const dir = folderOf('thrown', {
+    'cube.mqo': readFileSync(join(samples, 'cube.mqo')),
+    'checker.bmp': solidBmp(8, [0, 200, 0]),
+  });
+  // The module's file system fails once as the importer opens the picture,
+  // by a JavaScript error rather than an error number: an exception that
+  // passes through the module into the page's scripts.
+  await page.evaluate(async () => {
+    const { FS } = await window.varnelPage.importer;
+    const open = FS.open;
+    FS.open = (path, flags, ...rest) => {
+      const reading = typeof flags === 'number' ? (flags & 3) === 0 : flags === 'r';
+      if (reading && String(path).endsWith('/checker.bmp')) {
+        FS.open = open;
+        throw new Error('the storage went away');
+      }
+      return open(path, flags, ...rest);
+    };
+  });
+  assert.equal(await open(dir, ['cube.mqo', 'checker.bmp']),
+    'error: the importer failed: the storage went away');
+  assert.equal(await page.$eval('#download', (b) => b.disabled), true);
+  assert.match(await open(dir, ['cube.mqo', 'checker.bmp']), /^shown 1 object, 12 triangles/);
+  assert.ok((await download('cube.glb')).equals(commandGlb(dir, 'cube.mqo')));
+});
+
+// A PNG of one texel carrying size bytes in a chunk of its own, which
+// readers skip: a picture whose bytes the .glb carries whole, and which
+// costs nothing to decode.
+function paddedPng(size) {
+  const chunk = (type, data) => {
+    const head = Buffer.alloc(8);
+    head.writeUInt32BE(data.length, 0);
+    head.write(type, 4, 'latin1');
+    const crc = Buffer.alloc(4);
+    crc.writeUInt32BE(crc32(data, crc32(Buffer.from(type, 'latin1'))));
+    return [head, data, crc];
+  };
+  const header = Buffer.from([0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0]);
+  const texel = deflateSync(Buffer.from([0, 0, 200, 0]));  // no filter, green
+  return Buffer.concat([Buffer.from('\x89PNG\r\n\x1a\n', 'latin1'), ...chunk('IHDR', header),
+    ...chunk('vaRn', Buffer.alloc(size)), ...chunk('IDAT', texel), ...chunk('IEND', Buffer.alloc(0))]);
+}
+
+test('the module holds the .glb once: its memory grows by the picture and one .glb', async () => {
+  const picture = 64 << 20;
+  const cube = readFileSync(join(samples, 'cube.mqo'), 'latin1').replace('checker.bmp', 'big.png');
+  const dir = folderOf('big', { 'cube.mqo': Buffer.from(cube, 'latin1'), 'big.png': paddedPng(picture) });
+  // A page of its own, whose module has made nothing but the warm-up's
+  // imports, so that its growth is this document's alone.
+  const fresh = await openPage(page_path, join(work, 'profile-memory'));
+  try {
+    const heap = () => fresh.page.evaluate(async () => (await window.varnelPage.importer).HEAPU8.length);
+    const before = await heap();
+    assert.match(await openFiles(fresh.page, dir, ['cube.mqo', 'big.png']), /^shown 1 object/);
+    const saved = await fresh.page.evaluate(() => window.varnelPage.saved.glb.length);
+    assert.equal(saved, commandGlb(dir, 'cube.mqo').length);
+    assert.ok(saved > picture);
+    // The picture as read and the .glb carrying it take two pictures' room,
+    // less what the warm-up left free; a copy of the .glb made while
+    // another is held would take a third.
+    const grown = (await heap()) - before;
+    assert.ok(grown < 2.4 * picture, `the module grew by ${(grown / picture).toFixed(2)} pictures`);
+    assert.deepEqual(fresh.outside, []);
+  } finally {
+    await fresh.browser.close();
+  }
 });
 
 test('nothing the page did sent a request off the machine', () => {

@@ -1,4 +1,4 @@
-#include "cli/message_view.h"
+#include "export/message_view.h"
 
 #include <cstring>
 

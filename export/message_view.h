@@ -1,8 +1,9 @@
-// The importer's diagnostics as the command shows them on standard error.
+// The importer's diagnostics as the command shows them on standard error and
+// the page in its list of messages.
 //
 // They are code page 932 text with the document's path written into them as
-// the system gave it; off Windows that path is UTF-8, so it is shown as typed
-// and only the rest is decoded. Whatever the document put in them (an
+// the system gave it; off Windows, and in the page, that path is UTF-8, so it
+// is shown as typed and only the rest is decoded. Whatever the document put in them (an
 // object's name, an unknown token) may hold control bytes, which are shown
 // escaped (model/shown_text.h). The reader tells an unknown token at a time:
 // a block it does not know (a thumbnail's pixels, an extension's settings)
