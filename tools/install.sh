@@ -23,7 +23,8 @@ install_tag() {
     echo "${0##*/}"
 }
 
-# As root nothing; otherwise sudo, which keeps none of the environment.
+# As root nothing; otherwise sudo (which clears the environment, hence env
+# in apt_get).
 install_sudo() {
     [ "$(id -u)" -eq 0 ] || echo sudo
 }
@@ -62,9 +63,12 @@ apt_refresh() {
     export VARNEL_APT_REFRESHED=1
 }
 
-# apt's own words on why an install failed: its "E:" lines, joined.
+# apt's own words on why an install failed: its "E:" lines, joined, or
+# without any its last line.
 apt_reason() {
-    awk 'sub(/^E: /, "") { printf "%s%s", separator, $0; separator = "; " }' "$1"
+    awk 'sub(/^E: /, "") { printf "%s%s", separator, $0; separator = "; " }
+         NF { last = $0 }
+         END { if (!separator) printf "%s", last }' "$1"
 }
 
 apt_try_install() {
@@ -108,8 +112,9 @@ npm_install() {
     shift
     log="$(mktemp)"
     if ! install_retried "$log" npm "$@" --no-audit --no-fund; then
-        echo "$(install_tag): could not install $what ($(grep -m 3 'npm ERR!' "$log" |
-            sed 's/^npm ERR! *//' | paste -sd ' '))" >&2
+        # npm's "npm error" lines (older npm: "npm ERR!") but its log's name.
+        echo "$(install_tag): could not install $what ($(sed -nE \
+            '/complete log/d; s/^npm (error|ERR!) *//p' "$log" | head -n 2 | paste -sd ' '))" >&2
         rm -f "$log"
         return 1
     fi

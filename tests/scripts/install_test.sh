@@ -38,7 +38,9 @@ for word; do
     esac
 done
 packages=()
-for word; do case "$word" in -* | install | DPkg::* | Acquire::*) ;; *) packages+=("$word") ;; esac; done
+for word; do
+    case "$word" in -* | install | DPkg::* | Acquire::*) ;; *) packages+=("$word") ;; esac
+done
 for package in "${packages[@]}"; do
     if grep -qx "$package" "$work/uninstallable"; then
         echo "E: Unable to locate package $package" >&2
@@ -57,7 +59,8 @@ cat >"$work/bin/npm" <<'STAND_IN'
 work="$(dirname "$(dirname "$0")")"
 echo "npm $*" >>"$work/calls"
 [ ! -e "$work/npm_down" ] && exit 0
-echo "npm ERR! code ECONNREFUSED" >&2
+printf 'npm error %s\n' "code ECONNREFUSED" "request to the registry failed" \
+    "A complete log of this run can be found in: x.log" >&2
 exit 1
 STAND_IN
 printf '#!/bin/sh\necho "sleep $*" >>"$(dirname "$(dirname "$0")")/calls"\n' >"$work/bin/sleep"
@@ -108,7 +111,8 @@ npm_outage_fails_named)
     if helper "npm_install 'the validator' install gltf-validator"; then
         fail "npm's failure was not an error"
     fi
-    grep -qx "bash: could not install the validator (code ECONNREFUSED)" "$work/err" ||
+    told="bash: could not install the validator (code ECONNREFUSED request to the registry failed)"
+    grep -qxF "$told" "$work/err" ||
         fail "the message does not name what failed: $(cat "$work/err")"
     [ "$(calls '^npm install gltf-validator')" = 4 ] || fail "npm was not tried three times"
     ;;
