@@ -74,6 +74,8 @@ run_tests() {
     local status=0
     ctest --preset windows -j 2 || status=1
     ctest --preset windows32 -j 2 || status=1
+    # The skip's reason again, which ctest does not show.
+    [ ! -f "$wine32_missing" ] || echo "windows.sh: $(cat "$wine32_missing")" >&2
     return "$status"
 }
 
