@@ -8,18 +8,15 @@ the 10k case of the same mode (1.00 everywhere means linear cost).
 import json
 import sys
 
-from table import milliseconds
+from table import median_entries, milliseconds
 
 
 def main():
     with open(sys.argv[1]) as f:
         data = json.load(f)
     rows = {}  # (mode, triangles) -> median ms
-    repetitions = 0
-    for b in data["benchmarks"]:
-        if b.get("aggregate_name") != "median":
-            repetitions = max(repetitions, b.get("repetitions", 0))
-            continue
+    repetitions = max(b.get("repetitions", 0) for b in data["benchmarks"])
+    for b in median_entries(data):
         fields = b["run_name"].split("/")
         if fields[0] == "BM_SetMQOModel":
             mode = "on" if fields[2] == "1" else "off"
@@ -28,7 +25,6 @@ def main():
         else:
             continue
         rows[(mode, int(b["triangles"]))] = milliseconds(b, "real_time")
-        repetitions = max(repetitions, b.get("repetitions", 0))
 
     print("SetMQOModel, median of %d repetitions per case" % repetitions)
     print("%-8s %10s %10s %14s %12s %10s" % ("same_uv", "triangles", "ms", "M triangles/s",

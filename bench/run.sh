@@ -4,9 +4,17 @@
 # medians (our figure, the anchor's, the ratio). Not part of the tests.
 #
 #   bash bench/run.sh [REPETITIONS]     (default 9)
+#   bash bench/run.sh build             only build them, as CI does
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repetitions=${1:-9}
+case "${1:-9}" in
+build) repetitions="" ;;
+*[!0-9]* | 0)
+    echo "usage: bench/run.sh [REPETITIONS | build]" >&2
+    exit 2
+    ;;
+*) repetitions="${1:-9}" ;;
+esac
 
 # The anchors' libraries and the tools the suite needs, from Debian: the
 # build's own (tools/setup.sh) and the benchmarks' (assimp-utils is the
@@ -15,6 +23,7 @@ bash tools/setup.sh libosd-dev python3 time valgrind assimp-utils
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j 2
+[ -n "$repetitions" ] || exit 0
 bin=build/release
 out=$bin/bench/results
 mkdir -p "$out"

@@ -15,12 +15,21 @@ def milliseconds(benchmark, field):
     return benchmark[field] * scale
 
 
+def median_entries(data):
+    """The median entry of every benchmark in Google Benchmark's JSON output:
+    its aggregate, or with one repetition, which it does not aggregate, the
+    run itself."""
+    entries = data["benchmarks"]
+    aggregates = [b for b in entries if b.get("aggregate_name") == "median"]
+    return aggregates or [b for b in entries if b.get("run_type") == "iteration"]
+
+
 def medians(path):
     """Median CPU time (ms) of every benchmark in a Google Benchmark JSON file."""
     with open(path) as f:
         data = json.load(f)
     return {b["run_name"].split("/")[0]: milliseconds(b, "cpu_time")
-            for b in data["benchmarks"] if b.get("aggregate_name") == "median"}
+            for b in median_entries(data)}
 
 
 def import_runs(path):
@@ -34,8 +43,7 @@ def throughputs(path):
     with open(path) as f:
         data = json.load(f)
     return {b["run_name"].split("/")[0]: b["bytes_per_second"] / 1e6
-            for b in data["benchmarks"]
-            if b.get("aggregate_name") == "median" and "bytes_per_second" in b}
+            for b in median_entries(data) if "bytes_per_second" in b}
 
 
 def megabytes_per_second(nbytes, ms):

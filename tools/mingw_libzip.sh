@@ -27,9 +27,8 @@ esac
 prefix="$root/build/mingw/$triple"
 [ -f "$prefix/lib/libzip.a" ] && [ -f "$prefix/share/doc/libzip/copyright" ] && exit 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
+source tools/install.sh
+sudo="$(install_sudo)"
 
 # Source lines beside the binary ones, for apt-get source: the deb822 files'
 # "Types: deb" stanzas, and the one-line "deb" entries, copied as deb-src.
@@ -46,7 +45,7 @@ add_source_lines() {
         sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
             $sudo tee /etc/apt/sources.list.d/varnel-deb-src.list >/dev/null
     fi
-    $sudo apt-get update -qq
+    apt_refresh
 }
 
 fetch_source() {
@@ -55,16 +54,16 @@ fetch_source() {
         add_source_lines
         rm -rf "$src" && mkdir -p "$src"
         # As root, apt warns that it fetches without its sandbox user.
-        (cd "$src" && apt-get source -qq libzip >/dev/null 2>&1)
+        if ! (cd "$src" && install_retried "$src.log" apt-get source -qq libzip); then
+            echo "mingw_libzip.sh: could not fetch libzip's source ($(apt_reason "$src.log"))" >&2
+            exit 1
+        fi
+        rm -f "$src.log"
     fi
     ls -d "$src"/libzip-*/ | head -1
 }
 
-for pkg in cmake make dpkg-dev "g++-mingw-w64-${arch//_/-}" libz-mingw-w64-dev; do
-    dpkg -s "$pkg" >/dev/null 2>&1 && continue
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq "$pkg" >/dev/null
-done
+apt_install cmake make dpkg-dev "g++-mingw-w64-${arch//_/-}" libz-mingw-w64-dev
 
 source_dir="$(fetch_source)"
 work="$root/build/mingw/$triple-build"

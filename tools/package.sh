@@ -37,5 +37,5 @@ bash tests/packages/check_deb.sh "$out"/varnel_*_amd64.deb build/default/cli/var
 bash tests/packages/check_windows_zip.sh "$out"/varnel-*-windows-x64.zip build/default/cli/varnel \
     "$root/build/windows/wineprefix" :97
 bash tests/packages/check_windows_zip.sh "$out"/varnel-*-windows-x86.zip build/default/cli/varnel \
-    "$root/build/windows32/wineprefix" :98 win32
+    "$root/build/windows32/wineprefix" :98 win32 "$root/build/windows32/wine32-missing.txt"
 ls -l "$out"

@@ -15,9 +15,10 @@ root="$PWD"
 build="$root/build/web"
 
 bash tools/setup.sh emscripten chromium
+source tools/install.sh
 if [ ! -f web/node_modules/.package-lock.json ] ||
     [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
-    npm ci --prefix web --no-audit --no-fund --silent
+    npm_install "the page's npm packages (web/package-lock.json)" ci --prefix web
 fi
 
 # Debian's Emscripten runs its tools with the Node.js installed here.
