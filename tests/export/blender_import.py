@@ -9,8 +9,8 @@
 # With --smoothing ANGLES.json before the files (per file, per object name
 # its smoothing angle in radians, or null when it is flat), a mesh object
 # named there also tells how many of its corners are smooth or flat as
-# Blender's own auto smooth at that angle makes them, in all and away from
-# faces without area.
+# Blender's own auto smooth at that angle makes them over its faces with
+# area.
 
 # Debian's numpy no longer has numpy.bool, which Blender 3.4's importers use.
 import numpy
@@ -69,8 +69,7 @@ def describe_object(ob, angles):
         entry["box"] = world_box(ob)
         for name in (ob.name, without_copy_number(ob.name)):
             if name in angles:
-                (entry["corners"], entry["smoothed_alike"],
-                 entry["clear_corners"], entry["clear_alike"]) = \
+                entry["corners"], entry["smoothed_alike"] = \
                     smoothing_agreement(mesh, angles[name])
                 break
     return entry
@@ -94,10 +93,34 @@ def polygon_arrays(mesh):
     return start, total, normals.reshape(-1, 3)
 
 
-def auto_smooth_normals(mesh, angle):
+def polygons_with_area(mesh):
+    """Per polygon, whether it has area: its corners, worked in double, are
+    neither in one line nor at one point."""
+    co = numpy.empty(len(mesh.vertices) * 3, dtype=numpy.float64)
+    mesh.vertices.foreach_get("co", co)
+    co = co.reshape(-1, 3)
+    loop_vertex = numpy.empty(len(mesh.loops), dtype=numpy.int64)
+    mesh.loops.foreach_get("vertex_index", loop_vertex)
+    start, total, _ = polygon_arrays(mesh)
+    polygon = numpy.repeat(numpy.arange(len(start)), total)
+    first = co[loop_vertex[start[polygon]]]
+    following = numpy.arange(len(loop_vertex)) + 1
+    last = following == start[polygon] + total[polygon]
+    following[last] = start[polygon][last]
+    twice_area = numpy.zeros((len(start), 3))
+    numpy.add.at(twice_area, polygon,
+                 numpy.cross(co[loop_vertex] - first,
+                             co[loop_vertex[following]] - first))
+    return ~numpy.all(twice_area == 0.0, axis=1)
+
+
+def auto_smooth_normals(mesh, angle, with_area):
     """Per loop of mesh, its normal under auto smooth at angle (None: flat)
-    on a copy whose vertices are merged by position, without custom
-    normals; NaN for the loops of a polygon the merge leaves degenerate."""
+    on a copy of its polygons with area, vertices merged by position,
+    without custom normals; NaN for the loops of the other polygons. A
+    polygon without area shows nothing, and Blender would weigh its normal,
+    made of rounding noise, into its neighbours' by a corner angle of up to
+    180 degrees."""
     co = numpy.empty(len(mesh.vertices) * 3, dtype=numpy.float64)
     mesh.vertices.foreach_get("co", co)
     merged, vertex_of = numpy.unique(co.reshape(-1, 3), axis=0,
@@ -107,9 +130,9 @@ def auto_smooth_normals(mesh, angle):
     loop_vertex = vertex_of.reshape(-1)[loop_vertex]
     start, total, _ = polygon_arrays(mesh)
     kept, faces = [], []
-    for s, t in zip(start.tolist(), total.tolist()):
+    for s, t, area in zip(start.tolist(), total.tolist(), with_area.tolist()):
         face = loop_vertex[s:s + t].tolist()
-        if len(set(face)) == t:
+        if area and len(set(face)) == t:
             kept.append(s)
             faces.append(face)
     copy = bpy.data.meshes.new("auto smooth reference")
@@ -126,51 +149,20 @@ def auto_smooth_normals(mesh, angle):
     return out
 
 
-def vertices_by_faces_without_area(mesh):
-    """Per loop, whether its position is a corner of a polygon without area
-    (its corners in one line or at one point, worked in double)."""
-    co = numpy.empty(len(mesh.vertices) * 3, dtype=numpy.float64)
-    mesh.vertices.foreach_get("co", co)
-    co = co.reshape(-1, 3)
-    loop_vertex = numpy.empty(len(mesh.loops), dtype=numpy.int64)
-    mesh.loops.foreach_get("vertex_index", loop_vertex)
-    start, total, _ = polygon_arrays(mesh)
-    polygon = numpy.repeat(numpy.arange(len(start)), total)
-    first = co[loop_vertex[start[polygon]]]
-    following = numpy.arange(len(loop_vertex)) + 1
-    last = following == start[polygon] + total[polygon]
-    following[last] = start[polygon][last]
-    twice_area = numpy.zeros((len(start), 3))
-    numpy.add.at(twice_area, polygon,
-                 numpy.cross(co[loop_vertex] - first,
-                             co[loop_vertex[following]] - first))
-    flat = numpy.all(twice_area == 0.0, axis=1)[polygon]
-    _, position = numpy.unique(co, axis=0, return_inverse=True)
-    position = position.reshape(-1)[loop_vertex]
-    touched = numpy.zeros(position.max() + 1 if len(position) else 0, bool)
-    touched[position[flat]] = True
-    return touched[position]
-
-
 def smoothing_agreement(mesh, angle):
     """How many corners of polygons with area there are, and how many of
     them are smooth or flat as auto smooth at angle makes them: a corner is
-    smooth when its normal leans more than 1 degree from its polygon's. The
-    same again for the corners away from polygons without area, whose
-    normals Blender takes from rounding noise."""
+    smooth when its normal leans more than 1 degree from its polygon's."""
     start, total, face_normals = polygon_arrays(mesh)
     loop_face = numpy.repeat(numpy.arange(len(start)), total)
     face = face_normals[loop_face]
     limit = math.cos(math.radians(1.0))
     ours = numpy.sum(loop_normals(mesh) * face, axis=1) < limit
-    reference = auto_smooth_normals(mesh, angle)
-    counted = numpy.logical_and(numpy.linalg.norm(face, axis=1) > 0.5,
-                                ~numpy.isnan(reference[:, 0]))
+    reference = auto_smooth_normals(mesh, angle, polygons_with_area(mesh))
+    counted = ~numpy.isnan(reference[:, 0])
     theirs = numpy.sum(numpy.nan_to_num(reference) * face, axis=1) < limit
     agreeing = numpy.logical_and(counted, ours == theirs)
-    clear = ~vertices_by_faces_without_area(mesh)
-    return (int(counted.sum()), int(agreeing.sum()),
-            int((counted & clear).sum()), int((agreeing & clear).sum()))
+    return int(counted.sum()), int(agreeing.sum())
 
 
 def principled(material):

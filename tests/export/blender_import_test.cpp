@@ -310,10 +310,10 @@ std::map<std::string, std::optional<double>> DocumentAngles(const std::string& d
 // The .glb's normals, imported in Blender, against Blender's own auto smooth
 // at each object's angle on the same geometry merged by position: a corner
 // is smooth when its normal leans more than 1 degree from its face's, and
-// nearly every corner of the corpus must be smooth or flat alike. At the
-// vertices of faces without area Blender weighs in a normal made of
-// rounding noise, which no exporter can follow: away from them the share
-// is higher still.
+// nearly every corner of the corpus must be smooth or flat alike. Faces
+// without area are left out of the reference: they show nothing, and
+// Blender would weigh their normals, made of rounding noise, into their
+// neighbours'.
 TEST(BlenderSmoothing, GlbCornersAreSmoothOrFlatAsAutoSmoothAtEachObjectsAngle) {
     const std::string missing = BlenderMissing();
     if (!missing.empty()) SKIP_FOR_MISSING(missing);
@@ -333,25 +333,19 @@ TEST(BlenderSmoothing, GlbCornersAreSmoothOrFlatAsAutoSmoothAtEachObjectsAngle) 
     std::string why;
     const std::vector<BlenderFile> opened = OpenInBlender(files, why, angles);
     ASSERT_EQ(opened.size(), files.size()) << why;
-    size_t corners = 0, alike = 0, clear = 0, clear_alike = 0;
+    size_t corners = 0, alike = 0;
     for (const BlenderFile& file : opened) {
         ASSERT_TRUE(file.opened) << file.path << ": " << file.error;
         for (const BlenderObject& object : file.objects) {
             corners += object.corners;
             alike += object.smoothed_alike;
-            clear += object.clear_corners;
-            clear_alike += object.clear_alike;
         }
     }
-    ASSERT_GT(clear, corners * 98 / 100);
+    ASSERT_GT(corners, 0u);
     const double share = double(alike) / double(corners);
-    const double clear_share = double(clear_alike) / double(clear);
-    std::printf(
-        "smooth or flat as auto smooth: %zu of %zu corners (%.3f %%), %zu of the %zu "
-        "away from faces without area (%.3f %%)\n",
-        alike, corners, 100.0 * share, clear_alike, clear, 100.0 * clear_share);
-    EXPECT_GE(share, 0.998);
-    EXPECT_GE(clear_share, 0.999);
+    std::printf("smooth or flat as auto smooth: %zu of %zu corners (%.3f %%)\n", alike, corners,
+                100.0 * share);
+    EXPECT_GE(share, 0.999);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, BlenderImport, testing::Values(".gltf", ".obj", ".fbx"),

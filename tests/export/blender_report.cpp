@@ -40,8 +40,6 @@ BlenderObject ObjectOf(const json& entry) {
     object.uvs = entry.value("uvs", false);
     object.corners = entry.value("corners", size_t{0});
     object.smoothed_alike = entry.value("smoothed_alike", size_t{0});
-    object.clear_corners = entry.value("clear_corners", size_t{0});
-    object.clear_alike = entry.value("clear_alike", size_t{0});
     if (entry.contains("box") && entry["box"].is_array()) {
         std::array<double, 6> box{};
         for (size_t i = 0; i < 6; ++i) box[i] = entry["box"][i / 3][i % 3];

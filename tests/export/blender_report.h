@@ -17,10 +17,8 @@ struct BlenderObject {
     bool uvs = false;
     std::optional<std::array<double, 6>> box;  // low x y z, high x y z, world space
     // With smoothing angles given: its corners (of faces with area), and how
-    // many of them are smooth or flat as Blender's auto smooth makes them;
-    // the same for the corners at no vertex of a face without area.
+    // many of them are smooth or flat as Blender's auto smooth makes them.
     size_t corners = 0, smoothed_alike = 0;
-    size_t clear_corners = 0, clear_alike = 0;
 };
 
 struct BlenderMaterial {
