@@ -287,6 +287,8 @@ std::vector<NamedFile> ObjFiles(const ExportScene& scene, const std::string& mai
     ObjWriter writer(AnyColours(scene));
     UniqueNames object_names;
     for (const ExportNode& node : scene.nodes) {
+        // OBJ keeps no tree, so an object kept for its children holds nothing.
+        if (node.meshes.empty()) continue;
         writer.Object(node, object_names.Take(node.name, "object"), names, obj);
     }
     return {{main_name, std::move(obj)}, {mtl_name, std::move(mtl)}};

@@ -1,5 +1,6 @@
 #include "export/scene_edits.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -28,10 +29,9 @@ void DropUnusedMaterials(ExportScene& scene) {
     }
 }
 
-}  // namespace
-
-void DropHiddenNodes(ExportScene& scene) {
-    if (!HasHiddenNode(scene)) return;
+// Keeps the nodes marked in keep: the children of one left out hang on its
+// nearest ancestor kept.
+void KeepNodes(ExportScene& scene, const std::vector<bool>& keep) {
     // Per node, its new index if kept, else that of its nearest kept ancestor.
     std::vector<int> anchor(scene.nodes.size(), -1);
     std::vector<ExportNode> kept;
@@ -39,7 +39,7 @@ void DropHiddenNodes(ExportScene& scene) {
         ExportNode& node = scene.nodes[i];
         const bool known = node.parent >= 0 && size_t(node.parent) < i;
         const int up = known ? anchor[size_t(node.parent)] : -1;
-        if (node.hidden) {
+        if (!keep[i]) {
             anchor[i] = up;
             continue;
         }
@@ -48,7 +48,29 @@ void DropHiddenNodes(ExportScene& scene) {
         kept.push_back(std::move(node));
     }
     scene.nodes = std::move(kept);
+}
+
+}  // namespace
+
+void DropHiddenNodes(ExportScene& scene) {
+    if (!HasHiddenNode(scene)) return;
+    std::vector<bool> keep;
+    for (const ExportNode& node : scene.nodes) keep.push_back(!node.hidden);
+    KeepNodes(scene, keep);
     DropUnusedMaterials(scene);
+}
+
+void DropEmptyBranches(ExportScene& scene) {
+    // A parent comes before its children, so a walk back reaches every
+    // node's descendants before the node.
+    std::vector<bool> filled(scene.nodes.size(), false);
+    for (size_t i = scene.nodes.size(); i-- > 0;) {
+        const ExportNode& node = scene.nodes[i];
+        if (!node.meshes.empty()) filled[i] = true;
+        if (filled[i] && node.parent >= 0 && size_t(node.parent) < i)
+            filled[size_t(node.parent)] = true;
+    }
+    if (std::find(filled.begin(), filled.end(), false) != filled.end()) KeepNodes(scene, filled);
 }
 
 bool HasHiddenNode(const ExportScene& scene) {

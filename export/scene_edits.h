@@ -7,6 +7,10 @@
 // kept, and materials no mesh uses any longer go too.
 void DropHiddenNodes(ExportScene& scene);
 
+// Leaves out the nodes without meshes that have no descendant with one:
+// an object kept for its children (a group) goes when none of them is left.
+void DropEmptyBranches(ExportScene& scene);
+
 bool HasHiddenNode(const ExportScene& scene);
 
 // Every position times factor; normals keep their directions.

@@ -1,8 +1,10 @@
 // What the document says beyond the host scene, in the written glTF: hidden
 // objects left out or kept, double-sided materials, the object tree and the
 // scale of every position.
+#include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <assimp/Importer.hpp>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -15,8 +17,8 @@
 #include "cli/run_varnel.h"
 #include "support/export_files.h"
 #include "support/open_counter.h"
-#include "support/test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using nlohmann::json;
 
@@ -103,6 +105,98 @@ TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSi
     EXPECT_EQ(tree["root"], (Names{"kid"}));
     EXPECT_EQ(tree["kid"], (Names{"grandkid"}));
     EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), 50.0);
+}
+
+// Objects without faces group those below them: "列車" holds "door" (a
+// group of vertices alone), which holds "panel"; the hidden group "hidden
+// box" goes and its "lamp" hangs on "列車" instead. "nothing below" groups
+// nothing, and "ghosts" only the hidden "ghost": both go.
+const std::string kGroups =
+    "Metasequoia Document\nFormat Text Ver 1.1\nCodePage utf8\n"
+    "Object \"列車\" {\n depth 0\n vertex 0 {\n }\n face 0 {\n }\n}\n"
+    "Object \"door\" {\n depth 1\n vertex 2 {\n  0 0 0\n  1 1 1\n }\n}\n"
+    "Object \"panel\" {\n depth 2\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
+    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
+    "Object \"hidden box\" {\n depth 1\n visible 0\n}\n"
+    "Object \"lamp\" {\n depth 2\n vertex 3 {\n  0 0 5\n  20 0 5\n  0 10 5\n }\n"
+    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
+    "Object \"nothing below\" {\n depth 1\n}\n"
+    "Object \"ghosts\" {\n depth 0\n}\n"
+    "Object \"ghost\" {\n depth 1\n visible 0\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n"
+    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
+    "Object \"cube\" {\n depth 0\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n"
+    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
+    "Eof\n";
+
+// Per node name, the names of its children, as Assimp reads the file back;
+// the root, whatever the format calls it, is "".
+std::map<std::string, std::vector<std::string>> AssimpTree(const std::string& path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, 0);
+    std::map<std::string, std::vector<std::string>> tree;
+    if (scene == nullptr || scene->mRootNode == nullptr) return tree;
+    std::vector<std::pair<const aiNode*, std::string>> open{{scene->mRootNode, ""}};
+    while (!open.empty()) {
+        const auto [node, name] = open.back();
+        open.pop_back();
+        std::vector<std::string>& children = tree[name];
+        for (unsigned c = 0; c < node->mNumChildren; ++c) {
+            const aiNode* child = node->mChildren[c];
+            children.push_back(child->mName.C_Str());
+            open.push_back({child, child->mName.C_Str()});
+        }
+    }
+    return tree;
+}
+
+TEST(DocumentLook, ObjectsWithoutFacesStandAsEmptyNodesOverWhatTheyGroup) {
+    TempFile doc(kGroups);
+    TempDir dir;
+    std::string args = "import --yes --scale 2 --preview " + dir / "g.png";
+    for (const char* ext : {".glb", ".fbx", ".obj"}) {
+        args += " --export " + dir / (std::string("g") + ext);
+    }
+    VarnelRun run = RunVarnel(args + " " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    using Names = std::vector<std::string>;
+    const json gltf = GlbJson(dir / "g.glb");
+    auto tree = Tree(gltf);
+    EXPECT_EQ(tree.size(), 6u);  // "Scene", two groups and three meshes
+    EXPECT_EQ(tree["Scene"], (Names{"列車", "cube"}));
+    EXPECT_EQ(tree["列車"], (Names{"door", "lamp"}));
+    EXPECT_EQ(tree["door"], (Names{"panel"}));
+    // A group is a node with no mesh and no transform of its own.
+    for (const json& node : gltf["nodes"]) {
+        if (node["name"] != "列車" && node["name"] != "door") continue;
+        EXPECT_EQ(node.size(), 2u) << node;  // its name and its children
+    }
+    EXPECT_DOUBLE_EQ(MaxX(gltf, "lamp"), 40.0);
+
+    // The FBX holds the same under a root of its own (Assimp reads a COLLADA
+    // node's id for its name, which is not the name written; Blender's check
+    // reads those).
+    tree.erase("Scene");
+    auto read = AssimpTree(dir / "g.fbx");
+    EXPECT_EQ(read[""], (Names{"列車", "cube"}));
+    for (const auto& [name, children] : tree) EXPECT_EQ(read[name], children) << name;
+    // OBJ keeps no tree: its objects are the meshes alone.
+    const std::string obj = ReadFile(dir / "g.obj");
+    Names objects;
+    for (size_t at = obj.find("\no "); at != std::string::npos; at = obj.find("\no ", at + 1)) {
+        objects.push_back(obj.substr(at + 3, obj.find('\n', at + 1) - at - 3));
+    }
+    EXPECT_EQ(objects, (Names{"panel", "lamp", "cube"}));
+
+    // Asked for, the hidden objects stay with their groups; a group of
+    // nothing still goes.
+    run = RunVarnel("import --yes --include-hidden --export " + dir / "h.glb " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    tree = Tree(GlbJson(dir / "h.glb"));
+    EXPECT_EQ(tree.size(), 9u);
+    EXPECT_EQ(tree["Scene"], (Names{"列車", "ghosts", "cube"}));
+    EXPECT_EQ(tree["列車"], (Names{"door", "hidden box"}));
+    EXPECT_EQ(tree["hidden box"], (Names{"lamp"}));
+    EXPECT_EQ(tree["ghosts"], (Names{"ghost"}));
 }
 
 // What the outputs need comes from the import's own reading, so a document
