@@ -107,27 +107,6 @@ TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSi
     EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), 50.0);
 }
 
-// Objects without faces group those below them: "列車" holds "door" (a
-// group of vertices alone), which holds "panel"; the hidden group "hidden
-// box" goes and its "lamp" hangs on "列車" instead. "nothing below" groups
-// nothing, and "ghosts" only the hidden "ghost": both go.
-const std::string kGroups =
-    "Metasequoia Document\nFormat Text Ver 1.1\nCodePage utf8\n"
-    "Object \"列車\" {\n depth 0\n vertex 0 {\n }\n face 0 {\n }\n}\n"
-    "Object \"door\" {\n depth 1\n vertex 2 {\n  0 0 0\n  1 1 1\n }\n}\n"
-    "Object \"panel\" {\n depth 2\n vertex 3 {\n  0 0 0\n  10 0 0\n  0 10 0\n }\n"
-    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
-    "Object \"hidden box\" {\n depth 1\n visible 0\n}\n"
-    "Object \"lamp\" {\n depth 2\n vertex 3 {\n  0 0 5\n  20 0 5\n  0 10 5\n }\n"
-    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
-    "Object \"nothing below\" {\n depth 1\n}\n"
-    "Object \"ghosts\" {\n depth 0\n}\n"
-    "Object \"ghost\" {\n depth 1\n visible 0\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n"
-    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
-    "Object \"cube\" {\n depth 0\n vertex 3 {\n  0 0 0\n  1 0 0\n  0 1 0\n }\n"
-    " face 1 {\n  3 V(0 1 2)\n }\n}\n"
-    "Eof\n";
-
 // Per node name, the names of its children, as Assimp reads the file back;
 // the root, whatever the format calls it, is "".
 std::map<std::string, std::vector<std::string>> AssimpTree(const std::string& path) {
@@ -149,14 +128,19 @@ std::map<std::string, std::vector<std::string>> AssimpTree(const std::string& pa
     return tree;
 }
 
+// tests/data/groups.mqo: objects without faces group those below them:
+// "列車" holds "door" (a group of vertices alone), which holds "panel"; the
+// hidden group "hidden box" goes and its "lamp" hangs on "列車" instead.
+// "nothing below" groups nothing, and "ghosts" only the hidden "ghost":
+// both go.
 TEST(DocumentLook, ObjectsWithoutFacesStandAsEmptyNodesOverWhatTheyGroup) {
-    TempFile doc(kGroups);
+    const std::string doc = TestDataDir() + "/groups.mqo";
     TempDir dir;
     std::string args = "import --yes --scale 2 --preview " + dir / "g.png";
     for (const char* ext : {".glb", ".fbx", ".obj"}) {
         args += " --export " + dir / (std::string("g") + ext);
     }
-    VarnelRun run = RunVarnel(args + " " + doc.path());
+    VarnelRun run = RunVarnel(args + " " + doc);
     ASSERT_EQ(run.status, 0) << run.err;
     using Names = std::vector<std::string>;
     const json gltf = GlbJson(dir / "g.glb");
@@ -189,7 +173,7 @@ TEST(DocumentLook, ObjectsWithoutFacesStandAsEmptyNodesOverWhatTheyGroup) {
 
     // Asked for, the hidden objects stay with their groups; a group of
     // nothing still goes.
-    run = RunVarnel("import --yes --include-hidden --export " + dir / "h.glb " + doc.path());
+    run = RunVarnel("import --yes --include-hidden --export " + dir / "h.glb " + doc);
     ASSERT_EQ(run.status, 0) << run.err;
     tree = Tree(GlbJson(dir / "h.glb"));
     EXPECT_EQ(tree.size(), 9u);
