@@ -175,9 +175,9 @@ std::vector<std::string> ApplyDocumentLook(ExportScene& scene, const HostScene& 
     // A document that hides all it holds would export nothing at all; it is
     // kept whole, as with include_hidden.
     const bool keep_hidden = options.include_hidden || HidesEveryMesh(scene);
-    if (!keep_hidden) DropHiddenNodes(scene);
+    if (!keep_hidden) DropHiddenMeshes(scene);
     DropEmptyBranches(scene);
-    if (keep_hidden && HasHiddenNode(scene)) {
+    if (keep_hidden && HasHiddenMeshes(scene)) {
         warnings.push_back(
             "hidden objects were included as visible: the written formats cannot hide a node");
     }

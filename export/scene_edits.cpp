@@ -29,6 +29,10 @@ void DropUnusedMaterials(ExportScene& scene) {
     }
 }
 
+bool HidesMeshes(const ExportNode& node) {
+    return node.hidden && !node.meshes.empty();
+}
+
 // Keeps the nodes marked in keep: the children of one left out hang on its
 // nearest ancestor kept.
 void KeepNodes(ExportScene& scene, const std::vector<bool>& keep) {
@@ -52,10 +56,10 @@ void KeepNodes(ExportScene& scene, const std::vector<bool>& keep) {
 
 }  // namespace
 
-void DropHiddenNodes(ExportScene& scene) {
-    if (!HasHiddenNode(scene)) return;
+void DropHiddenMeshes(ExportScene& scene) {
+    if (!HasHiddenMeshes(scene)) return;
     std::vector<bool> keep;
-    for (const ExportNode& node : scene.nodes) keep.push_back(!node.hidden);
+    for (const ExportNode& node : scene.nodes) keep.push_back(!HidesMeshes(node));
     KeepNodes(scene, keep);
     DropUnusedMaterials(scene);
 }
@@ -73,11 +77,8 @@ void DropEmptyBranches(ExportScene& scene) {
     if (std::find(filled.begin(), filled.end(), false) != filled.end()) KeepNodes(scene, filled);
 }
 
-bool HasHiddenNode(const ExportScene& scene) {
-    for (const ExportNode& node : scene.nodes) {
-        if (node.hidden) return true;
-    }
-    return false;
+bool HasHiddenMeshes(const ExportScene& scene) {
+    return std::any_of(scene.nodes.begin(), scene.nodes.end(), HidesMeshes);
 }
 
 void ScalePositions(ExportScene& scene, float factor) {

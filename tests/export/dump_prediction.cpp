@@ -92,10 +92,11 @@ std::vector<KeptObject> KeptObjects(const json& dump, const std::string& documen
     }
     const bool keep_hidden = include_hidden || HidesEvery(hidden_nodes);
     // Children follow their parents: walked backwards, an object has seen
-    // every object below it.
+    // every object below it. A group is kept, hidden or not, while it holds
+    // an object kept.
     std::vector<bool> kept(count, false), holds_kept(count, false);
     for (size_t j = count; j-- > 0;) {
-        kept[j] = (keep_hidden || !hidden[j]) && (node[j] || holds_kept[j]);
+        kept[j] = node[j] ? keep_hidden || !hidden[j] : holds_kept[j];
         if ((kept[j] || holds_kept[j]) && parent[j] >= 0) holds_kept[size_t(parent[j])] = true;
     }
     const auto name = [&model](int j) {

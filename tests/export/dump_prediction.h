@@ -27,9 +27,9 @@ struct KeptObject {
 };
 
 // The objects the exports keep, in the document's order: those the dump has
-// nodes of and every object above one of them, except the hidden ones
-// (unless include_hidden, or every node is hidden). Empty when the document
-// does not load.
+// nodes of, but the hidden ones (unless include_hidden, or every node is
+// hidden), and every other object above one of those, hidden or not. Empty
+// when the document does not load.
 std::vector<KeptObject> KeptObjects(const nlohmann::json& dump, const std::string& document,
                                     bool include_hidden);
 
