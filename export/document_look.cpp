@@ -52,22 +52,27 @@ std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene&
 
 namespace {
 
-// Each node's parent: the node of the nearest ancestor object that has one.
-void MarkNodes(const DocumentOutline& outline, const std::vector<int>& node_of,
+// The scene's nodes in the document's order, one per object: an object the
+// builder made no node of (a group) stands as an empty node, so that its
+// children keep their parent. Each object's parent precedes it.
+void NestNodes(const DocumentOutline& outline, const std::vector<int>& node_of,
                ExportScene& scene) {
     const std::vector<int> parents = ObjectParents(outline);
-    std::vector<int> anchor(node_of.size(), -1);  // the object's node, else its parent's
-    for (size_t j = 0; j < node_of.size(); ++j) {
-        const int up = parents[j] >= 0 ? anchor[size_t(parents[j])] : -1;
-        anchor[j] = node_of[j] >= 0 ? node_of[j] : up;
-        if (node_of[j] < 0 || size_t(node_of[j]) >= scene.nodes.size()) continue;
-        ExportNode& node = scene.nodes[size_t(node_of[j])];
+    std::vector<ExportNode> nodes;
+    nodes.reserve(outline.objects.size());
+    for (size_t j = 0; j < outline.objects.size(); ++j) {
+        const int from = node_of[j];
+        ExportNode node;
+        if (from >= 0 && size_t(from) < scene.nodes.size())
+            node = std::move(scene.nodes[size_t(from)]);
         const OutlinedObject& object = outline.objects[j];
-        node.parent = up;
+        node.parent = parents[j];
         node.hidden = !object.visible;
         // The host's name has '?' where its code page lacks a character.
         node.name = DocumentTextUtf8(object.name.c_str(), outline.code_page);
+        nodes.push_back(std::move(node));
     }
+    scene.nodes = std::move(nodes);
 }
 
 // The host's materials are named in its code page, with '?' for what it
@@ -152,15 +157,16 @@ void ReadLook(ExportScene& scene, const HostScene& host, const DocumentLookOptio
         warnings.push_back("the document's objects do not match the imported nodes" + as_held);
         return;
     }
-    MarkNodes(*outline, node_of, scene);
+    NestNodes(*outline, node_of, scene);
     NameMaterials(*outline, scene);
     DecodeMapPaths(*outline, scene);
     MarkDoubleSided(*outline, scene);
 }
 
-bool HidesEveryNode(const ExportScene& scene) {
+// Objects without faces hide nothing one could see.
+bool HidesEveryMesh(const ExportScene& scene) {
     for (const ExportNode& node : scene.nodes) {
-        if (!node.hidden) return false;
+        if (!node.hidden && !node.meshes.empty()) return false;
     }
     return true;
 }
@@ -173,9 +179,10 @@ std::vector<std::string> ApplyDocumentLook(ExportScene& scene, const HostScene& 
     ReadLook(scene, host, options, warnings);
     // A document that hides all it holds would export nothing at all; it is
     // kept whole, as with include_hidden.
-    if (!options.include_hidden && !HidesEveryNode(scene)) {
-        DropHiddenNodes(scene);
-    } else if (HasHiddenNode(scene)) {
+    const bool keep_hidden = options.include_hidden || HidesEveryMesh(scene);
+    if (!keep_hidden) DropHiddenMeshes(scene);
+    DropEmptyBranches(scene);
+    if (keep_hidden && HasHiddenMeshes(scene)) {
         warnings.push_back(
             "hidden objects were included as visible: the written formats cannot hide a node");
     }

@@ -1,6 +1,7 @@
 // What the document says about the imported scene that the host scene does
 // not carry: the objects it hides, the materials that show both sides, how
-// its objects nest, as the import's outline of its model gives them. Its
+// its objects nest (through objects without faces, which have no host
+// node), as the import's outline of its model gives them. Its
 // objects are matched with the host's nodes.
 #pragma once
 
@@ -28,7 +29,8 @@ std::vector<int> NodesOfObjects(const DocumentOutline& outline, const HostScene&
 // draw the model as a point.
 float ScaleFactor(const char* text);
 
-// Marks, nests, leaves out and scales the scene's nodes and marks its
+// Marks, nests, leaves out and scales the scene's nodes, adds an empty node
+// for each object without faces that groups exported ones, and marks its
 // double-sided materials. Returns the warnings to tell: an outline that is
 // missing or does not match leaves the scene as the host holds it (only
 // scaled).

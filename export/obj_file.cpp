@@ -314,6 +314,8 @@ Status WriteObjFiles(const ExportScene& scene, const std::filesystem::path& dir,
     ObjWriter writer(AnyColours(scene));
     UniqueNames object_names;
     for (const ExportNode& node : scene.nodes) {
+        // OBJ keeps no tree, so an object kept for its children holds nothing.
+        if (node.meshes.empty()) continue;
         writer.Object(node, object_names.Take(node.name, "object"), names, out);
     }
     out.Spill();

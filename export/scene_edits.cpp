@@ -1,5 +1,6 @@
 #include "export/scene_edits.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -28,10 +29,13 @@ void DropUnusedMaterials(ExportScene& scene) {
     }
 }
 
-}  // namespace
+bool HidesMeshes(const ExportNode& node) {
+    return node.hidden && !node.meshes.empty();
+}
 
-void DropHiddenNodes(ExportScene& scene) {
-    if (!HasHiddenNode(scene)) return;
+// Keeps the nodes marked in keep: the children of one left out hang on its
+// nearest ancestor kept.
+void KeepNodes(ExportScene& scene, const std::vector<bool>& keep) {
     // Per node, its new index if kept, else that of its nearest kept ancestor.
     std::vector<int> anchor(scene.nodes.size(), -1);
     std::vector<ExportNode> kept;
@@ -39,7 +43,7 @@ void DropHiddenNodes(ExportScene& scene) {
         ExportNode& node = scene.nodes[i];
         const bool known = node.parent >= 0 && size_t(node.parent) < i;
         const int up = known ? anchor[size_t(node.parent)] : -1;
-        if (node.hidden) {
+        if (!keep[i]) {
             anchor[i] = up;
             continue;
         }
@@ -48,14 +52,33 @@ void DropHiddenNodes(ExportScene& scene) {
         kept.push_back(std::move(node));
     }
     scene.nodes = std::move(kept);
+}
+
+}  // namespace
+
+void DropHiddenMeshes(ExportScene& scene) {
+    if (!HasHiddenMeshes(scene)) return;
+    std::vector<bool> keep;
+    for (const ExportNode& node : scene.nodes) keep.push_back(!HidesMeshes(node));
+    KeepNodes(scene, keep);
     DropUnusedMaterials(scene);
 }
 
-bool HasHiddenNode(const ExportScene& scene) {
-    for (const ExportNode& node : scene.nodes) {
-        if (node.hidden) return true;
+void DropEmptyBranches(ExportScene& scene) {
+    // A parent comes before its children, so a walk back reaches every
+    // node's descendants before the node.
+    std::vector<bool> filled(scene.nodes.size(), false);
+    for (size_t i = scene.nodes.size(); i-- > 0;) {
+        const ExportNode& node = scene.nodes[i];
+        if (!node.meshes.empty()) filled[i] = true;
+        if (filled[i] && node.parent >= 0 && size_t(node.parent) < i)
+            filled[size_t(node.parent)] = true;
     }
-    return false;
+    if (std::find(filled.begin(), filled.end(), false) != filled.end()) KeepNodes(scene, filled);
+}
+
+bool HasHiddenMeshes(const ExportScene& scene) {
+    return std::any_of(scene.nodes.begin(), scene.nodes.end(), HidesMeshes);
 }
 
 void ScalePositions(ExportScene& scene, float factor) {

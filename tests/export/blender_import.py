@@ -30,6 +30,8 @@ def import_file(path):
         return bpy.ops.import_scene.fbx(filepath=path)
     if extension in (".glb", ".gltf"):
         return bpy.ops.import_scene.gltf(filepath=path)
+    if extension == ".dae":
+        return bpy.ops.wm.collada_import(filepath=path)
     if extension == ".obj":
         if hasattr(bpy.ops.wm, "obj_import"):
             return bpy.ops.wm.obj_import(filepath=path)

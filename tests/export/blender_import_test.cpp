@@ -1,8 +1,9 @@
 // Blender 3.4 opens our files as users will, with its stock importers: the
 // samples and six real documents, written as .glb (the reference, read
 // back with Assimp and opened in Blender) and in each format under test,
-// all of them in one Blender run per format; and a map copied beside the
-// file.
+// all of them in one Blender run per format; a map copied beside the file;
+// and every document with a tree, in each format that keeps one, showing
+// the document's own tree.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
@@ -11,16 +12,20 @@
 #include <assimp/Importer.hpp>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "blender_report.h"
 #include "cli/run_varnel.h"
+#include "dump_prediction.h"
 #include "export/png_file.h"
+#include "reader/mqo_loader.h"
 #include "support/require.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
@@ -74,8 +79,9 @@ size_t TrianglesBlenderKeeps(const aiMesh& mesh) {
     return seen.size();
 }
 
+// The mesh nodes' views, and every node's name (groups' too) in names.
 void AddMeshViews(const aiScene& scene, const aiNode& node, const std::string& parent,
-                  std::vector<MeshView>& out) {
+                  std::vector<MeshView>& out, std::set<std::string>& names) {
     MeshView view;
     view.name = BlenderName(node.mName.C_Str());
     view.parent = parent;
@@ -86,21 +92,22 @@ void AddMeshViews(const aiScene& scene, const aiNode& node, const std::string& p
             BlenderName(scene.mMaterials[mesh.mMaterialIndex]->GetName().C_Str()));
         view.uvs = view.uvs || mesh.HasTextureCoords(0);
     }
+    names.insert(view.name);
     if (node.mNumMeshes > 0) out.push_back(view);
     for (unsigned c = 0; c < node.mNumChildren; ++c) {
-        AddMeshViews(scene, *node.mChildren[c], view.name, out);
+        AddMeshViews(scene, *node.mChildren[c], view.name, out, names);
     }
 }
 
 // The document's nodes from the .glb, whose root node stands for the
-// scene.
-std::vector<MeshView> ReferenceViews(const std::string& glb) {
+// scene: the mesh nodes' views, and in names every node's name.
+std::vector<MeshView> ReferenceViews(const std::string& glb, std::set<std::string>& names) {
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(glb, 0);
     std::vector<MeshView> views;
     if (scene == nullptr || scene->mRootNode == nullptr) return views;
     for (unsigned c = 0; c < scene->mRootNode->mNumChildren; ++c) {
-        AddMeshViews(*scene, *scene->mRootNode->mChildren[c], "", views);
+        AddMeshViews(*scene, *scene->mRootNode->mChildren[c], "", views, names);
     }
     std::sort(views.begin(), views.end());
     return views;
@@ -248,12 +255,12 @@ TEST_P(BlenderImport, BlenderOpensEveryFileWithTheGlbsObjectsTrianglesMaterialsP
         const BlenderFile& got = opened[2 * i + 1];
         ASSERT_TRUE(glb.opened) << docs[i] << ": " << glb.error;
         EXPECT_TRUE(got.opened) << docs[i] << ": " << got.error;
-        const std::vector<MeshView> want = ext == ".obj"
-                                               ? AsObjHoldsThem(ReferenceViews(files[2 * i]))
-                                               : ReferenceViews(files[2 * i]);
+        std::set<std::string> nodes;
+        const std::vector<MeshView> glb_views = ReferenceViews(files[2 * i], nodes);
+        const std::vector<MeshView> want = ext == ".obj" ? AsObjHoldsThem(glb_views) : glb_views;
         ASSERT_FALSE(want.empty()) << docs[i];
-        const std::vector<MeshView> seen =
-            BlenderViews(got, NamesOf(want, false), NamesOf(want, true));
+        if (ext == ".obj") nodes = NamesOf(want, false);
+        const std::vector<MeshView> seen = BlenderViews(got, nodes, NamesOf(want, true));
         EXPECT_EQ(Describe(seen), Describe(want)) << docs[i] << ": Blender, then the .glb";
         ExpectSameBox(got, glb, docs[i]);
         ExpectSameMaterials(got, glb, docs[i]);
@@ -346,6 +353,114 @@ TEST(BlenderSmoothing, GlbCornersAreSmoothOrFlatAsAutoSmoothAtEachObjectsAngle) 
     std::printf("smooth or flat as auto smooth: %zu of %zu corners (%.3f %%)\n", alike, corners,
                 100.0 * share);
     EXPECT_GE(share, 0.999);
+}
+
+// A parent link as Blender names both ends; the parent empty at the top.
+using Link = std::pair<std::string, std::string>;
+
+// Every document we test with (samples, test data and the corpus this build
+// runs) in which some object lies below another.
+std::vector<std::string> DocumentsWithTrees() {
+    std::vector<fs::path> paths = MqoDocumentsIn(SamplesDir());
+    for (const char* data : {"", "/fuzz"}) {
+        for (const fs::path& path : MqoDocumentsIn(TestDataDir() + data)) paths.push_back(path);
+    }
+    for (const fs::path& path : CorpusForThisBuild()) paths.push_back(path);
+    std::vector<std::string> docs;
+    for (const fs::path& path : paths) {
+        MQOLoader loader;
+        if (loader.Load(path.c_str()) == 0) continue;  // a compressed document
+        const MQOModel& model = *loader.GetModel();
+        for (int j = 0; j < model.ObjectCount(); ++j) {
+            if (model.ObjectAt(j)->depth <= 0) continue;
+            docs.push_back(path);
+            break;
+        }
+    }
+    return docs;
+}
+
+std::multiset<Link> DocumentLinks(const std::vector<KeptObject>& kept) {
+    std::multiset<Link> links;
+    for (const KeptObject& object : kept) {
+        links.insert({BlenderName(object.name), BlenderName(object.parent)});
+    }
+    return links;
+}
+
+// Blender's objects as links between the document's names: a glTF's root
+// node, "Scene", stands for the top.
+std::multiset<Link> BlenderLinks(const BlenderFile& file, const std::set<std::string>& names) {
+    std::multiset<Link> links;
+    for (const BlenderObject& object : file.objects) {
+        if (object.name == "Scene" && object.parent.empty()) continue;
+        const std::string parent = object.parent == "Scene" ? "" : object.parent;
+        links.insert({AsReference(object.name, names), AsReference(parent, names)});
+    }
+    return links;
+}
+
+std::string Describe(const std::multiset<Link>& links) {
+    std::string out;
+    for (const auto& [child, parent] : links)
+        out += "  \"" + child + "\" under \"" + parent + "\"\n";
+    return out;
+}
+
+// Blender shows each document's tree in every format that keeps one: each
+// object kept, with faces or as the group of those below it, under its
+// nearest ancestor kept. Blender's COLLADA reader makes an object of each
+// further mesh of a node (a further material), named after the node, at
+// the top or beside the node's own; those are the only objects it may add.
+TEST(BlenderTree, EveryFormatWithATreeShowsTheDocumentsOwnTree) {
+    const std::string missing = BlenderMissing();
+    if (!missing.empty()) SKIP_FOR_MISSING(missing);
+    const std::vector<std::string> docs = DocumentsWithTrees();
+    ASSERT_FALSE(docs.empty());
+    const std::vector<std::string> formats = {".glb", ".gltf", ".fbx", ".dae"};
+    TempDir dir;
+    std::vector<std::string> files;  // per document one file per format
+    std::vector<std::vector<KeptObject>> kept;
+    for (size_t i = 0; i < docs.size(); ++i) {
+        std::string args = "import --yes --json";
+        for (const std::string& ext : formats) {
+            files.push_back(dir / (std::to_string(i) + ext));
+            args += " --export '" + files.back() + "'";
+        }
+        const VarnelRun run = RunVarnel(args + " '" + docs[i] + "'");
+        ASSERT_EQ(run.status, 0) << docs[i] << "\n" << run.err;
+        kept.push_back(KeptObjects(nlohmann::json::parse(run.out), docs[i], false));
+    }
+    std::string why;
+    const std::vector<BlenderFile> opened = OpenInBlender(files, why);
+    ASSERT_EQ(opened.size(), files.size()) << why;
+
+    for (size_t i = 0; i < docs.size(); ++i) {
+        const std::multiset<Link> want = DocumentLinks(kept[i]);
+        std::set<std::string> names, meshes;
+        for (const KeptObject& object : kept[i]) {
+            names.insert(BlenderName(object.name));
+            if (object.node) meshes.insert(BlenderName(object.name));
+        }
+        for (size_t f = 0; f < formats.size(); ++f) {
+            const BlenderFile& got = opened[i * formats.size() + f];
+            ASSERT_TRUE(got.opened) << docs[i] << formats[f] << ": " << got.error;
+            const std::multiset<Link> seen = BlenderLinks(got, names);
+            std::multiset<Link> lost, added;
+            std::set_difference(want.begin(), want.end(), seen.begin(), seen.end(),
+                                std::inserter(lost, lost.end()));
+            std::set_difference(seen.begin(), seen.end(), want.begin(), want.end(),
+                                std::inserter(added, added.end()));
+            if (formats[f] == ".dae") {
+                std::erase_if(added, [&](const Link& link) {
+                    const bool placed = link.second.empty() || want.count(link) != 0;
+                    return placed && meshes.count(link.first) != 0;
+                });
+            }
+            EXPECT_EQ(Describe(lost), "") << docs[i] << formats[f] << ": links Blender lost";
+            EXPECT_EQ(Describe(added), "") << docs[i] << formats[f] << ": objects Blender added";
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, BlenderImport, testing::Values(".gltf", ".obj", ".fbx"),

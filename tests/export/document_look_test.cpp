@@ -105,6 +105,56 @@ TEST(DocumentLook, HiddenObjectsGoUnlessAskedForTreesNestAndMaterialsKeepTheirSi
     EXPECT_DOUBLE_EQ(MaxX(gltf, "grandkid"), 50.0);
 }
 
+// tests/data/groups.mqo: objects without faces group those below them:
+// "列車" holds "door" (a group of vertices alone), which holds "panel", and
+// "hidden box", a hidden group, which shows nothing and so stays over its
+// "lamp". "nothing below" groups nothing, and "ghosts" only the hidden
+// "ghost": both go.
+TEST(DocumentLook, ObjectsWithoutFacesStandAsEmptyNodesOverWhatTheyGroup) {
+    const std::string doc = TestDataDir() + "/groups.mqo";
+    TempDir dir;
+    std::string args = "import --yes --scale 2 --preview " + dir / "g.png";
+    for (const char* ext : {".glb", ".obj"}) {
+        args += " --export " + dir / (std::string("g") + ext);
+    }
+    VarnelRun run = RunVarnel(args + " " + doc);
+    ASSERT_EQ(run.status, 0) << run.err;
+    using Names = std::vector<std::string>;
+    const json gltf = GlbJson(dir / "g.glb");
+    auto tree = Tree(gltf);
+    EXPECT_EQ(tree.size(), 7u);  // "Scene", three groups and three meshes
+    EXPECT_EQ(tree["Scene"], (Names{"列車", "cube"}));
+    EXPECT_EQ(tree["列車"], (Names{"door", "hidden box"}));
+    EXPECT_EQ(tree["door"], (Names{"panel"}));
+    EXPECT_EQ(tree["hidden box"], (Names{"lamp"}));
+    // A group is a node with no mesh and no transform of its own.
+    for (const json& node : gltf["nodes"]) {
+        if (node.contains("mesh") || node["name"] == "Scene") continue;
+        EXPECT_EQ(node.size(), 2u) << node;  // its name and its children
+    }
+    EXPECT_EQ(run.err.find("hidden objects were included"), std::string::npos) << run.err;
+    EXPECT_DOUBLE_EQ(MaxX(gltf, "lamp"), 40.0);
+
+    // OBJ keeps no tree: its objects are the meshes alone.
+    const std::string obj = ReadFile(dir / "g.obj");
+    Names objects;
+    for (size_t at = obj.find("\no "); at != std::string::npos; at = obj.find("\no ", at + 1)) {
+        objects.push_back(obj.substr(at + 3, obj.find('\n', at + 1) - at - 3));
+    }
+    EXPECT_EQ(objects, (Names{"panel", "lamp", "cube"}));
+
+    // Asked for, the hidden "ghost" stays with its group; a group of nothing
+    // still goes.
+    run = RunVarnel("import --yes --include-hidden --export " + dir / "h.glb " + doc);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("hidden objects were included"), std::string::npos) << run.err;
+    const auto with_ghosts = Tree(GlbJson(dir / "h.glb"));
+    tree["Scene"] = {"列車", "ghosts", "cube"};
+    tree["ghosts"] = {"ghost"};
+    tree["ghost"] = {};
+    EXPECT_EQ(with_ghosts, tree);
+}
+
 // What the outputs need comes from the import's own reading, so a document
 // that can be read only once, from a FIFO or a pipe, exports whole, and no
 // command opens a document twice.

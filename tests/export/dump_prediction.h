@@ -19,5 +19,19 @@ struct ExportCounts {
 // is hidden: such a document is exported whole.
 std::vector<bool> HiddenNodes(const nlohmann::json& dump, const std::string& document);
 
+// An object of the document as the exports keep it.
+struct KeptObject {
+    std::string name;    // UTF-8, decoded by the document's code page
+    std::string parent;  // the nearest ancestor kept, as the depths nest them; empty at the top
+    bool node = false;   // a node of the dump; else kept as a group of the objects below it
+};
+
+// The objects the exports keep, in the document's order: those the dump has
+// nodes of, but the hidden ones (unless include_hidden, or every node is
+// hidden), and every other object above one of those, hidden or not. Empty
+// when the document does not load.
+std::vector<KeptObject> KeptObjects(const nlohmann::json& dump, const std::string& document,
+                                    bool include_hidden);
+
 // The export of the nodes that hidden does not mark.
 ExportCounts PredictExport(const nlohmann::json& dump, const std::vector<bool>& hidden);

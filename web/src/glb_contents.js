@@ -16,12 +16,13 @@ function trianglesOf(json, meshIndex) {
   );
 }
 
-// The document's objects, in the file's order: every node but the root,
-// node 0, which the writer names "Scene".
+// The document's objects, in the file's order: every node with a mesh. The
+// root, node 0, which the writer names "Scene", and the groups (objects
+// without faces kept for those below them) have none, nothing to show or hide.
 export function objectsOf(json) {
   return (json.nodes || [])
     .map((node, index) => ({ index, name: node.name || '', triangles: trianglesOf(json, node.mesh) }))
-    .slice(1);
+    .filter(({ index }) => json.nodes[index].mesh !== undefined);
 }
 
 export function materialsOf(json) {

@@ -216,6 +216,13 @@ test('the options and a compressed document give the command\'s bytes too', asyn
   assert.ok((await download('long.glb')).equals(commandGlb(dir, 'long.mqo')));
 });
 
+test('objects without faces, which group others, are not listed as objects', async () => {
+  const dir = folderOf('groups', { 'groups.mqo': readFileSync(join(samples, '../tests/data/groups.mqo')) });
+  assert.match(await open(dir, ['groups.mqo']), /^shown 3 objects, 3 triangles/);
+  assert.deepEqual(await page.$$eval('#objects li', (items) => items.map((i) => i.textContent.trim())),
+    ['panel 1 triangle', 'lamp 1 triangle', 'cube 1 triangle']);
+});
+
 test('a project folder dropped on the page finds its pictures as the command does', async () => {
   const dir = folderOf('dropped', {});
   execFileSync('mkdir', ['-p', join(dir, 'proj/data/MODEL'), join(dir, 'proj/data/TEXTURE')]);
