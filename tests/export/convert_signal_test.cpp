@@ -20,7 +20,7 @@
 
 #include "cli/run_varnel.h"
 #include "model/memory_budget.h"
-#include "support/held_pipe.h"
+#include "support/child_events.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
 

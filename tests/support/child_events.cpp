@@ -1,4 +1,4 @@
-#include "support/held_pipe.h"
+#include "support/child_events.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
