@@ -42,10 +42,12 @@ std::unique_ptr<HeldPipe> HeldDocument(const TempDir& dir, const std::string& na
     return std::make_unique<HeldPipe>(dir / ("in/" + name + ".mqo"));
 }
 
-// Waits until a child reads each pipe, so that each is held there.
-bool AllRead(const std::vector<std::unique_ptr<HeldPipe>>& pipes) {
-    return std::all_of(pipes.begin(), pipes.end(),
-                       [](const auto& p) { return p->WaitForReader(); });
+// The documents dir/in/NAME.mqo, named one by one: a walk of the folder
+// would refuse the pipes.
+std::vector<std::string> Documents(const TempDir& dir, const std::vector<std::string>& names) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(dir / ("in/" + name + ".mqo"));
+    return paths;
 }
 
 // The fields of /proc/PID/stat after the command name: state, parent...
@@ -121,11 +123,12 @@ struct JobSettings {
 // its own, so that a signal can reach it alone or with its children.
 class ConvertJob {
    public:
-    ConvertJob(const TempDir& dir, const std::vector<std::string>& args,
-               const JobSettings& settings = {})
+    ConvertJob(const TempDir& dir, const std::vector<std::string>& options,
+               const std::vector<std::string>& documents, const JobSettings& settings = {})
         : out_path_(dir / "job.out"), err_path_(dir / "job.err") {
         std::vector<std::string> argv = {VARNEL_EXE, "convert"};
-        argv.insert(argv.end(), args.begin(), args.end());
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.insert(argv.end(), documents.begin(), documents.end());
         std::vector<std::string> env;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             if (std::string(*entry).rfind("VARNEL_MEMORY_BUDGET=", 0) != 0) env.push_back(*entry);
@@ -165,13 +168,19 @@ class ConvertJob {
 
     pid_t pid() const { return pid_; }
 
+    // Whether it has ended; it is reaped then.
+    bool Ended() {
+        int status = 0;
+        if (status_ == kRunning && waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        return status_ != kRunning;
+    }
+
     // Its exit status, or -1 when a signal ended it or it ran past the
     // longest wait.
     int Wait() {
-        int status = 0;
-        if (!PollUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) return -1;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return status_;
+        return PollUntil([this] { return Ended(); }) ? status_ : -1;
     }
 
     std::string Out() const { return ReadFile(out_path_); }
@@ -183,6 +192,14 @@ class ConvertJob {
     pid_t pid_ = -1;
     int status_ = kRunning;
 };
+
+// Waits until a child of the job reads each pipe, so that each is held
+// there; false as soon as the job ends without.
+bool AllRead(const std::vector<std::unique_ptr<HeldPipe>>& pipes, ConvertJob& job) {
+    return std::all_of(pipes.begin(), pipes.end(), [&](const auto& pipe) {
+        return pipe->WaitForReader([&] { return job.Ended(); });
+    });
+}
 
 // A temporary of the export that process pid makes, as a child killed
 // while it wrote would leave it in dir.
@@ -206,8 +223,8 @@ TEST(ConvertInterrupted, EachStopSignalKillsTheChildrenRemovesTheirTemporariesAn
         held.push_back(HeldDocument(dir, "b"));
         held.push_back(HeldDocument(dir, "c"));
         const std::string out = dir / "out";
-        ConvertJob job(dir, {"-j", "2", "-o", out, dir / "in"});
-        ASSERT_TRUE(AllRead(held)) << job.Err();
+        ConvertJob job(dir, {"-j", "2", "-o", out}, Documents(dir, {"a", "b", "c", "d"}));
+        ASSERT_TRUE(AllRead(held, job)) << job.Out() << job.Err();
         const std::vector<pid_t> children = ImportChildren(job.pid());
         ASSERT_EQ(children.size(), 2u);
         for (const pid_t child : children) TemporaryOf(out, child);
@@ -232,8 +249,8 @@ TEST(ConvertInterrupted,
     held.push_back(HeldDocument(dir, "a"));
     held.push_back(HeldDocument(dir, "b"));
     const std::string out = dir / "out";
-    ConvertJob job(dir, {"-j", "2", "-o", out, dir / "in"});
-    ASSERT_TRUE(AllRead(held)) << job.Err();
+    ConvertJob job(dir, {"-j", "2", "-o", out}, Documents(dir, {"a", "b"}));
+    ASSERT_TRUE(AllRead(held, job)) << job.Out() << job.Err();
     const std::vector<pid_t> children = ImportChildren(job.pid());
     ASSERT_EQ(children.size(), 2u);
     ASSERT_EQ(kill(job.pid(), SIGKILL), 0);
@@ -265,8 +282,8 @@ TEST(ConvertCommand, ChildrenRunningAtOnceShareTheDefaultMemoryBudgetUnlessTheUs
         std::vector<std::unique_ptr<HeldPipe>> held;
         for (const char* name : {"a", "b", "c"}) held.push_back(HeldDocument(dir, name));
         // More slots than documents: the three share it.
-        ConvertJob job(dir, {"-j", "8", "-o", dir / "out", dir / "in"});
-        ASSERT_TRUE(AllRead(held)) << job.Err();
+        ConvertJob job(dir, {"-j", "8", "-o", dir / "out"}, Documents(dir, {"a", "b", "c"}));
+        ASSERT_TRUE(AllRead(held, job)) << job.Out() << job.Err();
         const std::vector<pid_t> children = ImportChildren(job.pid());
         ASSERT_EQ(children.size(), 3u);
         for (const pid_t child : children) {
@@ -278,8 +295,8 @@ TEST(ConvertCommand, ChildrenRunningAtOnceShareTheDefaultMemoryBudgetUnlessTheUs
     std::vector<std::unique_ptr<HeldPipe>> held;
     held.push_back(HeldDocument(dir, "a"));
     WriteCube(dir, "b");
-    ConvertJob job(dir, {"-j", "2", "-o", dir / "out", dir / "in"}, {"64M"});
-    ASSERT_TRUE(AllRead(held)) << job.Err();
+    ConvertJob job(dir, {"-j", "2", "-o", dir / "out"}, Documents(dir, {"a", "b"}), {"64M"});
+    ASSERT_TRUE(AllRead(held, job)) << job.Out() << job.Err();
     const std::vector<pid_t> children = ImportChildren(job.pid());
     ASSERT_FALSE(children.empty());
     EXPECT_EQ(EnvironmentValue(children[0], "VARNEL_MEMORY_BUDGET"), "64M");
@@ -295,7 +312,7 @@ TEST(ConvertCommand, ManyJobsUnderALowDescriptorLimitWaitForRoomAndFailOnlyWhenN
                   ReadFile(SamplesDir() + "/six_colours.mqo"));
     }
     // As `ulimit -n 12` would, but without a descriptor the test inherited.
-    ConvertJob many(dir, {"-j", "50", "-o", dir / "out", dir / "in"}, {"", 12});
+    ConvertJob many(dir, {"-j", "50", "-o", dir / "out"}, {dir / "in"}, {"", 12});
     EXPECT_EQ(many.Wait(), 0) << many.Out() << many.Err();
     EXPECT_NE(many.Out().find("converted 30, skipped 0 (up to date), failed 0\n"),
               std::string::npos)
@@ -308,7 +325,7 @@ TEST(ConvertCommand, ManyJobsUnderALowDescriptorLimitWaitForRoomAndFailOnlyWhenN
     GTEST_SKIP() << "a document failing for want of descriptors: not under the sanitizers";
 #endif
     // One descriptor beyond the standard three: no pipe fits.
-    ConvertJob few(dir, {"-o", dir / "out4", dir / "in/d1.mqo", dir / "in/d2.mqo"}, {"", 4});
+    ConvertJob few(dir, {"-o", dir / "out4"}, {dir / "in/d1.mqo", dir / "in/d2.mqo"}, {"", 4});
     EXPECT_EQ(few.Wait(), 1) << few.Err();
     EXPECT_NE(few.Out().find("failed 2\nfailed:\n  " + dir / "in/d1.mqo\n    cannot make a pipe: "),
               std::string::npos)

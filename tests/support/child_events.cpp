@@ -30,9 +30,10 @@ HeldPipe::~HeldPipe() {
 
 // Opening a pipe's writing end without waiting fails with ENXIO until a
 // reader has it open.
-bool HeldPipe::WaitForReader() {
-    return writer_ >= 0 || PollUntil([this] {
-               writer_ = open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-               return writer_ >= 0;
-           });
+bool HeldPipe::WaitForReader(const std::function<bool()>& gone) {
+    PollUntil([&] {
+        if (writer_ < 0) writer_ = open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return writer_ >= 0 || (gone && gone());
+    });
+    return writer_ >= 0;
 }

@@ -30,8 +30,9 @@ class HeldPipe {
     const std::string& path() const { return path_; }
 
     // Waits until a process has the pipe open for reading, then opens this
-    // end, which holds the reader in its read; false when none came.
-    bool WaitForReader();
+    // end, which holds the reader in its read; false when none came, or
+    // once gone (when given) says none will.
+    bool WaitForReader(const std::function<bool()>& gone = nullptr);
 
    private:
     std::string path_;
