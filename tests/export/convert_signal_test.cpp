@@ -260,7 +260,7 @@ TEST(ConvertInterrupted,
 
     // Beside a file of a dead writer: one of a live writer (this test) and
     // names that lack the marker or its shape.
-    const std::string dead = TemporaryOf(out, children[0]);
+    TemporaryOf(out, children[0]);
     const std::string live = ".varnel-tmp-" + std::to_string(getpid()) + "-s2.glb.ZIYMFC";
     const std::vector<std::string> kept = {live, ".s3.glb.ZIYMFC", ".varnel-tmp-x-s4.glb.ZIYMFC",
                                            ".varnel-tmp-" + std::to_string(children[0]) + "-"};
