@@ -11,9 +11,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <utility>
 
+#include "support/child_events.h"
 #include "support/test_support.h"
 
 namespace {
@@ -52,9 +52,10 @@ class TerminalSession {
         }
     }
 
-    // Reads until the screen shows text; false after the time allowed.
+    // Reads until the screen shows text; false once the program ends
+    // without showing it, or after the longest wait.
     bool WaitFor(const std::string& text) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
         while (screen_.find(text, seen_) == std::string::npos) {
             if (std::chrono::steady_clock::now() > deadline || !ReadSome()) return false;
         }
@@ -78,7 +79,8 @@ class TerminalSession {
    private:
     bool ReadSome() {
         pollfd p = {master_, POLLIN, 0};
-        if (poll(&p, 1, 10000) <= 0) return false;
+        constexpr int kLongestWaitMs = int(kLongestWait.count()) * 1000;
+        if (poll(&p, 1, kLongestWaitMs) <= 0) return false;
         char buffer[1024];
         const ssize_t n = read(master_, buffer, sizeof buffer);
         if (n <= 0) return false;  // EIO once the slave side is closed
@@ -151,16 +153,11 @@ std::pair<int, std::string> ImportWithoutAScreen(const std::string& file,
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    // A command that waits for keys is stopped after ten seconds.
+    // A command that waits for keys is stopped after the longest wait.
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!PollUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
     }
     close(master);
     std::ifstream in(out.path(), std::ios::binary);

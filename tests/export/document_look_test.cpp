@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/run_varnel.h"
+#include "support/child_events.h"
 #include "support/export_files.h"
 #include "support/open_counter.h"
 #include "support/temp_dir.h"
@@ -162,9 +163,10 @@ TEST(DocumentLook, TheDocumentIsReadOnceSoAFifoOrAPipeExportsWhole) {
     TempFile doc(kDocument);
     TempDir dir;
     const std::string fifo = dir / "f.mqo";
-    VarnelRun run =
-        RunVarnel("import --yes --export " + dir / "fifo.glb " + fifo,
-                  "mkfifo " + fifo + " && (cat " + doc.path() + " > " + fifo + " &) && timeout 30");
+    // A second open of the pipe would wait for ever: the bound makes that a failure.
+    VarnelRun run = RunVarnel("import --yes --export " + dir / "fifo.glb " + fifo,
+                              "mkfifo " + fifo + " && (cat " + doc.path() + " > " + fifo +
+                                  " &) && timeout " + std::to_string(kLongestWait.count()));
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectSidesAndColours(GlbJson(dir / "fifo.glb"));
 

@@ -8,13 +8,15 @@
 #include <string>
 
 #include "cli/win32/import_table.h"
-#include "loaded_module.h"
 #include "host/host_scene.h"
+#include "loaded_module.h"
 #include "shell/varnel.h"
 
 namespace {
 
-constexpr DWORD kDialogWaitMs = 10000;
+// Bounds only a dialog that never shows: a loaded machine is slow to draw
+// one, so the wait goes by the clock, far beyond what drawing takes.
+constexpr ULONGLONG kDialogWaitMs = 240000;
 
 // What DialogBoxParamA answered the module; the module's call goes through
 // here on its way to the system.
@@ -48,7 +50,8 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
 DWORD WINAPI PlayUser(LPVOID param) {
     const User& user = *static_cast<const User*>(param);
     HWND dialog = nullptr;
-    for (DWORD waited = 0; dialog == nullptr && waited < kDialogWaitMs; waited += 10) {
+    const ULONGLONG limit = GetTickCount64() + kDialogWaitMs;
+    while (dialog == nullptr && GetTickCount64() < limit) {
         EnumThreadWindows(user.ui_thread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
         if (dialog == nullptr) Sleep(10);
     }

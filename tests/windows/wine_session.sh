@@ -19,14 +19,20 @@ start_display() {
     # An X server of an earlier run that still answers is used as it is.
     if xdotool getdisplaygeometry >/dev/null 2>&1; then return; fi
     # Servers started here must not hold the test runner's output open.
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    # Xvfb writes its display's number to a pipe once it takes connections,
+    # however long a loaded machine makes that; it ends the pipe if it fails.
+    local ready="$state.ready" shown=""
+    rm -f "$ready"
+    mkfifo "$ready"
+    Xvfb "$DISPLAY" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        </dev/null >/dev/null 2>&1 3>"$ready" &
     echo $! >"$state.xvfb"
-    for _ in $(seq 50); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return
-        sleep 0.1
-    done
-    echo "wine_session: Xvfb did not start on $DISPLAY" >&2
-    exit 1
+    read -r shown <"$ready" || true
+    rm -f "$ready"
+    if [ "$shown" != "$number" ]; then
+        echo "wine_session: Xvfb did not start on $DISPLAY" >&2
+        exit 1
+    fi
 }
 
 # Settings of a prefix for dialogs without a window manager, and the

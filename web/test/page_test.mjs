@@ -13,7 +13,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
 import { createRequire } from 'node:module';
-import { existsSync, mkdtempSync, readFileSync, writeFileSync, readdirSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { crc32, deflateSync } from 'node:zlib';
 import { join, resolve, dirname } from 'node:path';
@@ -46,7 +46,7 @@ const validator = createRequire(import.meta.url)(validator_dir);
 
 const work = mkdtempSync(join(tmpdir(), 'varnel-page-'));
 const downloads = join(work, 'downloads');
-let browser, page, outside;
+let browser, page, outside, nextDownload;
 
 // A BMP of one colour: the texture whose colour the tests count on the
 // canvas. BMP, unlike PNG, needs no codec to write.
@@ -87,17 +87,14 @@ function commandGlb(dir, document, options = []) {
   return readFileSync(out);
 }
 
+// Saves through #download; chromium would name a second file of that name
+// "name (1)", so an earlier one goes first.
 async function download(name) {
-  const target = join(downloads, name);
-  execFileSync('rm', ['-f', target]);
+  execFileSync('rm', ['-f', join(downloads, name)]);
+  const saved = nextDownload();
   await page.click('#download');
-  for (let waited = 0; waited < 20000; waited += 100) {
-    if (existsSync(target) && !readdirSync(downloads).some((f) => f.endsWith('.crdownload'))) {
-      return readFileSync(target);
-    }
-    await new Promise((r) => setTimeout(r, 100));
-  }
-  assert.fail(`no ${name} was saved`);
+  assert.equal(await saved, name);
+  return readFileSync(join(downloads, name));
 }
 
 async function setOptions(options) {
@@ -130,7 +127,7 @@ function greenPixels() {
 
 before(async () => {
   execFileSync('mkdir', ['-p', downloads]);
-  ({ browser, page, outside } = await openPage(page_path, join(work, 'profile'), downloads));
+  ({ browser, page, outside, nextDownload } = await openPage(page_path, join(work, 'profile'), downloads));
 });
 
 after(async () => {
