@@ -16,8 +16,8 @@
 
 #include "cli/run_varnel.h"
 #include "support/export_files.h"
-#include "support/test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 #include "zip_archives.h"
 
 namespace fs = std::filesystem;
