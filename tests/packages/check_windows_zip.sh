@@ -28,8 +28,9 @@ for file in varnel.exe Varnel.dli varnel_host.dll README.md licences/libzip.txt 
     licences/mingw-w64-runtime.txt licences/gcc-runtime.txt; do
     [ -f "$top/$file" ] || fail "the zip lacks $file"
 done
-# The plug-in file keeps the module's own name in its export directory.
-objdump -p "$top/Varnel.dli" | grep -Eq '^Name[[:space:]]+[0-9a-fA-F]+ varnel9\.dll$' ||
+# The plug-in file keeps the module's own name in its export directory
+# (grep reads the whole dump: with pipefail, -q would stop objdump early).
+objdump -p "$top/Varnel.dli" | grep -E '^Name[[:space:]]+[0-9a-fA-F]+ varnel9\.dll$' >/dev/null ||
     fail "Varnel.dli does not name varnel9.dll in its export directory"
 
 # The DLLs the files load: those of the zip, and the system's own.
