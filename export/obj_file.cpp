@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <unordered_set>
 
 #include "export/axes.h"
@@ -10,6 +11,7 @@
 #include "export/material_from_host.h"
 #include "export/material_look.h"
 #include "model/file_path.h"
+#include "model/utf8.h"
 
 namespace {
 
@@ -69,6 +71,33 @@ class BlockOut {
 
     WholeFile& file_;
 };
+
+// Whether a reader may take the character for a blank or act on it: the C0
+// and C1 controls, DEL, the space separators, the line and paragraph
+// separators and the byte order mark.
+bool IsBlankOrControl(uint32_t code) {
+    return code <= 0x20 || (code >= 0x7F && code <= 0xA0) || code == 0x1680 ||
+           (code >= 0x2000 && code <= 0x200A) || code == 0x2028 || code == 0x2029 ||
+           code == 0x202F || code == 0x205F || code == 0x3000 || code == 0xFEFF;
+}
+
+// The UTF-8 text with '_' for each character keep refuses and for each byte
+// that is no part of a well-formed character, which a lenient reader might
+// decode as a control.
+std::string Underscored(std::string_view text, bool (*keep)(uint32_t code)) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const Utf8Character c = Utf8CharacterAt(text, at);
+        if (c.valid && keep(c.code)) {
+            out.append(text, at, c.bytes);
+        } else {
+            out += '_';
+        }
+        at += c.bytes;
+    }
+    return out;
+}
 
 // The names statements refer to, each once: a clash after blanks became
 // '_' ("a b" and "a_b"), or a name the document gives twice, takes "-2",
@@ -268,23 +297,18 @@ void PutMaterial(std::string& out, const ExportMaterial& m, const std::string& n
 }  // namespace
 
 std::string ObjName(const std::string& name, const char* fallback) {
-    std::string out = name;
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F) c = '_';
-    }
+    const std::string out =
+        Underscored(name, [](uint32_t code) { return !IsBlankOrControl(code); });
     return out.empty() ? fallback : out;
 }
 
 std::string MaterialLibraryName(const std::string& main_name) {
-    std::string stem = TextOf(PathOf(main_name).stem());
-    for (char& c : stem) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
-                          byte >= 0x80;
-        if (!keep) c = '_';
-    }
+    const std::string stem = Underscored(TextOf(PathOf(main_name).stem()), [](uint32_t code) {
+        return code >= 0x80
+                   ? !IsBlankOrControl(code)
+                   : (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z') ||
+                         (code >= '0' && code <= '9') || code == '-' || code == '_' || code == '.';
+    });
     return stem + ".mtl";
 }
 

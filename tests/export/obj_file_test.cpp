@@ -11,6 +11,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "read_back.h"
 #include "support/export_files.h"
 #include "support/temp_dir.h"
 
@@ -181,6 +182,94 @@ TEST_F(ObjFile, PositionsStandYUpAndReadBackExactlySharedWithinAnObject) {
     EXPECT_LT(obj.find("\nv 0 1e-07 0 1 1 1\n"), lower) << obj;
     EXPECT_NE(obj.find("\nf 1/1/1 2/2/1 3/3/1\n"), std::string::npos) << obj;
     EXPECT_EQ(obj.find("-0 "), std::string::npos);
+}
+
+// The name each OBJ or MTL line of the keyword gives: all the line holds
+// after the keyword and its one blank.
+std::vector<std::string> NamesOf(const std::string& text, const std::string& keyword) {
+    std::vector<std::string> out;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(keyword + " ", 0) == 0) out.push_back(line.substr(keyword.size() + 1));
+    }
+    return out;
+}
+
+// Every blank and control a reader could split a name at or act on, in the
+// middle of a name, and bytes that are no well-formed UTF-8 character,
+// which a lenient reader might decode as one: each character or stray byte
+// becomes one '_', and Japanese text stays.
+TEST(ObjFileNames, BlanksControlsAndStrayBytesBecomeUnderscoresInEveryName) {
+    const std::vector<std::pair<std::string, std::string>> middles = {
+        {"\x01", "_"},
+        {"\t", "_"},
+        {"\r\n", "__"},
+        {"\x1f", "_"},
+        {" ", "_"},
+        {"\x7f", "_"},
+        {"\xc2\x85", "_"},                              // next line
+        {"\xc2\x9b", "_"},                              // control sequence introducer
+        {"\xc2\xa0", "_"},                              // no-break space
+        {"\xe1\x9a\x80", "_"},                          // Ogham space mark
+        {"\xe2\x80\x80", "_"},                          // en quad
+        {"\xe2\x80\x8a", "_"},                          // hair space
+        {"\xe2\x80\xa8", "_"},                          // line separator
+        {"\xe2\x80\xa9", "_"},                          // paragraph separator
+        {"\xe2\x80\xaf", "_"},                          // narrow no-break space
+        {"\xe2\x81\x9f", "_"},                          // medium mathematical space
+        {"\xe3\x80\x80", "_"},                          // ideographic space
+        {"\xef\xbb\xbf", "_"},                          // byte order mark
+        {"\x85", "_"},                                  // a stray continuation byte
+        {"\xc2", "_"},                                  // a lead byte without its continuation
+        {"\xe0\x80\x85", "___"},                        // U+0085 in an overlong form
+        {"\xc0\x8a", "__"},                             // line feed in an overlong form
+        {"\xed\xa0\x80", "___"},                        // a surrogate
+        {"\xf4\x90\x80\x80", "____"},                   // past U+10FFFF
+        {"\xe3\x80", "__"},                             // ideographic space cut short
+        {"\xc2\xa1", "\xc2\xa1"},                       // an inverted exclamation mark, no blank
+        {"\xe3\x80\x80\xe7\xbf\xbc", "_\xe7\xbf\xbc"},  // ideographic space, then 翼
+    };
+    ExportScene scene;
+    std::vector<std::string> expected;
+    for (const auto& [middle, replaced] : middles) {
+        const std::string number = std::to_string(expected.size());
+        ExportMaterial material;
+        material.name = number + middle + "x";
+        scene.materials.push_back(material);
+        const int m = int(scene.materials.size()) - 1;
+        scene.nodes.push_back({number + middle + "x",
+                               {Triangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2}, m)},
+                               -1,
+                               false});
+        expected.push_back(number + replaced + "x");
+    }
+    // Names that were apart until their blanks went stay apart.
+    ExportMaterial clash;
+    clash.name = "0_x";
+    scene.materials.push_back(clash);
+    scene.nodes.push_back(
+        {"0_x",
+         {Triangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2}, int(middles.size()))},
+         -1,
+         false});
+    expected.push_back("0_x-2");
+    // The library's name follows the same rule as the names in it.
+    const std::string main_name = "\xe7\xbf\xbc\xe3\x80\x80\xc2\x85.obj";  // 翼, U+3000, U+0085
+    TempDir dir;
+    ASSERT_TRUE(WriteObjFiles(scene, dir.path(), main_name, {}).ok());
+
+    ASSERT_EQ(Entries(dir.path()), (std::vector<std::string>{"\xe7\xbf\xbc__.mtl", main_name}));
+    const std::string obj = ReadFile(dir / main_name);
+    EXPECT_EQ(NamesOf(obj, "mtllib"), std::vector<std::string>{"\xe7\xbf\xbc__.mtl"});
+    EXPECT_EQ(NamesOf(obj, "o"), expected);
+    EXPECT_EQ(NamesOf(obj, "usemtl"), expected);
+    EXPECT_EQ(NamesOf(ReadFile(dir / "\xe7\xbf\xbc__.mtl"), "newmtl"), expected);
+
+    const std::vector<ReadBackMesh> meshes = ReadBackMeshes(dir / main_name);
+    ASSERT_EQ(meshes.size(), expected.size());
+    for (size_t i = 0; i < meshes.size(); ++i) EXPECT_EQ(meshes[i].material, expected[i]) << i;
+    EXPECT_EQ(ReadBackCounts(dir / main_name).nodes, expected.size());
 }
 
 // A grid of 40,000 corners and 79,202 triangles: megabytes of text, which
