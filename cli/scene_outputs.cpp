@@ -106,12 +106,15 @@ bool WriteSceneOutputs(const HostScene& host, const SceneOutputs& outputs, Resul
     }
     bool ok = true;
     for (const std::string& path : outputs.exports) {
-        ok = Written(path, WriteSceneFile(scene, path), outputs.tell, report) && ok;
+        const Status written = made.writable.ok() ? WriteSceneFile(scene, path) : made.writable;
+        ok = Written(path, written, outputs.tell, report) && ok;
     }
     if (!outputs.preview.empty()) {
-        const PreviewImage image = RenderPreview(scene, kPreviewWidth, kPreviewHeight);
-        ok = Written(outputs.preview, WritePngFile(image, outputs.preview), outputs.tell, report) &&
-             ok;
+        const Status written =
+            made.writable.ok()
+                ? WritePngFile(RenderPreview(scene, kPreviewWidth, kPreviewHeight), outputs.preview)
+                : made.writable;
+        ok = Written(outputs.preview, written, outputs.tell, report) && ok;
     }
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "export/scene_edits.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -54,7 +55,35 @@ void KeepNodes(ExportScene& scene, const std::vector<bool>& keep) {
     scene.nodes = std::move(kept);
 }
 
+template <size_t N>
+bool AllFinite(const std::vector<std::array<float, N>>& values) {
+    for (const std::array<float, N>& value : values) {
+        for (float c : value) {
+            if (!std::isfinite(c)) return false;
+        }
+    }
+    return true;
+}
+
+bool MeshIsFinite(const ExportMesh& mesh) {
+    return AllFinite(mesh.positions) && AllFinite(mesh.normals) && AllFinite(mesh.uvs) &&
+           AllFinite(mesh.colors);
+}
+
 }  // namespace
+
+std::vector<std::string> DropNonFiniteMeshes(ExportScene& scene) {
+    std::vector<std::string> names;
+    for (ExportNode& node : scene.nodes) {
+        if (std::all_of(node.meshes.begin(), node.meshes.end(), MeshIsFinite)) continue;
+        node.meshes.clear();
+        names.push_back(node.name);
+    }
+    if (names.empty()) return names;
+    DropEmptyBranches(scene);
+    DropUnusedMaterials(scene);
+    return names;
+}
 
 void DropHiddenMeshes(ExportScene& scene) {
     if (!HasHiddenMeshes(scene)) return;

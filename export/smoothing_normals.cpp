@@ -81,6 +81,16 @@ VertexCorners CornersByVertex(const Mesh& mesh, const VertexKeys& keys) {
     return out;
 }
 
+// The face's normal in float, or worked out in double when the corners are
+// so far apart that float overflows on the way: double holds the products
+// of any float coordinates.
+Vec3 UnitFaceNormal(const Mesh& mesh, const Face& face) {
+    const Vec3 normal = FaceNormal<float>(mesh, face);
+    if (normal != Vec3{0.0f, 0.0f, 0.0f}) return normal;
+    const std::array<double, 3> wide = FaceNormal<double>(mesh, face);
+    return {float(wide[0]), float(wide[1]), float(wide[2])};
+}
+
 // The normals made so far and each face's own: what both ways of smoothing
 // hand out.
 class NormalTable {
@@ -88,7 +98,7 @@ class NormalTable {
     NormalTable(const Mesh& mesh, CornerNormals& out) : mesh_(mesh), out_(out) {
         // In float, the precision of the normals written out.
         face_normals_.reserve(mesh.faces.size());
-        for (const Face& face : mesh.faces) face_normals_.push_back(FaceNormal<float>(mesh, face));
+        for (const Face& face : mesh.faces) face_normals_.push_back(UnitFaceNormal(mesh, face));
         flat_index_.assign(mesh.faces.size(), UINT32_MAX);
         out_.corner.assign(mesh.faces.size() * 3, 0);
     }

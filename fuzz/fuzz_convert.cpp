@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static MapFinder finder;  // walks kept across inputs, as convert keeps them
     const SceneToExport made = MakeSceneToExport(
         host, DocumentLookOptions{false, 1.0f, outline.get()}, document.string(), finder);
-    const Status written = WriteSceneFile(made.scene, glb.string());
+    const Status written =
+        made.writable.ok() ? WriteSceneFile(made.scene, glb.string()) : made.writable;
     CheckFolder(glb, written.ok());
     return 0;
 }

@@ -181,6 +181,10 @@ void Import(WebImport& import, const std::string& path, bool include_hidden, flo
     const DocumentLookOptions look{include_hidden, scale, import.outline.get()};
     const SceneToExport made = MakeSceneToExport(host, look, path, finder);
     for (const std::string& warning : made.warnings) import.Tell(warning);
+    if (!made.writable.ok()) {
+        import.Fail(made.writable.why());
+        return;
+    }
     Result<std::string> glb = GlbBytes(made.scene);
     if (glb.ok()) {
         import.glb = std::move(glb).value();

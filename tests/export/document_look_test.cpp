@@ -1,18 +1,23 @@
 // What the document says beyond the host scene, in the written glTF: hidden
-// objects left out or kept, double-sided materials, the object tree and the
-// scale of every position.
+// objects left out or kept, double-sided materials, the object tree, the
+// scale of every position and objects past the float range left out.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/run_varnel.h"
+#include "gltf_validator.h"
 #include "support/child_events.h"
 #include "support/export_files.h"
 #include "support/open_counter.h"
@@ -154,6 +159,84 @@ TEST(DocumentLook, ObjectsWithoutFacesStandAsEmptyNodesOverWhatTheyGroup) {
     tree["ghosts"] = {"ghost"};
     tree["ghost"] = {};
     EXPECT_EQ(with_ghosts, tree);
+}
+
+// "root" holds a coordinate past the float range and alone uses "root's";
+// "kid" hangs under it; "far" spans nearly the whole float range, so its
+// edges overflow float and a scale of 1e38 overflows its corners. All three
+// lie in the document's XY plane.
+const std::string kRootPastFloat =
+    "Object \"root\" {\n depth 0\n vertex 3 {\n  0 0 0\n  1e39 0 0\n  0 1 0\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(0)\n }\n}\n";
+const std::string kPastFloatDocument =
+    "Metasequoia Document\nFormat Text Ver 1.0\n\n"
+    "Material 2 {\n\t\"root's\" col(1 0 0 1)\n\t\"shared\" col(0 0 1 1)\n}\n" +
+    kRootPastFloat +
+    "Object \"kid\" {\n depth 1\n vertex 3 {\n  0 0 0\n  0.01 0 0\n  0 0.01 0\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
+    "Object \"far\" {\n depth 0\n vertex 3 {\n  -3e38 0 0\n  3e38 0 0\n  0 3e38 0\n }\n"
+    " face 1 {\n  3 V(0 1 2) M(1)\n }\n}\n"
+    "Eof\n";
+
+// Every vertex and normal of the OBJ is finite, and every normal is the
+// document's Z axis.
+void ExpectFiniteAndFacingZ(const std::string& obj) {
+    std::istringstream lines(obj);
+    size_t normals = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("v ", 0) != 0 && line.rfind("vn ", 0) != 0) continue;
+        EXPECT_EQ(line.find_first_of("ai"), std::string::npos) << line;  // inf, nan
+        float x = 0, y = 0, z = 0;
+        if (std::sscanf(line.c_str(), "vn %f %f %f", &x, &y, &z) != 3) continue;
+        ++normals;
+        EXPECT_TRUE(x == 0 && y == 0 && std::fabs(z) == 1) << line;
+    }
+    EXPECT_GT(normals, 0u);
+}
+
+// Values no written format can carry, from the document or from the scale,
+// leave their objects out by name; what is left validates, and a document
+// left with nothing fails and writes nothing.
+TEST(DocumentLook, ObjectsPastTheFloatRangeAreLeftOutByName) {
+    TempFile doc(kPastFloatDocument);
+    TempDir dir;
+    VarnelRun run =
+        RunVarnel("import --yes --export " + dir / "a.glb --export " + dir / "a.obj " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "varnel import: object \"root\" left out: it holds numbers too large to "
+              "write\n");
+    using Names = std::vector<std::string>;
+    json gltf = GlbJson(dir / "a.glb");
+    auto tree = Tree(gltf);
+    EXPECT_EQ(tree["Scene"], (Names{"root", "far"}));
+    EXPECT_EQ(tree["root"], (Names{"kid"}));  // kept as the group of "kid"
+    ASSERT_EQ(gltf["materials"].size(), 1u);
+    EXPECT_EQ(gltf["materials"][0]["name"], "shared");
+    EXPECT_FLOAT_EQ(MaxX(gltf, "far"), 3e38f);
+    ExpectFiniteAndFacingZ(ReadFile(dir / "a.obj"));
+
+    run = RunVarnel("import --yes --scale 1e38 --export " + dir / "b.glb --export " +
+                    dir / "b.obj " + doc.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("object \"root\" left out"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("object \"far\" left out"), std::string::npos) << run.err;
+    gltf = GlbJson(dir / "b.glb");
+    tree = Tree(gltf);
+    EXPECT_EQ(tree["Scene"], (Names{"root"}));
+    EXPECT_EQ(tree["root"], (Names{"kid"}));
+    EXPECT_FLOAT_EQ(MaxX(gltf, "kid"), 0.01f * 1e38f);
+    ExpectFiniteAndFacingZ(ReadFile(dir / "b.obj"));
+    ExpectGltfValid({dir / "a.glb", dir / "b.glb"});
+
+    TempFile lone("Metasequoia Document\nFormat Text Ver 1.0\n\n" + kRootPastFloat + "Eof\n");
+    TempDir none;
+    run = RunVarnel("import --yes --export " + none / "c.glb --preview " + none / "c.png " +
+                    lone.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(none / "c.glb not written: nothing to write"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(none.path()));
 }
 
 // What the outputs need comes from the import's own reading, so a document
