@@ -76,6 +76,7 @@ namespace {
         std::fprintf(stderr, "varnel import: FILE is missing\n");
         return kExitUsage;
     }
+    if (!OutputsSpareTheDocument("varnel import", args.outputs)) return kExitUsage;
     return std::nullopt;
 }
 

@@ -7,12 +7,14 @@
 
 #include "builder/import_options.h"
 #include "cli/result_stream.h"
+#include "convert/folder_identity.h"
 #include "export/document_outline.h"
 #include "export/folder_tree.h"
 #include "export/png_file.h"
 #include "export/preview.h"
 #include "export/scene_file.h"
 #include "export/scene_to_export.h"
+#include "model/file_path.h"
 #include "model/shown_text.h"
 #include "model/text.h"
 
@@ -80,6 +82,19 @@ bool ParseSceneOutput(const char* who, int argc, char** argv, int& i, SceneOutpu
         outputs.exports.push_back(path);
     } else {
         outputs.preview = path;
+    }
+    return true;
+}
+
+bool OutputsSpareTheDocument(const char* who, const SceneOutputs& outputs) {
+    std::vector<std::string> paths = outputs.exports;
+    if (!outputs.preview.empty()) paths.push_back(outputs.preview);
+    for (const std::string& path : paths) {
+        if (IsSameFile(PathOf(path), PathOf(outputs.document))) {
+            std::fprintf(stderr, "%s: the output %s is the document %s itself; not replaced\n", who,
+                         path.c_str(), outputs.document.c_str());
+            return false;
+        }
     }
     return true;
 }

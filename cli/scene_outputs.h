@@ -25,6 +25,11 @@ struct SceneOutputs {
     std::shared_ptr<const DocumentOutline> outline;
 };
 
+// False, told on standard error after who as a usage error, when an output
+// is the document itself (the same file by a link or another spelling of
+// its name): writing it would replace the document by its own export.
+[[nodiscard]] bool OutputsSpareTheDocument(const char* who, const SceneOutputs& outputs);
+
 // Keeps what the outputs need of the import's model, when there are outputs
 // (the importer's model watcher calls it).
 void KeepDocumentOutline(const MQOModel& model, SceneOutputs& outputs);

@@ -147,6 +147,9 @@ class Planner {
     // rel: the document's path below the folder given, or its file name.
     void Add(const fs::path& document, const fs::path& rel) {
         if (!seen_documents_.insert(Identity(document)).second) return;
+        if (const Result<FolderId> id = FolderIdOf(document); id.ok()) {
+            documents_.try_emplace(id.value(), TextOf(document));
+        }
         fs::path output = request_.out_dir.empty() ? document : PathOf(request_.out_dir) / rel;
         output.replace_extension(PathOf(request_.extension));
         PlannedDocument planned{TextOf(document), TextOf(output), PlanState::kConvert, ""};
@@ -170,12 +173,26 @@ class Planner {
         plan_.push_back({input, "", PlanState::kRefused, why});
     }
 
-    std::vector<PlannedDocument> Take() { return std::move(plan_); }
+    // Once every document is known: an output that is a document of the run,
+    // its own or one planned after it, would replace that document.
+    std::vector<PlannedDocument> Take() {
+        for (PlannedDocument& planned : plan_) {
+            if (planned.state == PlanState::kRefused) continue;
+            const Result<FolderId> id = FolderIdOf(PathOf(planned.output));
+            const auto document = id.ok() ? documents_.find(id.value()) : documents_.end();
+            if (document == documents_.end()) continue;
+            planned.state = PlanState::kRefused;
+            planned.why = "its output " + planned.output + " is the document " + document->second +
+                          ", not replaced";
+        }
+        return std::move(plan_);
+    }
 
    private:
     const PlanRequest& request_;
     std::set<std::string> seen_documents_;
     std::map<std::string, std::string> outputs_;  // output identity -> its document
+    std::map<FolderId, std::string> documents_;   // a document's file -> its path
     std::vector<PlannedDocument> plan_;
 };
 

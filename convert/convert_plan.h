@@ -27,7 +27,8 @@ struct PlanRequest {
 // The documents in the order given, each folder walked recursively in name
 // order, symbolic links followed (a folder once). A document reached twice
 // is planned once; a second document whose output another one takes
-// already is refused, as is one whose output is a folder, an input that is
+// already is refused, as is one whose output is a folder or a document of
+// the run (its own file, by any name, or another one), an input that is
 // neither a folder nor a file, and whatever the walk could not read or
 // follow: a folder, a link to nothing, a link loop. Nothing is written.
 std::vector<PlannedDocument> PlanConversions(const PlanRequest& request);

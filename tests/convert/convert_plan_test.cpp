@@ -115,3 +115,29 @@ TEST(ConvertPlan, FollowsALinkedFolderOnceAndRefusesALoop) {
                       fs::canonical(dir / "in").string() + ", a folder above it, not followed",
               }));
 }
+
+TEST(ConvertPlan, RefusesAnOutputThatIsADocumentOfTheRunByAnyName) {
+    TempDir dir;
+    // Documents misnamed as outputs: one's output is itself, another's lands
+    // on a document given after it, a third's on a link to a document.
+    MakeEmptyFiles(dir, {"in/self.glb", "in/a.mqo", "in/b.mqo", "out/a.glb", "other/c.mqo"});
+    fs::create_hard_link(dir / "in/b.mqo", dir / "out/b.glb");
+    fs::create_symlink("../other/c.mqo", dir / "out/c.glb");
+    EXPECT_EQ(Plan(dir, {"in/self.glb", "in/b.mqo"}, ""),
+              (std::vector<std::string>{
+                  "refused in/self.glb: its output " + dir / "in/self.glb" + " is the document " +
+                      dir / "in/self.glb" + ", not replaced",
+                  "convert in/b.mqo -> in/b.glb",
+              }));
+    EXPECT_EQ(Plan(dir, {"in/a.mqo", "in/b.mqo", "other", "out/a.glb"}),
+              (std::vector<std::string>{
+                  "refused in/a.mqo: its output " + dir / "out/a.glb" + " is the document " +
+                      dir / "out/a.glb" + ", not replaced",
+                  "refused in/b.mqo: its output " + dir / "out/b.glb" + " is the document " +
+                      dir / "in/b.mqo" + ", not replaced",
+                  "refused other/c.mqo: its output " + dir / "out/c.glb" + " is the document " +
+                      dir / "other/c.mqo" + ", not replaced",
+                  "refused out/a.glb: its output " + dir / "out/a.glb" + " is the output of " +
+                      dir / "in/a.mqo",
+              }));
+}

@@ -311,6 +311,24 @@ TEST(ConvertCommand, ASideFileTakesAFreeNameRatherThanReplaceAFileItsOutputDoesN
     ExpectGltfValid({dir / "out/a.gltf"});
 }
 
+TEST(ConvertCommand, ADocumentWhoseOutputIsItselfIsRefusedAndTheOthersConverted) {
+    TempDir dir;
+    const std::string document = ReadFile(SamplesDir() + "/cube.mqo");
+    WriteFile(dir / "misnamed.glb", document);
+    WriteFile(dir / "cube.mqo", document);
+    const VarnelRun run =
+        RunVarnel("convert --format glb " + dir / "misnamed.glb " + dir / "cube.mqo");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("converted 1, skipped 0 (up to date), failed 1"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("its output " + dir / "misnamed.glb is the document " +
+                           dir / "misnamed.glb, not replaced"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(ReadFile(dir / "misnamed.glb") == document);
+    EXPECT_EQ(ReadBackCounts(dir / "cube.glb").faces, 12u);
+}
+
 TEST(ConvertCommand, MistakesInTheOptionsAreUsageErrors) {
     const std::string cube = SamplesDir() + "/cube.mqo";
     for (const std::string& args :

@@ -248,6 +248,30 @@ TEST(ExportCommand, UnknownTypesMissingNamesAndBadScalesAreUsageErrors) {
     EXPECT_EQ(RunVarnel("import --yes " + cube + " --scale").status, 2);
 }
 
+TEST(ExportCommand, AnOutputThatIsTheDocumentItselfIsAUsageErrorAndLeavesItAlone) {
+    TempDir dir;
+    // A document misnamed as the export it is asked for, and other ways to it.
+    const std::string document = ReadFile(SamplesDir() + "/cube.mqo");
+    WriteFile(dir / "d.glb", document);
+    fs::create_hard_link(dir / "d.glb", dir / "hard.glb");
+    fs::create_symlink("d.glb", dir / "soft.glb");
+    fs::create_symlink("d.glb", dir / "soft.png");
+    fs::create_directory(dir / "sub");
+    for (const std::string& output : {dir / "d.glb", dir / "./d.glb", dir / "hard.glb",
+                                      dir / "soft.glb", dir / "sub/../d.glb"}) {
+        const VarnelRun run = RunVarnel("import --yes --export " + dir / "new.obj --export " +
+                                        output + " " + dir / "d.glb");
+        EXPECT_EQ(run.status, 2) << output;
+        EXPECT_NE(run.err.find("the output " + output + " is the document " + dir / "d.glb"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(RunVarnel("import --yes --preview " + dir / "soft.png " + dir / "d.glb").status, 2);
+    EXPECT_TRUE(ReadFile(dir / "d.glb") == document);
+    EXPECT_EQ(Entries(dir.path()),
+              (std::vector<std::string>{"d.glb", "hard.glb", "soft.glb", "soft.png", "sub"}));
+}
+
 TEST(ExportCommand, NothingIsWrittenWhenTheImportIsCancelled) {
     TempDir dir;
     const VarnelRun run = RunVarnel("import --cancel --export " + dir / "c.glb --preview " +

@@ -48,7 +48,7 @@ nlohmann::json GlbJson(const std::string& path) {
 std::vector<std::string> Entries(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        names.push_back(fs::relative(entry.path(), dir).string());
+        names.push_back(entry.path().lexically_relative(dir).string());
     }
     std::sort(names.begin(), names.end());
     return names;
