@@ -171,9 +171,9 @@ Format Text Ver 1.0
 
 Object "\x90\x94\x8e\x9a" {
 \tvertex 4 {
-\t\t0.12345678901234567890123456789 1e-50 -3.4028235677973366e38
+\t\t0.12345678901234567890123456789 1e-50 -3.4028234663852886e38
 \t\t123456789012345678901234567890e-29 2.5e3 0.000000000000000000000000000000000000000000001
-\t\t1 1 1e39
+\t\t1 1 1e38
 \t\t-0.99999999999999999999999999 0 7
 \t}
 \tface 2 {
@@ -191,6 +191,7 @@ test('the options and a compressed document give the command\'s bytes too', asyn
     'wood.bmp': solidBmp(4, [150, 90, 30]),
     'showcase.mqoz': zipSync({ 'showcase.mqo': showcase, 'showcase.mqx': new Uint8Array(3) }),
     'long.mqo': Buffer.from(LONG_NUMBERS, 'latin1'),
+    'huge.mqo': Buffer.from(LONG_NUMBERS.replace('1e38', '1e39'), 'latin1'),
   });
   await setOptions({ freezeMirror: false, freezeCatmull: true, sameUvCollect: false,
     'include-hidden': true, scale: 'mm' });
@@ -211,6 +212,9 @@ test('the options and a compressed document give the command\'s bytes too', asyn
   assert.match(await open(dir, ['long.mqo']), /^shown 1 object, 2 triangles/);
   assert.equal(await page.$eval('#objects li', (i) => i.textContent.trim()), '数字 2 triangles');
   assert.ok((await download('long.glb')).equals(commandGlb(dir, 'long.mqo')));
+  // A number past the float range leaves its object out, and with it all.
+  assert.match(await open(dir, ['huge.mqo']), /^error: nothing to write/);
+  assert.match(await page.$eval('#messages', (e) => e.textContent), /"数字" left out/);
 });
 
 test('objects without faces, which group others, are not listed as objects', async () => {
